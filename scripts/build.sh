@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures (once) and builds into build/. Extra arguments are ninja targets.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
+ninja -C build "$@"

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDate>
+#include <QRect>
+#include <QString>
+
+// The settings and state of the run: folders, window geometry, rights, user name.
+struct TBeall {
+    bool TeljesKep = true;
+    QString AdatbazisUtvonal;
+    int Bal = 5;
+    int Felul = 5;
+    int Magas = 400;
+    int Szeles = 640;
+    bool torzsszerkeszt = false;
+    bool rendszergazda = false;
+    QString MentesUtvonal;
+    QDate MentesDatum;
+    QString FelhasznaloNev;
+    bool VanBelep = false;
+    int FulSzeles = 150;
+};
+
+extern TBeall Beall;
+
+QString IniFajlUt();                 // ProgramMappa + "/DorvPrg.ini"
+QString AlapAdatbazisMappa();        // ProgramMappa + "/Data"
+QString AlapMentesMappa();           // ProgramMappa + "/Archiv"
+QString DorvidoFajlUt();             // ProgramMappa + "/dorvido.ini"
+
+// Reads DorvPrg.ini into Beall (missing or unreadable values take their defaults).
+// Returns false when the database folder had to fall back to the default (the caller
+// shows the message); the archive folder falls back silently.
+bool BeallitasOlvas();
+// Writes DorvPrg.ini with the main window's geometry; throws StoreHiba
+// "Unable to write to <file>" when the file cannot be written.
+void BeallitasIr(const QRect &foablak);
+// Writes only Archiv/MentesDatum (archiving without a main window).
+void MentesDatumIr(const QDate &d);
+
+// Whether the close should ask for an archive: the last one five or more days old.
+bool ArchivKerdesKell(const QDate &ma = QDate::currentDate());

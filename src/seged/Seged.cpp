@@ -1,0 +1,170 @@
+#include "Seged.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+Valaszolo g_valaszolo;
+JelszoValaszolo g_jelszoValaszolo;
+std::function<void(const QString &)> g_nyito;
+QString g_programMappa;
+bool g_atiranyitva = false;
+
+bool doboz(UzenetKeres::Tipus t, const QString &szoveg, const QString &cim, QWidget *szulo)
+{
+    if (g_valaszolo)
+        return g_valaszolo({t, szoveg, cim});
+    QMessageBox b(szulo);
+    b.setWindowTitle(cim);
+    b.setText(QString(szoveg).replace("\r\n", "\n"));
+    switch (t) {
+    case UzenetKeres::Kerdes:
+        b.setIcon(QMessageBox::Question);
+        b.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        b.button(QMessageBox::Yes)->setText("Igen");
+        b.button(QMessageBox::No)->setText("Nem");
+        b.setDefaultButton(QMessageBox::Yes);
+        return b.exec() == QMessageBox::Yes;
+    case UzenetKeres::Hiba: b.setIcon(QMessageBox::Critical); break;
+    case UzenetKeres::Info: b.setIcon(QMessageBox::Information); break;
+    }
+    b.setStandardButtons(QMessageBox::Ok);
+    b.exec();
+    return true;
+}
+
+int skala(int n, int u, int d) { return int(qRound(double(n) * u / d)); }
+} // namespace
+
+void setValaszolo(Valaszolo v) { g_valaszolo = std::move(v); }
+
+bool Kerdes(const QString &szoveg, const QString &cim, QWidget *szulo)
+{
+    return doboz(UzenetKeres::Kerdes, szoveg, cim, szulo);
+}
+
+void HibaUzenet(const QString &szoveg, QWidget *szulo) { doboz(UzenetKeres::Hiba, szoveg, "Hiba", szulo); }
+void Uzenet(const QString &szoveg, QWidget *szulo) { doboz(UzenetKeres::Info, szoveg, "Üzenet", szulo); }
+
+void FelsoHiba(const QString &uzenet, QWidget *szulo)
+{
+    doboz(UzenetKeres::Hiba, uzenet, "DorvPrg - Garanciajegy nyilvántartás", szulo);
+}
+
+bool JogEllenoriz(bool jog, QWidget *szulo)
+{
+    if (!jog)
+        HibaUzenet("Nincs jogosultság a művelethez.", szulo);
+    return jog;
+}
+
+bool TorlesMegerosites(QWidget *szulo) { return Kerdes("Valóban töröljem a sort?", "Megerősítés", szulo); }
+
+QString ProgramMappa()
+{
+    if (g_programMappa.isEmpty()) {
+        QString m = QDir::cleanPath(QCoreApplication::applicationDirPath());
+        if (!QFileInfo(m).isWritable()) {
+            const QString alt = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+            QDir().mkpath(alt);
+            m = QDir::cleanPath(alt);
+            g_atiranyitva = true;
+        }
+        if (m.size() > 1 && m.endsWith('/'))
+            m.chop(1);
+        g_programMappa = m;
+    }
+    return g_programMappa;
+}
+
+bool ProgramMappaAtiranyitva()
+{
+    ProgramMappa();
+    return g_atiranyitva;
+}
+
+void setProgramMappa(const QString &mappa)
+{
+    g_programMappa = QDir::cleanPath(mappa);
+    g_atiranyitva = false;
+}
+
+QSize AtlagKarakter(const QFont &f)
+{
+    const QFontMetrics fm(f);
+    const QString abc = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    return QSize(fm.horizontalAdvance(abc) / 52, fm.height());
+}
+
+void setJelszoValaszolo(JelszoValaszolo v) { g_jelszoValaszolo = std::move(v); }
+
+bool JelszoBekeres(const QString &cim, const QString &kerdes, const QString &maszk, QString &szoveg,
+                   QWidget *szulo)
+{
+    if (g_jelszoValaszolo)
+        return g_jelszoValaszolo(cim, kerdes, szoveg);
+    QDialog d(szulo, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    d.setWindowTitle(cim);
+    const QSize c = AtlagKarakter(d.font());
+    const int cx = c.width(), cy = c.height();
+    auto *l = new QLabel(kerdes, &d);
+    l->setWordWrap(true);
+    l->setFixedWidth(skala(164, cx, 4));
+    l->adjustSize();
+    l->move(skala(8, cx, 4), skala(8, cy, 8));
+    auto *e = new QLineEdit(szoveg, &d);
+    e->setMaxLength(255);
+    if (!maszk.isEmpty())
+        e->setInputMask(maszk);
+    e->setGeometry(l->x(), l->y() + l->height() + 5, skala(164, cx, 4), e->sizeHint().height());
+    e->selectAll();
+    const int gombY = e->y() + e->height() + 15;
+    auto *ok = new QPushButton("OK", &d);
+    ok->setDefault(true);
+    ok->setGeometry(skala(38, cx, 4), gombY, skala(50, cx, 4), skala(14, cy, 8));
+    auto *megse = new QPushButton("Mégsem", &d);
+    megse->setGeometry(skala(92, cx, 4), gombY, skala(50, cx, 4), skala(14, cy, 8));
+    QObject::connect(ok, &QPushButton::clicked, &d, &QDialog::accept);
+    QObject::connect(megse, &QPushButton::clicked, &d, &QDialog::reject);
+    d.setFixedSize(skala(180, cx, 4), megse->y() + megse->height() + 13);
+    if (const QScreen *s = QGuiApplication::primaryScreen())
+        d.move(s->geometry().center() - d.rect().center());
+    e->setFocus();
+    if (d.exec() != QDialog::Accepted)
+        return false;
+    szoveg = e->text();
+    return true;
+}
+
+void setDokumentumNyito(std::function<void(const QString &)> nyito) { g_nyito = std::move(nyito); }
+
+void DokumentumNyit(const QString &utVagyCim)
+{
+    if (g_nyito) {
+        g_nyito(utVagyCim);
+        return;
+    }
+    const QString s = utVagyCim.trimmed();
+    if (s.isEmpty())
+        return;
+    QUrl url;
+    if (s.startsWith("mailto:", Qt::CaseInsensitive) || s.contains("://"))
+        url = QUrl(s);
+    else if (s.startsWith("www.", Qt::CaseInsensitive))
+        url = QUrl("http://" + s);
+    else
+        url = QUrl::fromLocalFile(QDir(ProgramMappa()).absoluteFilePath(s));
+    QDesktopServices::openUrl(url);   // failures are not reported
+}

@@ -1,0 +1,195 @@
+#include "Adatbazis.h"
+#include "HuSzoveg.h"
+#include "Sema.h"
+#include "StoreHiba.h"
+#include "Tabla.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <sqlite3.h>
+
+const char *const Adatbazis::KAPCSOLAT = "DorvPrg";
+const char *const Adatbazis::FAJLNEV = "dorvprg.db";
+
+namespace {
+
+QString g_mappa;
+QSet<Tabla *> g_kurzorok;
+
+QString szovegArg(sqlite3_value *v)
+{
+    const auto *p = reinterpret_cast<const char *>(sqlite3_value_text(v));
+    return QString::fromUtf8(p, sqlite3_value_bytes(v));
+}
+
+void eredmeny(sqlite3_context *ctx, const QString &s)
+{
+    const QByteArray b = s.toUtf8();
+    sqlite3_result_text(ctx, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+}
+
+template <QString (*F)(const QString &)>
+void szovegFuggveny(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    eredmeny(ctx, F(szovegArg(argv[0])));
+}
+
+void fuggvenyekBejegyez(sqlite3 *h)
+{
+    const int f = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function(h, "UPPER", 1, f, nullptr, szovegFuggveny<HuSzoveg::nagybetu>, nullptr, nullptr);
+    sqlite3_create_function(h, "LOWER", 1, f, nullptr, szovegFuggveny<HuSzoveg::kisbetu>, nullptr, nullptr);
+    sqlite3_create_function(h, "HURENDEZ", 1, f, nullptr, szovegFuggveny<HuSzoveg::rendezoKulcs>, nullptr, nullptr);
+}
+
+QSqlQuery lefuttat(const QString &sql, const QVariantList &ertekek)
+{
+    QSqlQuery q(Adatbazis::db());
+    if (!q.prepare(sql))
+        throw StoreHiba(q.lastError().text());
+    for (const QVariant &v : ertekek)
+        q.addBindValue(v);
+    if (!q.exec())
+        throw StoreHiba(q.lastError().text());
+    return q;
+}
+
+void letrehoz()
+{
+    Adatbazis::Tranzakcio t;
+    for (const QString &s : Sema::letrehozo())
+        Adatbazis::vegrehajt(s);
+    t.commit();
+}
+
+} // namespace
+
+bool Adatbazis::vanAdatbazis(const QString &mappa)
+{
+    return QFileInfo::exists(QDir(mappa).filePath(FAJLNEV));
+}
+
+bool Adatbazis::megnyit(const QString &mappa)
+{
+    bezar();
+    const QFileInfo mi(mappa);
+    if (mappa.isEmpty() || !mi.isDir())
+        throw StoreHiba(QString("Az adatbázis mappa nem létezik: %1").arg(mappa));
+    const QString fajl = QDir(mappa).filePath(FAJLNEV);
+    const bool uj = !QFileInfo::exists(fajl);
+    if (uj && !QFileInfo(mappa).isWritable())
+        throw StoreHiba(QString("Az adatbázis mappa nem írható: %1").arg(mappa));
+
+    QSqlDatabase d = QSqlDatabase::contains(KAPCSOLAT) ? QSqlDatabase::database(KAPCSOLAT, false)
+                                                       : QSqlDatabase::addDatabase("QSQLITE", KAPCSOLAT);
+    d.setDatabaseName(fajl);
+    if (!d.open())
+        throw StoreHiba(QString("Az adatbázis nem nyitható meg: %1\r\n%2").arg(fajl, d.lastError().text()));
+    g_mappa = QDir::cleanPath(mi.absoluteFilePath());
+    try {
+        fuggvenyekBejegyez(handle());
+        // A file that is not a database fails here, before anything is written to it.
+        vegrehajt("PRAGMA foreign_keys = OFF");
+        ertek("SELECT count(*) FROM sqlite_master");
+        vegrehajt("PRAGMA synchronous = FULL");
+        if (uj) {
+            letrehoz();
+            alapSzovegekIr(mappa);
+        } else if (!ertek("SELECT name FROM sqlite_master WHERE type='table' AND name='doksi'").isValid()) {
+            throw StoreHiba(QString("A fájl nem a program adatbázisa: %1").arg(fajl));
+        }
+    } catch (const StoreHiba &h) {
+        d.close();
+        g_mappa.clear();
+        if (uj)
+            QFile::remove(fajl);
+        throw StoreHiba(QString("Az adatbázis nem nyitható meg: %1\r\n%2").arg(fajl, h.uzenet()));
+    }
+    return uj;
+}
+
+void Adatbazis::kurzorokBezar()
+{
+    const QSet<Tabla *> k = g_kurzorok;
+    for (Tabla *t : k)
+        t->bezar();
+}
+
+void Adatbazis::bezar()
+{
+    kurzorokBezar();
+    if (QSqlDatabase::contains(KAPCSOLAT)) {
+        QSqlDatabase d = QSqlDatabase::database(KAPCSOLAT, false);
+        d.close();
+    }
+    g_mappa.clear();
+}
+
+bool Adatbazis::nyitva()
+{
+    return QSqlDatabase::contains(KAPCSOLAT) && QSqlDatabase::database(KAPCSOLAT, false).isOpen();
+}
+
+QString Adatbazis::mappa() { return g_mappa; }
+
+QSqlDatabase Adatbazis::db()
+{
+    if (!nyitva())
+        throw StoreHiba("Az adatbázis nincs megnyitva.");
+    return QSqlDatabase::database(KAPCSOLAT, false);
+}
+
+sqlite3 *Adatbazis::handle()
+{
+    const QVariant v = db().driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        throw StoreHiba("Az adatbázis kezelője nem érhető el.");
+    return *static_cast<sqlite3 *const *>(v.data());
+}
+
+void Adatbazis::megszakit()
+{
+    if (nyitva())
+        sqlite3_interrupt(handle());
+}
+
+void Adatbazis::vegrehajt(const QString &sql, const QVariantList &ertekek)
+{
+    lefuttat(sql, ertekek);
+}
+
+QVariant Adatbazis::ertek(const QString &sql, const QVariantList &ertekek)
+{
+    QSqlQuery q = lefuttat(sql, ertekek);
+    return q.next() ? q.value(0) : QVariant();
+}
+
+void Adatbazis::kurzorBejegyez(Tabla *t) { g_kurzorok.insert(t); }
+void Adatbazis::kurzorKijegyez(Tabla *t) { g_kurzorok.remove(t); }
+
+Adatbazis::Tranzakcio::Tranzakcio()
+{
+    if (!db().transaction())
+        throw StoreHiba(db().lastError().text());
+}
+
+Adatbazis::Tranzakcio::~Tranzakcio()
+{
+    if (!m_kesz && nyitva())
+        db().rollback();
+}
+
+void Adatbazis::Tranzakcio::commit()
+{
+    if (!db().commit())
+        throw StoreHiba(db().lastError().text());
+    m_kesz = true;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+class Tabla;
+
+// The one connection "DorvPrg" on a database folder. The whole database is one SQLite
+// file inside that folder, so packing the folder packs the register.
+namespace Adatbazis {
+extern const char *const KAPCSOLAT;   // "DorvPrg"
+extern const char *const FAJLNEV;     // the database file inside the folder
+
+// Opens the database of the folder; a folder without one gets a new, empty register with
+// its default rows and text files. Throws StoreHiba naming the folder or file on failure.
+// Returns true when a new database was created.
+bool megnyit(const QString &mappa);
+void bezar();                        // closes every open cursor, then the connection
+void kurzorokBezar();                // closes every cursor, keeps the connection
+bool nyitva();
+QString mappa();                     // folder of the open database
+bool vanAdatbazis(const QString &mappa);
+QSqlDatabase db();                   // throws when closed
+sqlite3 *handle();
+void megszakit();                    // interrupts a running statement (free SQL window)
+
+// A statement without result, values bound by position; throws StoreHiba.
+void vegrehajt(const QString &sql, const QVariantList &ertekek = {});
+// First column of the first row, or an invalid QVariant when there is no row.
+QVariant ertek(const QString &sql, const QVariantList &ertekek = {});
+
+// The schema's default texts written into a new database folder (code page 1250).
+void alapSzovegekIr(const QString &mappa);
+
+// cursors register themselves so that closing the connection closes them
+void kurzorBejegyez(Tabla *t);
+void kurzorKijegyez(Tabla *t);
+
+// RAII transaction: rolls back unless committed.
+class Tranzakcio {
+public:
+    Tranzakcio();
+    ~Tranzakcio();
+    void commit();
+    Tranzakcio(const Tranzakcio &) = delete;
+    Tranzakcio &operator=(const Tranzakcio &) = delete;
+
+private:
+    bool m_kesz = false;
+};
+}

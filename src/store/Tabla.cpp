@@ -1,0 +1,631 @@
+#include "Tabla.h"
+#include "Adatbazis.h"
+#include "HuSzoveg.h"
+#include "Sema.h"
+#include "StoreHiba.h"
+
+#include <QDate>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace {
+
+QSqlQuery futtat(const QString &sql, const QVariantList &ertekek)
+{
+    QSqlQuery q(Adatbazis::db());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw StoreHiba(q.lastError().text());
+    for (const QVariant &v : ertekek)
+        q.addBindValue(v);
+    if (!q.exec())
+        throw StoreHiba(q.lastError().text());
+    return q;
+}
+
+// SQLite's order: null first, then numbers, then text.
+bool kisebb(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && !b.isNull();
+    const bool aszam = a.typeId() != QMetaType::QString, bszam = b.typeId() != QMetaType::QString;
+    if (aszam != bszam)
+        return aszam;
+    if (aszam)
+        return a.toLongLong() < b.toLongLong();
+    return a.toString() < b.toString();
+}
+
+bool egyenlo(const QVariant &a, const QVariant &b) { return !kisebb(a, b) && !kisebb(b, a); }
+
+} // namespace
+
+Tabla::Tabla(const QString &tabla, QObject *szulo)
+    : QObject(szulo), m_leiras(Sema::tabla(tabla))
+{
+    if (!m_leiras)
+        throw StoreHiba(QString("Ismeretlen tábla: %1").arg(tabla));
+    setIndex({});
+}
+
+Tabla::~Tabla()
+{
+    Adatbazis::kurzorKijegyez(this);
+}
+
+void Tabla::ellenoriz(bool nyitvaKell) const
+{
+    if (nyitvaKell && !nyitva())
+        throw StoreHiba(QString("A(z) %1 tábla nincs megnyitva.").arg(m_leiras->nev));
+}
+
+void Tabla::setIndex(const QString &indexVagyMezo)
+{
+    m_index = indexVagyMezo;
+    m_rendezes.clear();
+    const QString i = indexVagyMezo.trimmed();
+    if (i.compare("idx_doksi_id_desc", Qt::CaseInsensitive) == 0)
+        m_rendezes << Rendezes{"doksi_id", true, false};
+    else if (i.compare("idx_datum_desc", Qt::CaseInsensitive) == 0)
+        m_rendezes << Rendezes{"datum", true, false};
+    else {
+        const QString mezo = i.isEmpty() ? m_leiras->kulcs : i;
+        const MezoLeiras *m = m_leiras->mezo(mezo);
+        if (!m)
+            throw StoreHiba(QString("Ismeretlen index vagy mező: %1").arg(i));
+        const bool szoveg = m->tipus == MezoTipus::Szoveg || m->tipus == MezoTipus::Memo;
+        // the user name key orders exactly; names for people order alphabetically
+        const bool pontos = szoveg && m->nev == m_leiras->kulcs;
+        m_rendezes << Rendezes{m->nev, false, szoveg && !pontos};
+    }
+    if (nyitva()) {
+        kulcsokOlvas();
+        aktualisra(0);
+    }
+}
+
+void Tabla::setSzuro(const QString &kifejezes)
+{
+    static const QRegularExpression re(R"(^\s*(\w+)\s*=\s*(?:'((?:[^']|'')*)'|(-?\d+))\s*$)");
+    m_szuroSzoveg = kifejezes;
+    m_szuroMezo.clear();
+    m_szuroErtek = QVariant();
+    if (!kifejezes.trimmed().isEmpty()) {
+        const auto t = re.match(kifejezes);
+        const MezoLeiras *m = t.hasMatch() ? m_leiras->mezo(t.captured(1)) : nullptr;
+        if (!m)
+            throw StoreHiba(QString("Hibás szűrő: %1").arg(kifejezes));
+        m_szuroMezo = m->nev;
+        m_szuroErtek = t.capturedLength(3) ? QVariant(t.captured(3).toLongLong())
+                                           : QVariant(t.captured(2).replace("''", "'"));
+    }
+    if (nyitva() && m_szurt) {
+        kulcsokOlvas();
+        aktualisra(0);
+    }
+}
+
+void Tabla::setSzurt(bool be)
+{
+    m_szurt = be;
+    if (nyitva()) {
+        kulcsokOlvas();
+        aktualisra(0);
+    }
+}
+
+void Tabla::keresoMezo(const QString &nev, const QString &tabla, const QString &sajatMezo,
+                       const QString &eredmenyMezo, int meret)
+{
+    if (!Sema::tabla(tabla) || !m_leiras->mezo(sajatMezo))
+        throw StoreHiba(QString("Hibás keresőmező: %1").arg(nev));
+    m_keresok << Kereso{nev, Sema::tabla(tabla)->nev, sajatMezo, eredmenyMezo, meret};
+}
+
+void Tabla::megnyit()
+{
+    if (nyitva())
+        return;
+    Adatbazis::db();
+    m_oszlopok.clear();
+    m_oszlopIndex.clear();
+    for (const MezoLeiras &m : m_leiras->mezok)
+        m_oszlopok << m.nev;
+    for (const Kereso &k : m_keresok)
+        m_oszlopok << k.nev;
+    for (int i = 0; i < m_oszlopok.size(); ++i)
+        m_oszlopIndex.insert(m_oszlopok[i].toLower(), i);
+    m_allapot = Allapot::Tallozas;
+    try {
+        kulcsokOlvas();
+    } catch (...) {
+        m_allapot = Allapot::Zarva;
+        throw;
+    }
+    Adatbazis::kurzorBejegyez(this);
+    aktualisra(0);
+    emit allapotValtozott();
+}
+
+void Tabla::bezar()
+{
+    if (!nyitva())
+        return;
+    m_allapot = Allapot::Zarva;
+    m_kulcsok.clear();
+    m_rendezoErtek.clear();
+    m_pozicio.clear();
+    m_cache.clear();
+    m_puffer.clear();
+    m_sor = -1;
+    m_eof = m_bof = true;
+    Adatbazis::kurzorKijegyez(this);
+    emit adatValtozott();
+    emit allapotValtozott();
+}
+
+QString Tabla::whereResz(QVariantList &ertekek) const
+{
+    if (!m_szurt || m_szuroMezo.isEmpty())
+        return {};
+    ertekek << m_szuroErtek;
+    return QString(" WHERE t.%1 = ?").arg(m_szuroMezo);
+}
+
+QString Tabla::selectResz() const
+{
+    QString s = "SELECT t.rowid";
+    for (const MezoLeiras &m : m_leiras->mezok)
+        s += ", t." + m.nev;
+    for (int i = 0; i < m_keresok.size(); ++i)
+        s += QString(", substr(k%1.%2, 1, %3)").arg(i).arg(m_keresok[i].eredmeny).arg(m_keresok[i].meret);
+    s += " FROM " + m_leiras->nev + " t";
+    for (int i = 0; i < m_keresok.size(); ++i) {
+        const Kereso &k = m_keresok[i];
+        s += QString(" LEFT OUTER JOIN %1 k%2 ON (k%2.%3 = t.%4)")
+                 .arg(k.tabla).arg(i).arg(Sema::tabla(k.tabla)->kulcs, k.sajat);
+    }
+    return s;
+}
+
+void Tabla::kulcsokOlvas()
+{
+    const Rendezes &r = m_rendezes.first();
+    const QString kif = r.szoveg ? QString("HURENDEZ(t.%1)").arg(r.mezo) : "t." + r.mezo;
+    const QString irany = r.csokkeno ? " DESC" : "";
+    QVariantList ertekek;
+    const QString sql = QString("SELECT t.rowid, %1 FROM %2 t%3 ORDER BY %1%4, t.rowid%4")
+                            .arg(kif, m_leiras->nev, whereResz(ertekek), irany);
+    QSqlQuery q = futtat(sql, ertekek);
+    m_kulcsok.clear();
+    m_rendezoErtek.clear();
+    m_pozicio.clear();
+    m_cache.clear();
+    while (q.next()) {
+        m_kulcsok << q.value(0).toLongLong();
+        m_rendezoErtek << q.value(1);
+    }
+}
+
+void Tabla::aktualisra(int sor, bool jelez)
+{
+    const int n = rekordSzam();
+    m_sor = n == 0 ? -1 : std::clamp(sor, 0, n - 1);
+    m_bof = m_sor <= 0;
+    m_eof = n == 0;
+    if (jelez) {
+        emit adatValtozott();
+        emit mozgasUtan();
+    }
+}
+
+void Tabla::frissit()
+{
+    ellenoriz();
+    const qint64 k = aktualisKulcs();
+    const int regi = m_sor;
+    kulcsokOlvas();
+    const int p = k >= 0 ? pozicio(k) : -1;
+    aktualisra(p >= 0 ? p : regi);
+}
+
+qint64 Tabla::aktualisKulcs() const
+{
+    return m_sor >= 0 && m_sor < m_kulcsok.size() ? m_kulcsok[m_sor] : -1;
+}
+
+int Tabla::pozicio(qint64 rowid) const
+{
+    if (m_pozicio.isEmpty() && !m_kulcsok.isEmpty()) {
+        m_pozicio.reserve(m_kulcsok.size());
+        for (int i = 0; i < m_kulcsok.size(); ++i)
+            m_pozicio.insert(m_kulcsok[i], i);
+    }
+    return m_pozicio.value(rowid, -1);
+}
+
+void Tabla::elso()
+{
+    ellenoriz();
+    if (szerkesztes())
+        post();
+    m_sor = ures() ? -1 : 0;
+    m_bof = true;
+    m_eof = ures();
+    emit mozgasUtan();
+}
+
+void Tabla::utolso()
+{
+    ellenoriz();
+    if (szerkesztes())
+        post();
+    m_sor = rekordSzam() - 1;
+    m_eof = true;
+    m_bof = ures();
+    emit mozgasUtan();
+}
+
+void Tabla::kovetkezo()
+{
+    ellenoriz();
+    if (szerkesztes())
+        post();
+    m_bof = ures();
+    if (m_sor + 1 < rekordSzam()) {
+        ++m_sor;
+        m_eof = false;
+        emit mozgasUtan();
+    } else {
+        m_eof = true;
+    }
+}
+
+void Tabla::elozo()
+{
+    ellenoriz();
+    if (szerkesztes())
+        post();
+    m_eof = ures();
+    if (m_sor > 0) {
+        --m_sor;
+        m_bof = false;
+        emit mozgasUtan();
+    } else {
+        m_bof = true;
+    }
+}
+
+bool Tabla::ugrik(int sor)
+{
+    ellenoriz();
+    if (sor < 0 || sor >= rekordSzam())
+        return false;
+    if (sor == m_sor)
+        return true;
+    if (szerkesztes())
+        post();
+    m_sor = sor;
+    m_bof = m_eof = false;
+    emit mozgasUtan();
+    return true;
+}
+
+bool Tabla::ugrikKulcsra(qint64 rowid)
+{
+    ellenoriz();
+    const int p = pozicio(rowid);
+    return p >= 0 && ugrik(p);
+}
+
+bool Tabla::keres(const QString &mezo, const QVariant &ertek, KeresMod mod)
+{
+    ellenoriz();
+    const MezoLeiras *m = m_leiras->mezo(mezo);
+    if (!m)
+        throw StoreHiba(QString("Ismeretlen mező: %1").arg(mezo));
+    const Rendezes &r = m_rendezes.first();
+    const bool elsoRendezo = r.mezo == m->nev;
+    int talalt = -1;
+
+    if (elsoRendezo && mod == KeresMod::Pontos && !r.szoveg && m->tipus != MezoTipus::Szoveg) {
+        // binary search on the ordering values
+        const QVariant cel = tarolhato(m->nev, ertek);
+        const auto elotte = [&](int i) {
+            return r.csokkeno ? kisebb(cel, m_rendezoErtek[i]) : kisebb(m_rendezoErtek[i], cel);
+        };
+        int lo = 0, hi = rekordSzam();
+        while (lo < hi) {
+            const int mid = (lo + hi) / 2;
+            if (elotte(mid))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        if (lo < rekordSzam() && egyenlo(m_rendezoErtek[lo], cel))
+            talalt = lo;
+    } else if (elsoRendezo && mod == KeresMod::ReszletesKisNagy && r.szoveg && !r.csokkeno) {
+        const QString kulcs = HuSzoveg::rendezoKulcs(ertek.toString());
+        const auto it = std::partition_point(m_rendezoErtek.cbegin(), m_rendezoErtek.cend(),
+                                             [&](const QVariant &v) { return !v.isNull() && v.toString() < kulcs; });
+        // nulls sort first; skip them unless the searched text is empty
+        auto i = it;
+        while (i != m_rendezoErtek.cend() && i->isNull() && !kulcs.isEmpty())
+            ++i;
+        if (i != m_rendezoErtek.cend() && (i->isNull() ? kulcs.isEmpty() : i->toString().startsWith(kulcs)))
+            talalt = int(i - m_rendezoErtek.cbegin());
+    } else {
+        QVariantList ertekek;
+        QString sql = "SELECT t.rowid FROM " + m_leiras->nev + " t" + whereResz(ertekek);
+        sql += ertekek.isEmpty() ? " WHERE " : " AND ";
+        if (mod == KeresMod::ReszletesKisNagy) {
+            const QString kulcs = HuSzoveg::rendezoKulcs(ertek.toString());
+            sql += QString("substr(HURENDEZ(t.%1), 1, %2) = ?").arg(m->nev).arg(kulcs.size());
+            ertekek << kulcs;
+        } else {
+            const QVariant v = tarolhato(m->nev, ertek);
+            if (v.isNull()) {
+                sql += "t." + m->nev + " IS NULL";
+            } else {
+                sql += "t." + m->nev + " = ?";
+                ertekek << v;
+            }
+        }
+        QSqlQuery q = futtat(sql, ertekek);
+        while (q.next()) {
+            const int p = pozicio(q.value(0).toLongLong());
+            if (p >= 0 && (talalt < 0 || p < talalt))
+                talalt = p;
+        }
+    }
+    if (talalt < 0)
+        return false;
+    ugrik(talalt);
+    return true;
+}
+
+int Tabla::oszlop(const QString &mezo) const
+{
+    return m_oszlopIndex.value(mezo.toLower(), -1);
+}
+
+void Tabla::lapOlvas(int sor) const
+{
+    if (m_cache.size() > 4096)
+        m_cache.clear();
+    const int tol = std::max(0, sor - 32), ig = std::min(rekordSzam(), sor + 96);
+    QVariantList kulcsok;
+    QStringList jelek;
+    for (int i = tol; i < ig; ++i)
+        if (!m_cache.contains(m_kulcsok[i])) {
+            kulcsok << m_kulcsok[i];
+            jelek << "?";
+        }
+    if (kulcsok.isEmpty())
+        return;
+    QSqlQuery q = futtat(selectResz() + " WHERE t.rowid IN (" + jelek.join(',') + ")", kulcsok);
+    const int n = int(m_oszlopok.size());
+    while (q.next()) {
+        Sor s(n);
+        for (int c = 0; c < n; ++c)
+            s[c] = olvasott(c, q.value(c + 1));
+        m_cache.insert(q.value(0).toLongLong(), s);
+    }
+}
+
+const Tabla::Sor *Tabla::sorAdat(int sor) const
+{
+    if (sor < 0 || sor >= rekordSzam())
+        return nullptr;
+    const qint64 k = m_kulcsok[sor];
+    auto it = m_cache.constFind(k);
+    if (it == m_cache.constEnd()) {
+        lapOlvas(sor);
+        it = m_cache.constFind(k);
+        if (it == m_cache.constEnd())
+            return nullptr;   // deleted behind our back; shows empty until re-read
+    }
+    return &*it;
+}
+
+QVariant Tabla::olvasott(int oszlop, const QVariant &v) const
+{
+    if (v.isNull())
+        return QVariant();
+    if (oszlop < m_leiras->mezok.size()) {
+        switch (m_leiras->mezok[oszlop].tipus) {
+        case MezoTipus::Autoinc:
+        case MezoTipus::Egesz: return QVariant(v.toInt());
+        case MezoTipus::Datum: {
+            const QDate d = QDate::fromString(v.toString().left(10), Qt::ISODate);
+            return d.isValid() ? QVariant(d) : QVariant();
+        }
+        default: break;
+        }
+    }
+    return QVariant(v.toString());
+}
+
+QVariant Tabla::ertekSor(int sor, int oszlop) const
+{
+    const Sor *s = sorAdat(sor);
+    return s && oszlop >= 0 && oszlop < s->size() ? s->at(oszlop) : QVariant();
+}
+
+QVariant Tabla::ertekSor(int sor, const QString &mezo) const
+{
+    const int c = oszlop(mezo);
+    if (c < 0)
+        throw StoreHiba(QString("Ismeretlen mező: %1").arg(mezo));
+    return ertekSor(sor, c);
+}
+
+QVariant Tabla::ertek(const QString &mezo) const
+{
+    const int c = oszlop(mezo);
+    if (c < 0)
+        throw StoreHiba(QString("Ismeretlen mező: %1").arg(mezo));
+    if (szerkesztes())
+        return m_puffer.value(c);
+    return ertekSor(m_sor, c);
+}
+
+QVariant Tabla::tarolhato(const QString &mezo, const QVariant &v) const
+{
+    const MezoLeiras *m = m_leiras->mezo(mezo);
+    if (!m || v.isNull() || !v.isValid())
+        return QVariant();
+    switch (m->tipus) {
+    case MezoTipus::Szoveg:
+    case MezoTipus::Memo: {
+        const QString s = m->tipus == MezoTipus::Szoveg ? v.toString().left(m->meret) : v.toString();
+        return s.isEmpty() ? QVariant() : QVariant(s);
+    }
+    case MezoTipus::Autoinc:
+    case MezoTipus::Egesz: {
+        if (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty())
+            return QVariant();
+        bool ok = false;
+        const qlonglong i = v.typeId() == QMetaType::QString ? v.toString().trimmed().toLongLong(&ok)
+                                                             : v.toLongLong(&ok);
+        if (!ok || i < INT32_MIN || i > INT32_MAX)
+            throw StoreHiba(QString("'%1' is not a valid integer value").arg(v.toString()));
+        return QVariant(i);
+    }
+    case MezoTipus::Datum: {
+        QDate d = v.typeId() == QMetaType::QDate ? v.toDate() : QDate();
+        if (v.typeId() == QMetaType::QDateTime)
+            d = v.toDateTime().date();
+        if (v.typeId() == QMetaType::QString) {
+            const QString s = v.toString().trimmed();
+            if (s.isEmpty())
+                return QVariant();
+            d = QDate::fromString(s, Qt::ISODate);
+            if (!d.isValid())
+                d = QDate::fromString(s, HuSzoveg::ROVID_DATUM);
+        }
+        if (!d.isValid())
+            throw StoreHiba(QString("'%1' is not a valid date").arg(v.toString()));
+        return QVariant(d.toString(Qt::ISODate));
+    }
+    }
+    return QVariant();
+}
+
+void Tabla::setErtek(const QString &mezo, const QVariant &ertek)
+{
+    if (!szerkesztes())
+        throw StoreHiba(QString("A(z) %1 tábla nincs szerkesztés vagy beszúrás állapotban.").arg(m_leiras->nev));
+    const int c = oszlop(mezo);
+    if (c < 0 || c >= m_leiras->mezok.size())
+        throw StoreHiba(QString("A mező nem írható: %1").arg(mezo));
+    const MezoLeiras &m = m_leiras->mezok[c];
+    if (m.tipus == MezoTipus::Autoinc)
+        throw StoreHiba(QString("A mező nem írható: %1").arg(mezo));
+    // read back as it will be stored: cut, empty as null, typed
+    m_puffer[c] = olvasott(c, tarolhato(m.nev, ertek));
+    for (int i = 0; i < m_keresok.size(); ++i) {
+        const Kereso &k = m_keresok[i];
+        if (k.sajat.compare(m.nev, Qt::CaseInsensitive) != 0)
+            continue;
+        QVariant nev;
+        if (!m_puffer[c].isNull())
+            nev = Adatbazis::ertek(QString("SELECT substr(%1, 1, %2) FROM %3 WHERE %4 = ?")
+                                       .arg(k.eredmeny).arg(k.meret).arg(k.tabla, Sema::tabla(k.tabla)->kulcs),
+                                   {m_puffer[c]});
+        m_puffer[m_leiras->mezok.size() + i] = nev.isValid() && !nev.isNull() ? QVariant(nev.toString()) : QVariant();
+    }
+}
+
+void Tabla::beszur()
+{
+    ellenoriz();
+    if (m_csakOlvas)
+        throw StoreHiba(QString("A(z) %1 tábla csak olvasható.").arg(m_leiras->nev));
+    if (szerkesztes())
+        post();
+    m_puffer = Sor(m_oszlopok.size());
+    m_szerkesztettKulcs = -1;
+    m_allapot = Allapot::Beszuras;
+    emit allapotValtozott();
+}
+
+void Tabla::szerkeszt()
+{
+    ellenoriz();
+    if (m_csakOlvas)
+        throw StoreHiba(QString("A(z) %1 tábla csak olvasható.").arg(m_leiras->nev));
+    if (szerkesztes())
+        return;
+    if (ures())
+        throw StoreHiba("Nincs szerkeszthető sor.");
+    const Sor *s = sorAdat(m_sor);
+    m_puffer = s ? *s : Sor(m_oszlopok.size());
+    m_szerkesztettKulcs = aktualisKulcs();
+    m_allapot = Allapot::Szerkesztes;
+    emit allapotValtozott();
+}
+
+void Tabla::post()
+{
+    ellenoriz();
+    if (!szerkesztes())
+        return;
+    QStringList mezok, jelek;
+    QVariantList ertekek;
+    for (int c = 0; c < m_leiras->mezok.size(); ++c) {
+        const MezoLeiras &m = m_leiras->mezok[c];
+        if (m.tipus == MezoTipus::Autoinc)
+            continue;
+        mezok << m.nev;
+        ertekek << tarolhato(m.nev, m_puffer.value(c));
+    }
+    QString sql;
+    if (m_allapot == Allapot::Beszuras) {
+        for (int i = 0; i < mezok.size(); ++i)
+            jelek << "?";
+        sql = QString("INSERT INTO %1 (%2) VALUES (%3)").arg(m_leiras->nev, mezok.join(", "), jelek.join(", "));
+    } else {
+        for (const QString &m : mezok)
+            jelek << m + " = ?";
+        sql = QString("UPDATE %1 SET %2 WHERE rowid = ?").arg(m_leiras->nev, jelek.join(", "));
+        ertekek << m_szerkesztettKulcs;
+    }
+    QSqlQuery q = futtat(sql, ertekek);   // throws; the row stays in edit state
+    const qint64 kulcs = m_allapot == Allapot::Beszuras ? q.lastInsertId().toLongLong() : m_szerkesztettKulcs;
+    const int regi = m_sor;
+    m_allapot = Allapot::Tallozas;
+    m_puffer.clear();
+    kulcsokOlvas();
+    const int p = pozicio(kulcs);
+    aktualisra(p >= 0 ? p : regi);
+    emit allapotValtozott();
+    emit postUtan();
+}
+
+void Tabla::megse()
+{
+    if (!szerkesztes())
+        return;
+    m_allapot = Allapot::Tallozas;
+    m_puffer.clear();
+    emit allapotValtozott();
+    emit mozgasUtan();
+}
+
+void Tabla::torol()
+{
+    ellenoriz();
+    if (m_csakOlvas)
+        throw StoreHiba(QString("A(z) %1 tábla csak olvasható.").arg(m_leiras->nev));
+    if (szerkesztes())
+        megse();
+    if (ures())
+        throw StoreHiba("Nincs törölhető sor.");
+    futtat(QString("DELETE FROM %1 WHERE rowid = ?").arg(m_leiras->nev), {aktualisKulcs()});
+    const int regi = m_sor;
+    kulcsokOlvas();
+    aktualisra(regi);
+}

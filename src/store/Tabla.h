@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+struct TablaLeiras;
+
+// A cursor on one table: ordered by an index or a field, filtered, with a current row
+// and insert/edit/post/cancel/delete. It keeps only the keys of the visible rows in
+// order (and the ordering values, for locate), and reads rows by position on demand,
+// so a view of a million letters opens, counts and moves without loading the rows.
+class Tabla : public QObject {
+    Q_OBJECT
+public:
+    enum class Allapot { Zarva, Tallozas, Beszuras, Szerkesztes };
+    enum class KeresMod { Pontos, ReszletesKisNagy };   // exact / leading part, case ignored
+
+    explicit Tabla(const QString &tabla, QObject *szulo = nullptr);
+    ~Tabla() override;
+
+    const TablaLeiras &leiras() const { return *m_leiras; }
+
+    // set-up; each re-reads an open cursor
+    void setCsakOlvas(bool c) { m_csakOlvas = c; }
+    bool csakOlvas() const { return m_csakOlvas; }
+    void setIndex(const QString &indexVagyMezo);   // "idx_doksi_id_desc", "idx_datum_desc", a field name, or "" for the key
+    QString index() const { return m_index; }
+    void setSzuro(const QString &kifejezes);       // "prntip='J'" or "doksi=12"; throws on another form
+    QString szuro() const { return m_szuroSzoveg; }
+    void setSzurt(bool be);
+    bool szurt() const { return m_szurt; }
+    // A field filled for each row from another table by key, cut to meret characters.
+    void keresoMezo(const QString &nev, const QString &tabla, const QString &sajatMezo,
+                    const QString &eredmenyMezo, int meret);
+
+    void megnyit();
+    void bezar();
+    bool nyitva() const { return m_allapot != Allapot::Zarva; }
+    void frissit();   // re-reads the rows, keeping the current row where it still shows
+
+    // moving
+    int rekordSzam() const { return int(m_kulcsok.size()); }
+    int rekordSzamlalo() const { return m_sor + 1; }   // position number, 0 when empty
+    int sor() const { return m_sor; }                  // 0-based, -1 when empty
+    bool ures() const { return m_kulcsok.isEmpty(); }
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    void elso();
+    void utolso();
+    void kovetkezo();
+    void elozo();
+    bool ugrik(int sor);
+    bool ugrikKulcsra(qint64 rowid);
+    qint64 aktualisKulcs() const;                      // rowid of the current row, -1 when none
+    // Makes the first row (in order) whose field equals the value current; honours the filter.
+    bool keres(const QString &mezo, const QVariant &ertek, KeresMod mod = KeresMod::Pontos);
+
+    // fields: names case-insensitive; in insert or edit state the row being edited
+    QStringList mezoNevek() const { return m_oszlopok; }
+    bool vanMezo(const QString &mezo) const { return oszlop(mezo) >= 0; }
+    QVariant ertek(const QString &mezo) const;
+    QVariant ertekSor(int sor, const QString &mezo) const;   // any visible row, for grids
+    QVariant ertekSor(int sor, int oszlop) const;
+    int oszlop(const QString &mezo) const;
+    void setErtek(const QString &mezo, const QVariant &ertek);
+
+    // editing
+    Allapot allapot() const { return m_allapot; }
+    bool szerkesztes() const { return m_allapot == Allapot::Beszuras || m_allapot == Allapot::Szerkesztes; }
+    void beszur();
+    void szerkeszt();
+    void post();       // throws StoreHiba and stays in edit state when the store refuses
+    void megse();
+    void torol();
+
+signals:
+    void mozgasUtan();        // the current row changed (or the rows were re-read)
+    void adatValtozott();     // rows re-read: positions may mean other rows now
+    void postUtan();
+    void allapotValtozott();
+
+private:
+    struct Rendezes { QString mezo; bool csokkeno; bool szoveg; };
+    using Sor = QVector<QVariant>;
+
+    void ellenoriz(bool nyitvaKell = true) const;
+    void kulcsokOlvas();
+    void aktualisra(int sor, bool jelez = true);
+    const Sor *sorAdat(int sor) const;
+    void lapOlvas(int sor) const;
+    QString selectResz() const;
+    QString whereResz(QVariantList &ertekek) const;
+    QVariant tarolhato(const QString &mezo, const QVariant &v) const;
+    QVariant olvasott(int oszlop, const QVariant &v) const;
+    int pozicio(qint64 rowid) const;
+
+    const TablaLeiras *m_leiras;
+    bool m_csakOlvas = false;
+    QString m_index;
+    QList<Rendezes> m_rendezes;
+    QString m_szuroSzoveg;
+    QString m_szuroMezo;
+    QVariant m_szuroErtek;
+    bool m_szurt = false;
+    struct Kereso { QString nev, tabla, sajat, eredmeny; int meret; };
+    QList<Kereso> m_keresok;
+
+    QStringList m_oszlopok;                 // table fields, then lookup fields
+    QHash<QString, int> m_oszlopIndex;      // lower-case name -> column
+    QVector<qint64> m_kulcsok;              // rowids of the visible rows, in order
+    QVector<QVariant> m_rendezoErtek;       // first ordering value of each row (keys for text)
+    mutable QHash<qint64, int> m_pozicio;   // rowid -> position, built on demand
+    mutable QHash<qint64, Sor> m_cache;
+    int m_sor = -1;
+    bool m_eof = true, m_bof = true;
+    Allapot m_allapot = Allapot::Zarva;
+    Sor m_puffer;                           // row being inserted or edited
+    qint64 m_szerkesztettKulcs = -1;
+};
