@@ -1,0 +1,6 @@
+#pragma once
+
+class QWidget;
+
+// The free SQL window, modal.
+void SzabadLekerdezes(QWidget *szulo = nullptr);

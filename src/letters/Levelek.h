@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+class Tabla;
+
+// The letter editor on the main window's letter cursor (no copy of the row).
+void LevelSzerkeszt(Tabla &tbl, bool uj, const QString &tipus, QWidget *szulo = nullptr);
+// The detailed search; a letter chosen there becomes current in tbl when tbl's view holds it.
+void ReszletesKeres(Tabla &tbl, QWidget *szulo = nullptr);
+// Notes of a letter; a new note through the main window's notes cursor.
+void MegjegyzesLista(int doksi, QWidget *szulo = nullptr);
+void UjMegjegyzes(Tabla &tblMegj, int doksi, QWidget *szulo = nullptr);
+// Attached documents of a letter; szam is the letter number as plain decimal text.
+void CsatoltLista(int doksi, const QString &szam, QWidget *szulo = nullptr);

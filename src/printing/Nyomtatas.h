@@ -1,0 +1,13 @@
+#pragma once
+
+class QWidget;
+class Tabla;
+
+// Entry operations of the printouts. nyomtat true prints at once on the default printer;
+// false opens the preview window and returns when it closes.
+void JotallasNyomtat(int doksi, bool nyomtat, QWidget *szulo = nullptr);   // certificate, kind 'J'
+void SzerelesNyomtat(int doksi, bool nyomtat, QWidget *szulo = nullptr);   // certificate, kind 'S'
+void JavitasNyomtat(int doksi, bool nyomtat, QWidget *szulo = nullptr);    // repair order form
+void SzereloNyomtat(int doksi, bool nyomtat, QWidget *szulo = nullptr);    // mechanic worksheet
+void ListaNyomtat(Tabla &tbl, bool nyomtat, QWidget *szulo = nullptr);     // simple list of the view
+void MegjegyzesNyomtat(int doksi, bool nyomtat, QWidget *szulo = nullptr); // notes of a letter

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <functional>
+
+class QAbstractItemView;
+class Tabla;
+
+// Shows a cursor in a grid. Rows are asked of the cursor by position when the grid paints
+// them, so a view of any size opens at once; the cursor's current row and the grid's
+// current row follow each other.
+class KurzorModell : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct Oszlop {
+        QString mezo;
+        QString cim;
+        std::function<QString(const QVariant &)> formatum = {};   // default: MezoSzoveg
+        Qt::Alignment igazitas = Qt::AlignLeft | Qt::AlignVCenter;
+    };
+
+    KurzorModell(Tabla *tabla, const QList<Oszlop> &oszlopok, QObject *szulo = nullptr);
+    Tabla *tabla() const { return m_tabla; }
+    const QList<Oszlop> &oszlopok() const { return m_oszlopok; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role = Qt::DisplayRole) const override;
+
+    // Keeps the view's current row and the cursor's current row in step.
+    void kovet(QAbstractItemView *nezet);
+
+private:
+    void ujraolvas();
+    Tabla *m_tabla;
+    QList<Oszlop> m_oszlopok;
+    QList<int> m_index;   // column of each field in the cursor
+    int m_sorok = 0;
+    bool m_igazit = false;
+};
