@@ -5,7 +5,7 @@ function(dorvprg_library name)
   file(GLOB srcs CONFIGURE_DEPENDS
     ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
   # an empty source keeps a folder whose code has not arrived yet buildable
-  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${name}_ures.cpp "")
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${name}_ures.cpp "namespace {}\n")
   add_library(${name} STATIC ${srcs} ${CMAKE_CURRENT_BINARY_DIR}/${name}_ures.cpp)
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${A_DEPS})
