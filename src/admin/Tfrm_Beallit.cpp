@@ -1,0 +1,204 @@
+#include "Tfrm_Beallit.h"
+#include "AdminBetu.h"
+#include "Admin.h"
+#include "Beall.h"
+#include "HuSzoveg.h"
+#include "MezoKonvencio.h"
+#include "Seged.h"
+#include "StoreHiba.h"
+#include "Tabla.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace {
+std::function<QString(QWidget *)> g_mappaValaszto;
+
+QString mappaDialogus(QWidget *szulo)
+{
+    if (g_mappaValaszto)
+        return g_mappaValaszto(szulo);
+    return QFileDialog::getExistingDirectory(szulo, "Adatbázis útvonal",
+                                             QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+                                             QFileDialog::ShowDirsOnly);
+}
+
+// the box shows lines with \n; the file keeps CR LF
+QString fajlbol(const QString &s)
+{
+    QString t = s;
+    t.replace("\r\n", "\n");
+    t.replace('\r', '\n');
+    return t;
+}
+} // namespace
+
+void Tfrm_Beallit::setMappaValaszto(std::function<QString(QWidget *)> f) { g_mappaValaszto = std::move(f); }
+
+Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
+    : QDialog(szulo, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      Tbl(tbl)
+{
+    setWindowTitle("Beállítások");
+    setFont(AdminBetu());
+    setObjectName("Tfrm_Beallit");
+    setFixedSize(334, 356);
+
+    auto *lapok = new QTabWidget(this);
+    lapok->setGeometry(4, 4, 326, 305);
+    auto *lap = new QWidget;
+    lapok->addTab(lap, style()->standardIcon(QStyle::SP_FileDialogListView), "Általános");
+
+    chkTeljesKep = new QCheckBox("Megnyitáskor teljes képernyő", lap);
+    chkTeljesKep->setObjectName("chkTeljesKep");
+    chkTeljesKep->move(8, 12);
+    chkVanBelep = new QCheckBox("Belépésnél jelszót kér", lap);
+    chkVanBelep->setObjectName("chkVanBelep");
+    chkVanBelep->move(176, 12);
+
+    const auto mappaSor = [&](const QString &cimke, const QString &nev, int y, QLineEdit *&edt, QToolButton *&btn) {
+        auto *cim = new QLabel(cimke, lap);
+        cim->move(8, y - 16);
+        edt = new QLineEdit(lap);
+        edt->setObjectName(nev);
+        edt->setGeometry(8, y, 281, 21);
+        btn = new QToolButton(lap);
+        btn->setObjectName(nev + "Gomb");
+        btn->setText("...");
+        btn->setToolTip("Adatbázis útvonal");
+        btn->setGeometry(288, y, 23, 21);
+        QLineEdit *cel = edt;
+        connect(btn, &QToolButton::clicked, this, [this, cel] { mappaValaszt(cel); });
+    };
+    mappaSor("adatbázis elérési útvonala", "edtAdatbazis", 56, edtAdatbazis, btnAdatbazis);
+    mappaSor("adatbázis mentési útvonala", "edtMentes", 100, edtMentes, btnMentes);
+
+    auto *l = new QLabel("garanciaidők felsorolása", lap);
+    l->move(8, 128);
+    memDorvido = new QPlainTextEdit(lap);
+    memDorvido->setObjectName("memDorvido");
+    memDorvido->setGeometry(132, 128, 181, 65);
+    QFont f("Courier New");
+    f.setStyleHint(QFont::Monospace);
+    f.setPointSize(9);
+    memDorvido->setFont(f);
+    memDorvido->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memDorvido->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memDorvido->setTabChangesFocus(true);
+
+    const auto szovegGomb = [&](const QString &cim, const QString &nev, int y, const QString &fajl) {
+        auto *b = new QPushButton(cim, lap);
+        b->setObjectName(nev);
+        b->setGeometry(8, y, 209, 21);
+        b->setAutoDefault(false);
+        // the folder in effect, not the one typed into the box
+        connect(b, &QPushButton::clicked, this, [fajl] { DokumentumNyit(QDir(Beall.AdatbazisUtvonal).filePath(fajl)); });
+        return b;
+    };
+    btnSzoveg1 = szovegGomb("Garjegy első szöveg szerkesztése", "btnSzoveg1", 200, "s1.txt");
+    btnSzoveg2 = szovegGomb("Garjegy második szöveg szerkesztése", "btnSzoveg2", 224, "s2.txt");
+    btnSzoveg3 = szovegGomb("Megrendelőlap szöveg szerkesztése", "btnSzoveg3", 248, "s3.txt");
+
+    btnOK = new QPushButton("OK", this);
+    btnOK->setObjectName("btnOK");
+    btnOK->setGeometry(160, 320, 75, 25);
+    btnMegsem = new QPushButton("Mégsem", this);
+    btnMegsem->setObjectName("btnMegsem");
+    btnMegsem->setGeometry(244, 320, 75, 25);
+    btnOK->setAutoDefault(false);
+    btnMegsem->setAutoDefault(false);
+
+    QWidget *sorrend[] = {chkTeljesKep, chkVanBelep, edtAdatbazis, btnAdatbazis, edtMentes, btnMentes,
+                          btnSzoveg1, btnSzoveg2, btnSzoveg3, memDorvido, btnOK, btnMegsem};
+    for (size_t i = 1; i < std::size(sorrend); ++i)
+        setTabOrder(sorrend[i - 1], sorrend[i]);
+
+    connect(btnOK, &QPushButton::clicked, this, &Tfrm_Beallit::btnOKClick);
+    connect(btnMegsem, &QPushButton::clicked, this, &QDialog::reject);
+
+    chkTeljesKep->setChecked(Beall.TeljesKep);
+    edtAdatbazis->setText(Beall.AdatbazisUtvonal);
+    edtMentes->setText(Beall.MentesUtvonal);
+    if (QFileInfo(DorvidoFajlUt()).isFile())
+        memDorvido->setPlainText(fajlbol(HuSzoveg::fajlOlvas(DorvidoFajlUt())));
+    chkVanBelep->setChecked(Tbl->ertek("vanbelep").toString() == "I");
+
+    auto *mk = new MezoKonvencio(this);
+    mk->szinez(edtAdatbazis);
+    mk->szinez(edtMentes);
+    mk->szinez(memDorvido);
+    mk->enterBekot();
+
+    const QRect hol = szulo ? szulo->window()->frameGeometry()
+                            : (QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                                : QRect());
+    if (hol.isValid())
+        move(hol.center() - rect().center());
+    chkTeljesKep->setFocus();
+}
+
+void Tfrm_Beallit::mappaValaszt(QLineEdit *cel)
+{
+    const QString m = mappaDialogus(this);
+    if (!m.isEmpty())
+        cel->setText(QDir::cleanPath(m));
+}
+
+void Tfrm_Beallit::atvesz()
+{
+    // the fallible steps first, so that a refused write leaves the settings in memory alone
+    QString lista = memDorvido->toPlainText();
+    lista.replace('\n', "\r\n");
+    HuSzoveg::fajlIr(DorvidoFajlUt(), lista);
+    Tbl->setErtek("vanbelep", chkVanBelep->isChecked() ? "I" : "N");
+    Tbl->post();
+    Beall.TeljesKep = chkTeljesKep->isChecked();
+    Beall.MentesUtvonal = edtMentes->text();
+    Beall.AdatbazisUtvonal = edtAdatbazis->text();
+}
+
+void Tfrm_Beallit::btnOKClick()
+{
+    try {
+        atvesz();
+    } catch (const StoreHiba &h) {
+        HibaUzenet(h.uzenet(), this);
+        return;
+    }
+    accept();
+}
+
+void Beallitasok(QWidget *szulo)
+{
+    Tabla tbl("beallit");
+    try {
+        tbl.setIndex("beallit");
+        tbl.megnyit();
+        if (tbl.ures())
+            tbl.beszur();
+        else
+            tbl.szerkeszt();
+        Tfrm_Beallit f(&tbl, szulo);
+        if (f.exec() != QDialog::Accepted && tbl.szerkesztes())
+            tbl.megse();
+    } catch (const StoreHiba &h) {
+        if (tbl.szerkesztes())
+            tbl.megse();
+        FelsoHiba(h.uzenet(), szulo);
+    }
+    tbl.bezar();
+}

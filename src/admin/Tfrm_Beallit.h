@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QToolButton;
+class Tabla;
+
+// The settings window: full-screen opening, database and archive folders, the login
+// requirement (the beallit row), the warranty period list and the printed texts.
+class Tfrm_Beallit : public QDialog {
+    Q_OBJECT
+public:
+    // tbl: the beallit cursor, its row already in insert or edit state
+    explicit Tfrm_Beallit(Tabla *tbl, QWidget *szulo = nullptr);
+
+    // Takes the window's values: Beall, dorvido.ini, the beallit row. Throws StoreHiba.
+    void atvesz();
+
+    // Folder picker; tests replace it (empty result = cancelled).
+    static void setMappaValaszto(std::function<QString(QWidget *)> f);
+
+private:
+    void mappaValaszt(QLineEdit *cel);
+    void btnOKClick();
+
+    Tabla *Tbl;
+    QCheckBox *chkTeljesKep;
+    QCheckBox *chkVanBelep;
+    QLineEdit *edtAdatbazis;
+    QToolButton *btnAdatbazis;
+    QLineEdit *edtMentes;
+    QToolButton *btnMentes;
+    QPlainTextEdit *memDorvido;
+    QPushButton *btnSzoveg1;
+    QPushButton *btnSzoveg2;
+    QPushButton *btnSzoveg3;
+    QPushButton *btnOK;
+    QPushButton *btnMegsem;
+};

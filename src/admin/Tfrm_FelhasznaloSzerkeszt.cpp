@@ -1,0 +1,99 @@
+#include "Tfrm_FelhasznaloSzerkeszt.h"
+#include "AdminBetu.h"
+#include "Mezo.h"
+#include "MezoKonvencio.h"
+#include "Seged.h"
+#include "Sema.h"
+#include "StoreHiba.h"
+#include "Tabla.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+QLineEdit *doboz(QWidget *szulo, const QString &nev, const QString &cimke, int x, int y)
+{
+    auto *l = new QLabel(cimke, szulo);
+    l->move(x, y - 16);
+    auto *e = new QLineEdit(szulo);
+    e->setObjectName(nev);
+    e->setGeometry(x, y, 129, 21);
+    l->setBuddy(e);
+    return e;
+}
+} // namespace
+
+Tfrm_FelhasznaloSzerkeszt::Tfrm_FelhasznaloSzerkeszt(Tabla *tbl, QWidget *szulo)
+    : QDialog(szulo, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      Tbl(tbl)
+{
+    setWindowTitle("Felhasználó adatainak szerkesztése");
+    setFont(AdminBetu());
+    setObjectName("Tfrm_FelhasznaloSzerkeszt");
+    setFixedSize(302, 156);
+    const TablaLeiras &t = Tbl->leiras();
+
+    edtFelhasznalo = doboz(this, "edtFelhasznalo", "Felhasználó", 20, 32);
+    edtFelhasznalo->setMaxLength(t.mezo("felhasznalo")->meret);
+    edtFelhasznalo->setText(MezoSzoveg(Tbl->ertek("felhasznalo")));
+    edtJelszo = doboz(this, "edtJelszo", "Jelszó", 20, 76);
+    edtJelszo->setMaxLength(t.mezo("jelszo")->meret);
+    edtJelszo->setEchoMode(QLineEdit::Password);
+    edtJelszo->setText(MezoSzoveg(Tbl->ertek("jelszo")));
+    edtJelszo2 = doboz(this, "edtJelszo2", "Jelszó még egyszer", 156, 76);
+    edtJelszo2->setEchoMode(QLineEdit::Password);
+
+    btnOK = new QPushButton("OK", this);
+    btnOK->setObjectName("btnOK");
+    btnOK->setGeometry(126, 117, 75, 25);
+    btnMegsem = new QPushButton("Mégsem", this);
+    btnMegsem->setObjectName("btnMegsem");
+    btnMegsem->setGeometry(206, 117, 75, 25);
+    btnOK->setAutoDefault(false);
+    btnMegsem->setAutoDefault(false);
+    setTabOrder(edtFelhasznalo, edtJelszo);
+    setTabOrder(edtJelszo, edtJelszo2);
+    setTabOrder(edtJelszo2, btnOK);
+    setTabOrder(btnOK, btnMegsem);
+    connect(btnOK, &QPushButton::clicked, this, &Tfrm_FelhasznaloSzerkeszt::btnOKClick);
+    connect(btnMegsem, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *mk = new MezoKonvencio(this);
+    mk->szinezMind();
+    mk->enterBekot();
+    if (const QScreen *s = QGuiApplication::primaryScreen())
+        move(s->availableGeometry().center() - rect().center());
+}
+
+void Tfrm_FelhasznaloSzerkeszt::showEvent(QShowEvent *e)
+{
+    // an existing user can be stored again without retyping the password
+    edtJelszo2->setText(MezoSzoveg(Tbl->ertek("jelszo")));
+    edtFelhasznalo->setFocus();
+    QDialog::showEvent(e);
+}
+
+void Tfrm_FelhasznaloSzerkeszt::btnOKClick()
+{
+    if (edtJelszo->text().isEmpty()) {
+        HibaUzenet("Hiányos adat megadás", this);
+        return;
+    }
+    if (edtJelszo->text() != edtJelszo2->text()) {
+        HibaUzenet("Hibás jelszó megadás", this);
+        return;
+    }
+    try {
+        Tbl->setErtek("felhasznalo", edtFelhasznalo->text());
+        Tbl->setErtek("jelszo", edtJelszo->text());
+        Tbl->post();
+    } catch (const StoreHiba &) {
+        // an empty or repeated login name; the row stays in edit state
+        HibaUzenet("Hiányos adat megadás", this);
+        return;
+    }
+    accept();
+}

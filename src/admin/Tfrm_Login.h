@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+class Tabla;
+
+// The login window: checks a user name and password against felhasznalo and sets the
+// rights of the run; also lets a user change their own password.
+class Tfrm_Login : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tfrm_Login(QWidget *szulo = nullptr);
+    ~Tfrm_Login() override;
+
+    // Checks the two boxes; on success sets the rights and the user name in Beall.
+    bool Ellenoriz();
+    bool belepett() const { return Belepett; }
+
+protected:
+    void showEvent(QShowEvent *e) override;
+
+private:
+    void btnOKClick();
+    void btnUjJelszoClick();
+    bool keres();   // makes the user named in the box current; exact match
+
+    Tabla *Tbl;
+    bool Belepett = false;
+    QLineEdit *edtFelhasznalo;
+    QLineEdit *edtJelszo;
+    QPushButton *btnOK;
+    QPushButton *btnUjJelszo;
+    QPushButton *btnMegsem;
+};

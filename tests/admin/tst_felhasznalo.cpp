@@ -1,0 +1,140 @@
+#include "Adatbazis.h"
+#include "Admin.h"
+#include "Tabla.h"
+#include "TesztKornyezet.h"
+#include "Tfrm_Felhasznalo.h"
+#include "Tfrm_FelhasznaloSzerkeszt.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+// The users list and editor: what is stored, and the three refusals.
+class FelhasznaloTeszt : public QObject {
+    Q_OBJECT
+
+    static void kitolt(QWidget *w, const QString &nev, const QString &jelszo, const QString &ujra)
+    {
+        w->findChild<QLineEdit *>("edtFelhasznalo")->setText(nev);
+        w->findChild<QLineEdit *>("edtJelszo")->setText(jelszo);
+        w->findChild<QLineEdit *>("edtJelszo2")->setText(ujra);
+    }
+    static void kattint(QWidget *w, const char *gomb) { QTest::mouseClick(w->findChild<QPushButton *>(gomb), Qt::LeftButton); }
+    static QStringList felhasznalok()
+    {
+        QStringList s;
+        Tabla t("felhasznalo");
+        t.setIndex("felhasznalo");
+        t.megnyit();
+        for (int i = 0; i < t.rekordSzam(); ++i)
+            s << t.ertekSor(i, "felhasznalo").toString() + ":" + t.ertekSor(i, "jelszo").toString();
+        return s;
+    }
+
+private slots:
+    void ujFelhasznalo()
+    {
+        TesztKornyezet k;
+        Tfrm_Felhasznalo f;
+        TesztKornyezet::modalisan([](QWidget *w) {
+            QCOMPARE(w->windowTitle(), QString("Felhasználó adatainak szerkesztése"));
+            QCOMPARE(w->findChild<QLineEdit *>("edtJelszo2")->text(), QString());   // a new row has no password
+            kitolt(w, "Béla", "Kulcs1", "Kulcs1");
+            kattint(w, "btnOK");
+        });
+        f.aUj->trigger();
+        QVERIFY(k.szovegek().isEmpty());
+        QCOMPARE(felhasznalok(), (QStringList{"Béla:Kulcs1", "rendszergazda:admin"}));
+        // no rights and no full name come from this window
+        QCOMPARE(Adatbazis::ertek("SELECT coalesce(felhasznalo_nev,'') || coalesce(rendszergazda,'') || "
+                                  "coalesce(torzsszerkeszt,'') FROM felhasznalo WHERE felhasznalo='Béla'")
+                     .toString(),
+                 QString());
+        QCOMPARE(f.tabla()->ertek("felhasznalo").toString(), QString("Béla"));
+    }
+
+    void uzenetek_data()
+    {
+        QTest::addColumn<QString>("nev");
+        QTest::addColumn<QString>("jelszo");
+        QTest::addColumn<QString>("ujra");
+        QTest::addColumn<QString>("uzenet");
+        QTest::newRow("ures jelszo") << "uj" << "" << "" << "Hiányos adat megadás";
+        QTest::newRow("eltero ismetles") << "uj" << "abc" << "ABC" << "Hibás jelszó megadás";
+        QTest::newRow("ures nev") << "" << "abc" << "abc" << "Hiányos adat megadás";
+        QTest::newRow("letezo nev") << "rendszergazda" << "abc" << "abc" << "Hiányos adat megadás";
+    }
+    void uzenetek()
+    {
+        QFETCH(QString, nev);
+        QFETCH(QString, jelszo);
+        QFETCH(QString, ujra);
+        TesztKornyezet k;
+        Tfrm_Felhasznalo f;
+        bool nyitvaMaradt = false;
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            kitolt(w, nev, jelszo, ujra);
+            kattint(w, "btnOK");
+            nyitvaMaradt = w->isVisible();
+            kattint(w, "btnMegsem");
+        });
+        f.aUj->trigger();
+        QVERIFY(nyitvaMaradt);
+        QTEST(k.szovegek().join("|"), "uzenet");
+        QCOMPARE(felhasznalok(), QStringList{"rendszergazda:admin"});
+        QVERIFY(!f.tabla()->szerkesztes());
+    }
+
+    void szerkesztes()
+    {
+        TesztKornyezet k;
+        Tfrm_Felhasznalo f;
+        // only the name changes: the repeat box already holds the stored password
+        TesztKornyezet::modalisan([](QWidget *w) {
+            QCOMPARE(w->findChild<QLineEdit *>("edtJelszo2")->text(), QString("admin"));
+            w->findChild<QLineEdit *>("edtFelhasznalo")->setText("admin");
+            kattint(w, "btnOK");
+        });
+        f.aSzerkeszt->trigger();
+        QCOMPARE(felhasznalok(), QStringList{"admin:admin"});
+
+        // Mégsem after typing a new password keeps the stored one
+        TesztKornyezet::modalisan([](QWidget *w) {
+            kitolt(w, "admin", "masik", "masik");
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
+        f.aSzerkeszt->trigger();
+        QCOMPARE(felhasznalok(), QStringList{"admin:admin"});
+        QVERIFY(!f.tabla()->szerkesztes());
+
+        // a password longer than the field can never be confirmed
+        TesztKornyezet::modalisan([](QWidget *w) {
+            kitolt(w, "admin", "12345678901", "12345678901");
+            kattint(w, "btnOK");
+            kattint(w, "btnMegsem");
+        });
+        f.aSzerkeszt->trigger();
+        QCOMPARE(k.szovegek(), QStringList{"Hibás jelszó megadás"});
+        QCOMPARE(felhasznalok(), QStringList{"admin:admin"});
+    }
+
+    void torles()
+    {
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO felhasznalo (felhasznalo, jelszo) VALUES ('zoli', 'z')");
+        Tfrm_Felhasznalo f;
+        f.findChild<QTableView *>("DBGrid1")->setCurrentIndex(f.findChild<QTableView *>("DBGrid1")->model()->index(1, 0));
+        QCOMPARE(f.tabla()->ertek("felhasznalo").toString(), QString("zoli"));
+        k.valaszok({false});
+        f.aTorol->trigger();
+        QCOMPARE(felhasznalok().size(), 2);
+        f.aTorol->trigger();
+        QCOMPARE(k.szovegek(), (QStringList{"Valóban töröljem a sort?", "Valóban töröljem a sort?"}));
+        QCOMPARE(felhasznalok(), QStringList{"rendszergazda:admin"});
+    }
+};
+
+QTEST_MAIN(FelhasznaloTeszt)
+#include "tst_felhasznalo.moc"
