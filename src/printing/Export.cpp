@@ -1,0 +1,252 @@
+#include "Export.h"
+#include "HuSzoveg.h"
+#include "Lekerdezes.h"
+#include "Mezo.h"
+#include "Sema.h"
+#include "StoreHiba.h"
+#include "Tabla.h"
+
+#include <QDate>
+#include <QSaveFile>
+#include <QSignalBlocker>
+#include <QVector>
+
+namespace {
+
+// Collects lines and hands them to the file in 1250 in large pieces: one encoder call
+// per piece instead of one per line keeps a half-million-row export quick.
+class SorIro {
+public:
+    SorIro(QSaveFile &f) : m_f(f) { m_puffer.reserve(DARAB + 4096); }
+    QString &puffer() { return m_puffer; }
+    void sorVege()
+    {
+        m_puffer += QLatin1String("\r\n");
+        if (m_puffer.size() >= DARAB)
+            kiir();
+    }
+    void kiir()
+    {
+        if (m_puffer.isEmpty())
+            return;
+        const QByteArray b = HuSzoveg::kodol1250(m_puffer);
+        if (m_f.write(b) != b.size())
+            throw StoreHiba(QString("Nem írható a fájl: %1\r\n%2").arg(m_f.fileName(), m_f.errorString()));
+        m_puffer.clear();
+    }
+    void lezar()
+    {
+        kiir();
+        if (!m_f.commit())
+            throw StoreHiba(QString("Nem írható a fájl: %1\r\n%2").arg(m_f.fileName(), m_f.errorString()));
+    }
+
+private:
+    static constexpr int DARAB = 1 << 16;
+    QSaveFile &m_f;
+    QString m_puffer;
+};
+
+void ketJegy(QString &ki, int n)
+{
+    ki += QChar(u'0' + n / 10);
+    ki += QChar(u'0' + n % 10);
+}
+
+// A value as text, appended: the same text as MezoSzoveg, with the common types done
+// by hand (QDate::toString with a format is slow over millions of values).
+void szovegHozzafuz(QString &ki, const QVariant &v)
+{
+    if (v.isNull() || !v.isValid())
+        return;
+    switch (v.typeId()) {
+    case QMetaType::Int: ki += QString::number(v.toInt()); return;
+    case QMetaType::LongLong: ki += QString::number(v.toLongLong()); return;
+    case QMetaType::QString: ki += v.toString(); return;
+    case QMetaType::QDate: {
+        const QDate d = v.toDate();
+        if (d.isValid() && d.year() >= 1000 && d.year() <= 9999) {
+            ki += QString::number(d.year());
+            ki += u'.';
+            ketJegy(ki, d.month());
+            ki += u'.';
+            ketJegy(ki, d.day());
+            ki += u'.';
+            return;
+        }
+        break;
+    }
+    default: break;
+    }
+    ki += MezoSzoveg(v);
+}
+
+void jeloltHozzafuz(QString &ki, const QString &s, QChar jelolo, const QString &elvalaszto)
+{
+    if (jelolo.isNull()) {
+        ki += s;
+    } else {
+        ki += jelolo;
+        if (s.contains(jelolo))
+            ki += QString(s).replace(jelolo, QString(2, jelolo));
+        else
+            ki += s;
+        ki += jelolo;
+    }
+    ki += elvalaszto;
+}
+
+// The table the lookup field's name comes from (its looked-up field), e.g. marka for
+// marka_nev; nullptr when no other table has such a field.
+const TablaLeiras *keresoForras(const Tabla &ds, const QString &nev)
+{
+    for (const TablaLeiras &t : Sema::tablak())
+        if (t.nev != ds.leiras().nev && t.mezo(nev) && ds.leiras().mezo(t.kulcs))
+            return &t;
+    return nullptr;
+}
+
+} // namespace
+
+QStringList HataroltMezok(const Tabla &ds)
+{
+    const TablaLeiras &l = ds.leiras();
+    const QStringList osszes = ds.mezoNevek();
+    QStringList kereso;
+    for (const QString &n : osszes)
+        if (!l.mezo(n))
+            kereso << n;
+    QStringList ki;
+    for (const MezoLeiras &m : l.mezok) {
+        ki << m.nev;
+        for (const QString &k : kereso) {
+            const TablaLeiras *t = keresoForras(ds, k);
+            if (t && t->kulcs.compare(m.nev, Qt::CaseInsensitive) == 0 && !ki.contains(k))
+                ki << k;
+        }
+    }
+    for (const QString &k : kereso)   // lookups whose own field is not known go last
+        if (!ki.contains(k))
+            ki << k;
+    return ki;
+}
+
+QStringList HataroltFejlec(const Tabla &ds)
+{
+    QStringList ki;
+    for (const QString &n : HataroltMezok(ds)) {
+        const MezoLeiras *m = ds.leiras().mezo(n);
+        if (!m) {
+            const TablaLeiras *t = keresoForras(ds, n);
+            m = t ? t->mezo(n) : nullptr;
+        }
+        ki << (m && !m->cimke.isEmpty() ? m->cimke : n);
+    }
+    return ki;
+}
+
+ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalaszto, QChar jelolo,
+                          const ExportHaladas &haladas)
+{
+    if (!ds.nyitva())
+        ds.megnyit();
+    const QStringList mezok = HataroltMezok(ds);
+    QVector<int> oszlopok;
+    QVector<bool> blob;
+    for (const QString &n : mezok) {
+        oszlopok << ds.oszlop(n);
+        const MezoLeiras *m = ds.leiras().mezo(n);
+        blob << (m && m->tipus == MezoTipus::Memo);
+    }
+
+    QSaveFile f(fajl);
+    if (!f.open(QIODevice::WriteOnly))
+        throw StoreHiba(QString("Nem hozható létre a fájl: %1\r\n%2").arg(fajl, f.errorString()));
+    SorIro iro(f);
+    QString &sor = iro.puffer();
+    for (const QString &c : HataroltFejlec(ds))
+        jeloltHozzafuz(sor, c, jelolo, elvalaszto);
+    iro.sorVege();
+
+    ExportEredmeny e;
+    const int n = ds.rekordSzam();
+    {
+        // the grids on the cursor do not follow the rows while they are read
+        const QSignalBlocker csend(&ds);
+        QString ertek;
+        for (int i = 0; i < n; ++i) {
+            if (haladas && !haladas(i, n)) {
+                e.megallitva = true;
+                break;
+            }
+            for (int c = 0; c < oszlopok.size(); ++c) {
+                if (blob[c]) {
+                    jeloltHozzafuz(sor, QStringLiteral("BLOB"), jelolo, elvalaszto);
+                    continue;
+                }
+                const QVariant v = ds.ertekSor(i, oszlopok[c]);
+                if (jelolo.isNull()) {
+                    szovegHozzafuz(sor, v);
+                    sor += elvalaszto;
+                } else {
+                    ertek.clear();
+                    szovegHozzafuz(ertek, v);
+                    jeloltHozzafuz(sor, ertek, jelolo, elvalaszto);
+                }
+            }
+            iro.sorVege();
+            ++e.sorok;
+        }
+        iro.lezar();
+    }
+    if (n > 0)
+        ds.ugrik(e.megallitva ? e.sorok : n - 1);
+    return e;
+}
+
+void LevelListaKurzor(Tabla &t, const QString &prntip)
+{
+    t.keresoMezo("marka_nev", "marka", "marka", "marka_nev", 25);
+    t.keresoMezo("alkatresz_nev", "alkatresz", "alkatresz", "alkatresz_nev", 50);
+    t.keresoMezo("ugyfel_nev", "ugyfel", "ugyfel", "ugyfel_nev", 100);
+    t.setIndex("idx_doksi_id_desc");
+    t.setSzuro(QString("prntip='%1'").arg(prntip == "S" ? "S" : "J"));
+    t.setSzurt(true);
+}
+
+bool CsvIr(Lekerdezes &q, const QString &fajl, const QString &elvalaszto, QString *nyitasHiba)
+{
+    const bool voltNyitva = q.nyitva();
+    if (!voltNyitva)
+        q.megnyit();
+    struct Zaro {
+        Lekerdezes &q;
+        bool kell;
+        ~Zaro() { if (kell) q.bezar(); }
+    } zaro{q, !voltNyitva};
+
+    QSaveFile f(fajl);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (nyitasHiba)
+            *nyitasHiba = f.errorString();
+        return false;
+    }
+    SorIro iro(f);
+    QString &sor = iro.puffer();
+    const QStringList nevek = q.mezoNevek();
+    for (const QString &n : nevek) {
+        sor += n;
+        sor += elvalaszto;
+    }
+    iro.sorVege();
+    // by row number: the query's own current row is left where the caller had it
+    for (int r = 0; r < q.betoltott() || q.betolt(r + 1) > r; ++r) {
+        for (int c = 0; c < nevek.size(); ++c) {
+            szovegHozzafuz(sor, q.ertek(r, c));
+            sor += elvalaszto;
+        }
+        iro.sorVege();
+    }
+    iro.lezar();
+    return true;
+}
