@@ -44,7 +44,8 @@ void szovegFuggveny(sqlite3_context *ctx, int, sqlite3_value **argv)
 
 void fuggvenyekBejegyez(sqlite3 *h)
 {
-    const int f = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    // innocuous: the search index triggers call UPPER
+    const int f = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     sqlite3_create_function(h, "UPPER", 1, f, nullptr, szovegFuggveny<HuSzoveg::nagybetu>, nullptr, nullptr);
     sqlite3_create_function(h, "LOWER", 1, f, nullptr, szovegFuggveny<HuSzoveg::kisbetu>, nullptr, nullptr);
     sqlite3_create_function(h, "HURENDEZ", 1, f, nullptr, szovegFuggveny<HuSzoveg::rendezoKulcs>, nullptr, nullptr);
@@ -67,6 +68,21 @@ void letrehoz()
     Adatbazis::Tranzakcio t;
     for (const QString &s : Sema::letrehozo())
         Adatbazis::vegrehajt(s);
+    t.commit();
+}
+
+// A database of an older version gets what its version lacks, all or nothing.
+void frissit()
+{
+    const QVariant v = Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'");
+    if (v.toInt() >= Sema::verzio())
+        return;
+    Adatbazis::Tranzakcio t;
+    if (v.toInt() < 2) {
+        for (const QString &s : Sema::keresoIndex() + Sema::keresoFeltolt())
+            Adatbazis::vegrehajt(s);
+    }
+    Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
 
@@ -105,6 +121,8 @@ bool Adatbazis::megnyit(const QString &mappa)
             alapSzovegekIr(mappa);
         } else if (!ertek("SELECT name FROM sqlite_master WHERE type='table' AND name='doksi'").isValid()) {
             throw StoreHiba(QString("A fájl nem a program adatbázisa: %1").arg(fajl));
+        } else {
+            frissit();
         }
     } catch (const StoreHiba &h) {
         d.close();

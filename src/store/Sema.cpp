@@ -93,7 +93,61 @@ const TablaLeiras *Sema::tabla(const QString &nev)
     return nullptr;
 }
 
-int Sema::verzio() { return 1; }
+int Sema::verzio() { return 2; }
+
+namespace {
+// Substring index of the five searched columns: trigram tables hold the upper-cased texts
+// (rowid = the row's key), kept in step by triggers, so a search never upper-cases every row.
+struct Kereso { const char *tabla, *kulcs, *fts; QStringList mezok; };
+const QList<Kereso> &keresok()
+{
+    static const QList<Kereso> k = {
+        {"doksi", "doksi", "doksi_kereso", {"rendszam", "sorozatszam"}},
+        {"marka", "marka", "marka_kereso", {"marka_nev"}},
+        {"alkatresz", "alkatresz", "alkatresz_kereso", {"alkatresz_nev"}},
+        {"ugyfel", "ugyfel", "ugyfel_kereso", {"ugyfel_nev"}},
+    };
+    return k;
+}
+
+QString felsok(const QStringList &mezok, const QString &elotag)
+{
+    QStringList f;
+    for (const QString &m : mezok)
+        f << QString("UPPER(%1%2)").arg(elotag, m);
+    return f.join(", ");
+}
+} // namespace
+
+QStringList Sema::keresoIndex()
+{
+    QStringList s;
+    for (const Kereso &k : keresok()) {
+        const QString mezok = k.mezok.join(", ");
+        s << QString("CREATE VIRTUAL TABLE %1 USING fts5(%2, tokenize='trigram case_sensitive 1')").arg(k.fts, mezok)
+          << QString("CREATE TRIGGER %1_be AFTER INSERT ON %2 BEGIN INSERT INTO %1 (rowid, %3) VALUES (new.%4, %5); END")
+                 .arg(k.fts, k.tabla, mezok, k.kulcs, felsok(k.mezok, "new."))
+          << QString("CREATE TRIGGER %1_ki AFTER DELETE ON %2 BEGIN DELETE FROM %1 WHERE rowid = old.%3; END")
+                 .arg(k.fts, k.tabla, k.kulcs)
+          << QString("CREATE TRIGGER %1_mod AFTER UPDATE ON %2 BEGIN DELETE FROM %1 WHERE rowid = old.%3; "
+                     "INSERT INTO %1 (rowid, %4) VALUES (new.%3, %5); END")
+                 .arg(k.fts, k.tabla, k.kulcs, mezok, felsok(k.mezok, "new."));
+    }
+    // letters of the master rows that a name search finds
+    s << "CREATE INDEX idx_doksi_marka ON doksi (marka)"
+      << "CREATE INDEX idx_doksi_alkatresz ON doksi (alkatresz)"
+      << "CREATE INDEX idx_doksi_ugyfel ON doksi (ugyfel)";
+    return s;
+}
+
+QStringList Sema::keresoFeltolt()
+{
+    QStringList s;
+    for (const Kereso &k : keresok())
+        s << QString("INSERT INTO %1 (rowid, %2) SELECT %3, %4 FROM %5")
+                 .arg(k.fts, k.mezok.join(", "), k.kulcs, felsok(k.mezok, {}), k.tabla);
+    return s;
+}
 
 QStringList Sema::letrehozo()
 {
@@ -112,6 +166,7 @@ QStringList Sema::letrehozo()
       << "CREATE INDEX idx_doksi_megj_doksi ON doksi_megj (doksi)"
       << "CREATE INDEX idx_datum_desc ON megj (datum DESC)"
       << "CREATE INDEX idx_megj_doksi ON megj (doksi, datum DESC)"
+      << keresoIndex()
       << "CREATE TABLE meta (kulcs TEXT PRIMARY KEY, ertek TEXT)"
       << QString("INSERT INTO meta VALUES ('verzio', '%1')").arg(verzio())
       << "INSERT INTO beallit (vanbelep) VALUES ('N')"

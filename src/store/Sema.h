@@ -28,4 +28,6 @@ const QList<TablaLeiras> &tablak();
 const TablaLeiras *tabla(const QString &nev);   // also takes "doksi.DB"
 int verzio();
 QStringList letrehozo();                        // CREATE statements of a new database
+QStringList keresoIndex();                      // the search index: tables, triggers, indexes
+QStringList keresoFeltolt();                    // fills the search index of an older database
 }

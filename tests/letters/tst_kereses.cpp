@@ -1,0 +1,290 @@
+#include "Adatbazis.h"
+#include "KeresoLekerdezes.h"
+#include "Lekerdezes.h"
+#include "Levelek.h"
+#include "Tabla.h"
+#include "TesztKornyezet.h"
+#include "Tfrm_Keres.h"
+
+#include <QButtonGroup>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+int marka(const QString &nev)
+{
+    Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES (?)", {nev});
+    return Adatbazis::ertek("SELECT last_insert_rowid()").toInt();
+}
+int alkatresz(const QString &nev)
+{
+    Adatbazis::vegrehajt("INSERT INTO alkatresz (alkatresz_nev) VALUES (?)", {nev});
+    return Adatbazis::ertek("SELECT last_insert_rowid()").toInt();
+}
+int ugyfel(const QString &nev)
+{
+    Adatbazis::vegrehajt("INSERT INTO ugyfel (ugyfel_nev) VALUES (?)", {nev});
+    return Adatbazis::ertek("SELECT last_insert_rowid()").toInt();
+}
+int level(int id, const QString &tip, const QVariant &m, const QVariant &a, const QVariant &u,
+          const QVariant &rendszam, const QVariant &sorozat)
+{
+    Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, datum, marka, alkatresz, ugyfel, rendszam, sorozatszam)"
+                         " VALUES (?, ?, '2026-01-05', ?, ?, ?, ?, ?)",
+                         {id, tip, m, a, u, rendszam, sorozat});
+    return Adatbazis::ertek("SELECT last_insert_rowid()").toInt();
+}
+
+// The statement with the quoted pattern pasted in, as the search was first written.
+QString simaUtasitas(const QString &szoveg, int modszer)
+{
+    QString q = KeresoLekerdezes::minta(szoveg, modszer);
+    q = '\'' + q.replace("'", "''") + '\'';
+    const QString op = modszer == 2 ? " = " : " LIKE ";
+    QString s = "SELECT doksi.doksi, doksi.doksi_id, doksi.datum, doksi.dorvido, doksi.marka, marka.marka_nev,"
+                " doksi.alkatresz, alkatresz.alkatresz_nev, doksi.rendszam, doksi.ugyfel, ugyfel.ugyfel_nev,"
+                " ugyfel.cim_irsz, ugyfel.cim_varos, ugyfel.cim_cim, doksi.sorozatszam, doksi.megjegyzes"
+                " FROM doksi LEFT OUTER JOIN marka ON (doksi.marka = marka.marka)"
+                " LEFT OUTER JOIN alkatresz ON (doksi.alkatresz = alkatresz.alkatresz)"
+                " LEFT OUTER JOIN ugyfel ON (doksi.ugyfel = ugyfel.ugyfel) WHERE ";
+    QStringList r;
+    for (const char *m : {"alkatresz_nev", "marka_nev", "rendszam", "ugyfel_nev", "sorozatszam"})
+        r << QString("(UPPER(%1)%2%3)").arg(m, op, q);
+    return s + r.join(" OR ") + (modszer == 0 ? " ORDER BY doksi_id;" : " ORDER BY doksi_id");
+}
+
+// (doksi_id, doksi) of every row, the ids in result order
+QList<QPair<int, int>> sorok(Lekerdezes &q)
+{
+    QList<QPair<int, int>> r;
+    q.megnyit();
+    for (q.elso(); !q.eof(); q.kovetkezo())
+        r << qMakePair(q.ertek("doksi_id").toInt(), q.ertek("doksi").toInt());
+    return r;
+}
+
+// Random texts over a small alphabet with accents, quotes and LIKE wildcards, so that
+// substrings repeat across rows and columns.
+QString veletlen(QRandomGenerator &g, int max)
+{
+    static const QString betuk = QString::fromUtf8("abcoőöóÖŐOÁáüűŰ'_% -1K");
+    const int n = int(g.bounded(max + 1));
+    QString s;
+    for (int i = 0; i < n; ++i)
+        s += betuk[int(g.bounded(betuk.size()))];
+    return s;
+}
+
+} // namespace
+
+class KeresesTeszt : public QObject {
+    Q_OBJECT
+
+private slots:
+    void egyezikASimaUtasitassal_data()
+    {
+        QTest::addColumn<QString>("szoveg");
+        QTest::addColumn<int>("modszer");
+        const char *const szovegek[] = {"abc", "ABC", "ő", "Őö", "őöó", "ŐÖÓ", "o'k", "O'", "'", "''",
+                                        "ab", "a", "", "a_c", "a%c", "%", "_", "__", "%ab%c", "o k",
+                                        "árvíztűrő", "KOVÁCS ŐRS", "kovács őrs", "-1K", "\"ab\"", "ab\"c"};
+        for (int m = 0; m < 3; ++m)
+            for (const char *s : szovegek)
+                QTest::addRow("%d %s", m, s) << QString::fromUtf8(s) << m;
+    }
+
+    void egyezikASimaUtasitassal()
+    {
+        QFETCH(QString, szoveg);
+        QFETCH(int, modszer);
+        static TesztKornyezet *k = nullptr;
+        if (!k) {   // one generated register for every row
+            k = new TesztKornyezet;
+            QRandomGenerator g(20260105);
+            QList<int> m, a, u;
+            for (int i = 0; i < 30; ++i) {
+                m << marka(veletlen(g, 6));
+                a << alkatresz(veletlen(g, 8));
+                u << ugyfel(veletlen(g, 10));
+            }
+            m << marka("Árvíztűrő");
+            u << ugyfel("Kovács Őrs") << ugyfel("O'k bt") << ugyfel("ab\"c");
+            Adatbazis::Tranzakcio t;
+            for (int i = 1; i <= 1500; ++i) {
+                auto kulcs = [&](const QList<int> &l) {   // some dangling and empty keys too
+                    const int r = int(g.bounded(l.size() + 4));
+                    return r < l.size() ? QVariant(l[r]) : r == l.size() ? QVariant(99999) : QVariant();
+                };
+                level(int(g.bounded(400)) + 1, g.bounded(2) ? "J" : "S", kulcs(m), kulcs(a), kulcs(u),
+                      g.bounded(5) ? QVariant(veletlen(g, 7)) : QVariant(), veletlen(g, 9));
+            }
+            t.commit();
+            // later renames and deletes must reach the index as well
+            Adatbazis::vegrehajt("UPDATE ugyfel SET ugyfel_nev = 'abc ŐÖÓ' WHERE ugyfel = ?", {u[3]});
+            Adatbazis::vegrehajt("UPDATE doksi SET rendszam = 'ABC-123' WHERE doksi % 7 = 0");
+            Adatbazis::vegrehajt("DELETE FROM marka WHERE marka = ?", {m[5]});
+            Adatbazis::vegrehajt("DELETE FROM doksi WHERE doksi % 11 = 0");
+        }
+        Lekerdezes sima(simaUtasitas(szoveg, modszer));
+        Lekerdezes uj;
+        KeresoLekerdezes::epit(uj, szoveg, modszer);
+        const auto vart = sorok(sima), kapott = sorok(uj);
+        // same ids in the same order; rows of equal id may come in either order
+        QList<int> vartId, kapottId;
+        for (const auto &p : vart) vartId << p.first;
+        for (const auto &p : kapott) kapottId << p.first;
+        QCOMPARE(kapottId, vartId);
+        auto v = vart, kp = kapott;
+        std::sort(v.begin(), v.end());
+        std::sort(kp.begin(), kp.end());
+        QCOMPARE(kp, v);
+        if (szoveg == "abc" && modszer == 0)
+            QVERIFY(vart.size() > 5);   // the data does exercise the index
+    }
+
+    void indexResz_data()
+    {
+        QTest::addColumn<QString>("minta");
+        QTest::addColumn<int>("modszer");
+        QTest::addColumn<QString>("darab");
+        QTest::newRow("anywhere") << "%KOVÁCS%" << 0 << QString::fromUtf8("KOVÁCS");
+        QTest::newRow("short") << "%AB%" << 0 << "";
+        QTest::newRow("wildcards split") << "%AB_CDE%F%" << 0 << "CDE";
+        QTest::newRow("equal keeps wildcards") << "A_C" << 2 << "A_C";
+        QTest::newRow("surrogates count once") << QString("%A") + QString::fromUcs4(U"\U0001F600") + "%" << 0 << "";
+    }
+    void indexResz()
+    {
+        QFETCH(QString, minta);
+        QFETCH(int, modszer);
+        QFETCH(QString, darab);
+        QCOMPARE(KeresoLekerdezes::indexResz(minta, modszer), darab);
+    }
+
+    void regiAdatbazisFrissul()
+    {
+        TesztKornyezet k;
+        const int u = ugyfel("Szabó Éva");
+        level(1, "J", {}, {}, u, "abc-123", {});
+        // make it look like a database from before the search index
+        for (const char *t : {"doksi", "marka", "alkatresz", "ugyfel"}) {
+            for (const char *v : {"_be", "_ki", "_mod"})
+                Adatbazis::vegrehajt(QString("DROP TRIGGER %1_kereso%2").arg(t, v));
+            Adatbazis::vegrehajt(QString("DROP TABLE %1_kereso").arg(t));
+        }
+        for (const char *i : {"idx_doksi_marka", "idx_doksi_alkatresz", "idx_doksi_ugyfel"})
+            Adatbazis::vegrehajt(QString("DROP INDEX %1").arg(i));
+        Adatbazis::vegrehajt("UPDATE meta SET ertek = '1' WHERE kulcs = 'verzio'");
+        Adatbazis::megnyit(k.adatMappa());
+        QCOMPARE(Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt(), 2);
+        for (const char *s : {"szabó", "ABC-1"}) {
+            Lekerdezes q;
+            KeresoLekerdezes::epit(q, QString::fromUtf8(s), 0);
+            QVERIFY(q.sql().contains("MATCH"));
+            QCOMPARE(sorok(q).size(), 1);
+        }
+    }
+
+    void ablak()
+    {
+        TesztKornyezet k;
+        const int u = ugyfel("O'Kelly Kft");
+        const int jo = level(7, "J", {}, {}, u, "XYZ-001", {});
+        const int sz = level(3, "S", {}, {}, {}, "XYZ-002", {});
+        level(4, "J", {}, {}, {}, "QQQ-999", {});
+        Tabla tbl("doksi");
+        tbl.setIndex("idx_doksi_id_desc");
+        tbl.setSzuro("prntip='J'");
+        tbl.setSzurt(true);
+        tbl.megnyit();
+        QCOMPARE(tbl.ertek("doksi_id").toInt(), 7);
+
+        Tfrm_Keres f;
+        QCOMPARE(f.windowTitle(), QString::fromUtf8("Termék keresése"));
+        QCOMPARE(f.size(), QSize(456, 242));
+        QVERIFY(!f.btnMegvan->isEnabled());
+        QCOMPARE(f.RadioGroup1->checkedId(), 0);
+        // a quote is searched literally and lower case finds upper case
+        f.Edit1->setText("o'kelly");
+        f.btnKeresClick();
+        QVERIFY(f.btnMegvan->isEnabled());
+        QCOMPARE(f.PageControl1->currentIndex(), 1);
+        QCOMPARE(f.talalatok(), 1);
+        QCOMPARE(f.valasztott(), qint64(jo));
+        // both kinds are searched, ordered by number
+        f.PageControl1->setCurrentIndex(0);
+        f.Edit1->setText("xyz");
+        f.btnKeresClick();
+        QCOMPARE(f.talalatok(), 2);
+        QCOMPARE(f.valasztott(), qint64(sz));
+        // exact method finds the whole number only
+        f.RadioGroup1->button(2)->setChecked(true);
+        f.Edit1->setText("xyz-00");
+        f.btnKeresClick();
+        QCOMPARE(k.szovegek(), QStringList{"Nincs ilyen sor, keresés sikertelen"});
+        QVERIFY(f.btnMegvan->isEnabled());        // stays enabled
+        QCOMPARE(f.valasztott(), qint64(-1));     // but nothing to accept
+        f.Edit1->setText("xyz-002");
+        f.btnKeresClick();
+        QCOMPARE(f.talalatok(), 1);
+        // the elejen method: the start of a column
+        f.RadioGroup1->button(1)->setChecked(true);
+        f.Edit1->setText("kft");
+        k.uzenetekTorol();
+        f.btnKeresClick();
+        QCOMPARE(k.szovegek().size(), 1);
+    }
+
+    void elfogadas_data()
+    {
+        QTest::addColumn<QString>("szoveg");
+        QTest::addColumn<bool>("megvan");    // accept with "Megvan" (else close)
+        QTest::addColumn<int>("vartId");     // doksi_id current afterwards
+        QTest::newRow("same view moves") << "qqq" << true << 4;
+        QTest::newRow("other view stays") << "xyz-002" << true << 7;
+        QTest::newRow("closed stays") << "qqq" << false << 7;
+        QTest::newRow("failed search then Megvan stays") << "nincs" << true << 7;
+    }
+    void elfogadas()
+    {
+        QFETCH(QString, szoveg);
+        QFETCH(bool, megvan);
+        QFETCH(int, vartId);
+        TesztKornyezet k;
+        level(7, "J", {}, {}, {}, "XYZ-001", {});
+        level(3, "S", {}, {}, {}, "XYZ-002", {});
+        level(4, "J", {}, {}, {}, "QQQ-999", {});
+        Tabla tbl("doksi");
+        tbl.setIndex("idx_doksi_id_desc");
+        tbl.setSzuro("prntip='J'");
+        tbl.setSzurt(true);
+        tbl.megnyit();
+        const bool kudarc = szoveg == "nincs";
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            auto *f = qobject_cast<Tfrm_Keres *>(w);
+            QVERIFY(f);
+            QCOMPARE(f->focusWidget(), f->Edit1);
+            if (kudarc) {   // a first search that succeeds, then one that fails
+                f->Edit1->setText("xyz");
+                f->btnKeresClick();
+                f->PageControl1->setCurrentIndex(0);
+            }
+            QTest::keyClicks(f->Edit1, szoveg);
+            QTest::keyClick(f->Edit1, Qt::Key_Return);   // "Keres" is the default button
+            if (megvan)
+                f->btnMegvan->click();
+            else
+                f->reject();
+        });
+        ReszletesKeres(tbl);
+        QCOMPARE(tbl.ertek("doksi_id").toInt(), vartId);
+    }
+};
+
+QTEST_MAIN(KeresesTeszt)
+#include "tst_kereses.moc"
