@@ -92,7 +92,11 @@ bool BeallitasOlvas()
     Beall.Felul = egesz(ini, "Alapertek", "Felul", 5);
     Beall.Magas = egesz(ini, "Alapertek", "Magas", 400);
     Beall.Szeles = egesz(ini, "Alapertek", "Szeles", 640);
-    Beall.AdatbazisUtvonal = ini.ertek("Adatbazis", "Utvonal");
+    // a missing key takes the default folder; a key naming no folder falls back with a message
+    bool van = false;
+    Beall.AdatbazisUtvonal = ini.ertek("Adatbazis", "Utvonal", &van);
+    if (!van)
+        Beall.AdatbazisUtvonal = AlapAdatbazisMappa();
     Beall.MentesUtvonal = ini.ertek("Archiv", "MentesUtvonal");
     const QString d = ini.ertek("Archiv", "MentesDatum").trimmed();
     Beall.MentesDatum = QDate::fromString(d, HuSzoveg::ROVID_DATUM);

@@ -1,0 +1,37 @@
+#include "Inditas.h"
+#include "Adatbazis.h"
+#include "Seged.h"
+#include "StoreHiba.h"
+#include "Tfrm_Main.h"
+
+DorvAlkalmazas::DorvAlkalmazas(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName("DorvPrg");
+    setOrganizationName("Pelikor");
+}
+
+bool DorvAlkalmazas::notify(QObject *cel, QEvent *e)
+{
+    try {
+        return QApplication::notify(cel, e);
+    } catch (const StoreHiba &h) {
+        FelsoHiba(h.uzenet());
+    } catch (const std::exception &h) {
+        FelsoHiba(QString::fromLocal8Bit(h.what()));
+    }
+    return false;
+}
+
+int Inditas()
+{
+    ProgramMappa();
+    Tfrm_Main foablak;
+    if (!foablak.inditas()) {
+        Adatbazis::bezar();
+        return 1;
+    }
+    foablak.show();
+    const int kod = QApplication::exec();
+    Adatbazis::bezar();
+    return kod;
+}

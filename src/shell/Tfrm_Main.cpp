@@ -1,0 +1,647 @@
+#include "Tfrm_Main.h"
+#include "Adatbazis.h"
+#include "Beall.h"
+#include "HuSzoveg.h"
+#include "Ikonok.h"
+#include "KurzorModell.h"
+#include "Mezo.h"
+#include "Seged.h"
+#include "Sema.h"
+#include "StoreHiba.h"
+#include "Tabla.h"
+#include "Tfrm_Logo.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabBar>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+namespace {
+
+struct AkcioLeiras {
+    const char *nev;
+    const char *felirat;
+    const char *kategoria;
+    QKeySequence gyorsbillentyu;
+    bool rendszergazda = false;   // needs the administrator right
+};
+
+// Every command of the program, in the order of the menus.
+const QList<AkcioLeiras> &akcioTabla()
+{
+    static const QList<AkcioLeiras> t = {
+        {"aUj", "Új", "Garancialevelek", QKeySequence(Qt::Key_Insert)},
+        {"aSzerkeszt", "Szerkeszt", "Garancialevelek", QKeySequence(Qt::Key_F2)},
+        {"aTorol", "Töröl", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_Delete)},
+        {"aNyomtatkep", "Nyomtatási kép", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_K)},
+        {"aNyomtat", "Nyomtat", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"aExcel", "Excelbe...", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {"aBezar", "Bezár", "Garancialevelek", {}},
+        {"aCsatolt", "Csatolt dokumentumok", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_D)},
+        {"aMegjegyzes", "Megjegyzések", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_M)},
+        {"aMegjegyzesUj", "Új megjegyzés", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M)},
+        {"aKeres", "Keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_F)},
+        {"aKeresReszletes", "Részletes keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_T)},
+        {"aTorzsMarka", "Márkák", "Törzsadatok", {}},
+        {"aTorzsAlkatresz", "Alkatrészek", "Törzsadatok", {}},
+        {"aTorzsUgyfel", "Ügyfelek", "Törzsadatok", {}},
+        {"aNyomLista", "Egyszerű lista", "Nyomtatások", {}},
+        {"aNyomJavitas", "Javításra hozott gépkocsi megrendelőlap", "Nyomtatások",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
+        {"aNyomSzerelo", "Szerelő munkalap", "Nyomtatások", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_P)},
+        {"aJotallas", "Jótállások (szerelés nélkül)", "Ablak", QKeySequence(Qt::ALT | Qt::Key_1)},
+        {"aSzereles", "Jótállások (szereléssel)", "Ablak", QKeySequence(Qt::ALT | Qt::Key_2)},
+        {"aTulajdonos", "Tulajdonos adatai", "Rendszer", {}, true},
+        {"aFelhasznalo", "Felhasználók", "Rendszer", {}, true},
+        {"aSQL", "Szabad lekérdezés", "Rendszer", {}, true},
+        {"aArchiv", "Adatbázis archiválása", "Rendszer", {}},
+        {"aBeallit", "Beállítások", "Rendszer", {}, true},
+        {"aSugo", "Súgó", "Súgó", QKeySequence(Qt::Key_F1)},
+        {"aFontos", "Fontos információk", "Súgó", {}},
+        {"aHonlap", "Pelikor honlapja", "Súgó", {}},
+        {"aLevel", "Levélküldés Pelikornak", "Súgó", {}},
+        {"aUjdonsag", "Újdonságok", "Súgó", {}},
+        {"aNevjegy", "Névjegy", "Súgó", {}},
+    };
+    return t;
+}
+
+const char *const HONLAP = "https://www.pelikor.hu";
+const char *const LEVELCIM = "mailto:info@pelikor.hu?subject=DorvPrg%20-%20Garanciajegy%20nyilv%C3%A1ntart%C3%A1s";
+
+// Column widths of the grids, as parts of the grid's width less 33 pixels.
+const double ARANYOK[8] = {0.08, 0.10, 0.10, 0.10, 0.12, 0.14, 0.20, 0.15};
+
+QString szamFormatum(const QVariant &v)
+{
+    if (v.isNull() || !v.isValid())
+        return {};
+    return QString("No:%1").arg(v.toInt(), 5, 10, QChar('0'));
+}
+
+} // namespace
+
+Tfrm_Main::Tfrm_Main(QWidget *szulo) : QMainWindow(szulo)
+{
+    setObjectName("frm_Main");
+    setWindowTitle("DorvPrg");
+    resize(657, 528);
+    // Tahoma 8 of the design; the wine package carries a metric twin that fontconfig misses
+    static const bool tahoma = QFontDatabase::addApplicationFont("/usr/share/wine/fonts/tahoma.ttf") >= 0;
+    if (tahoma || QFontDatabase::hasFamily("Tahoma"))
+        setFont(QFont("Tahoma", 8));
+
+    m_tbl = new Tabla("doksi", this);
+    m_tbl->setIndex("idx_doksi_id_desc");
+    m_tbl->keresoMezo("marka_nev", "marka", "marka", "marka_nev", 25);
+    m_tbl->keresoMezo("alkatresz_nev", "alkatresz", "alkatresz", "alkatresz_nev", 50);
+    m_tbl->keresoMezo("ugyfel_nev", "ugyfel", "ugyfel", "ugyfel_nev", 100);
+    m_tblMegj = new Tabla("doksi_megj", this);
+
+    QList<KurzorModell::Oszlop> oszlopok;
+    for (const char *m : {"doksi_id", "datum", "dorvido", "marka_nev", "alkatresz_nev", "rendszam",
+                          "ugyfel_nev", "sorozatszam"})
+        oszlopok << KurzorModell::Oszlop{m, {}};
+    // titles are the field labels; lookup fields take the label of the field they show
+    for (KurzorModell::Oszlop &o : oszlopok) {
+        const MezoLeiras *m = m_tbl->leiras().mezo(o.mezo);
+        for (const char *t : {"marka", "alkatresz", "ugyfel"})
+            if (!m && o.mezo == QString(t) + "_nev")
+                m = Sema::tabla(t)->mezo(o.mezo);
+        o.cim = m ? m->cimke : o.mezo;
+    }
+    oszlopok[0].formatum = szamFormatum;
+    m_ds = new KurzorModell(m_tbl, oszlopok, this);
+
+    akciokLetrehoz();
+    menukEpit();
+    gombsorEpit();
+
+    auto *kozep = new QWidget(this);
+    auto *l = new QVBoxLayout(kozep);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(0);
+    l->addWidget(gridPanel(0));
+    l->addWidget(gridPanel(1));
+    setCentralWidget(kozep);
+    statusSorEpit();
+    m_panelek[1]->hide();
+    m_panelek[1]->setEnabled(false);
+
+    akciokBekotese();
+}
+
+Tfrm_Main::~Tfrm_Main() = default;
+
+// ---------------------------------------------------------------------------------------
+// Actions
+
+void Tfrm_Main::akciokLetrehoz()
+{
+    for (const AkcioLeiras &l : akcioTabla()) {
+        auto *a = new QAction(AkcioIkon(l.nev), QString::fromUtf8(l.felirat), this);
+        a->setObjectName(l.nev);
+        a->setToolTip(a->text());
+        a->setStatusTip(a->text());
+        a->setProperty("kategoria", QString::fromUtf8(l.kategoria));
+        a->setProperty("rendszergazda", l.rendszergazda);
+        a->setShortcut(l.gyorsbillentyu);
+        a->setShortcutContext(Qt::WindowShortcut);
+        a->setEnabled(false);   // until its command is connected
+        addAction(a);           // shortcuts work without a menu entry
+        m_akciok.insert(l.nev, a);
+        m_akcioSorrend << a;
+    }
+    m_akciok["aExcel"]->setToolTip("Excelbe");
+    m_akciok["aExcel"]->setStatusTip("Excelbe");
+}
+
+void Tfrm_Main::bekot(QAction *a, std::function<void()> f)
+{
+    const bool jogKell = a->property("rendszergazda").toBool();
+    a->setEnabled(true);
+    connect(a, &QAction::triggered, this, [this, jogKell, f] {
+        if (jogKell && !JogEllenoriz(Beall.rendszergazda, this))
+            return;
+        try {
+            f();
+        } catch (const StoreHiba &h) {
+            FelsoHiba(h.uzenet(), this);
+        }
+    });
+}
+
+// One block per action. An action whose window is not in the program yet stays disabled;
+// its owner connects it here with bekot() when the window arrives.
+void Tfrm_Main::akciokBekotese()
+{
+    // aUj: LevelSzerkeszt(*m_tbl, true, nezetTipus(), this)   (letter editor)
+    // aSzerkeszt: LevelSzerkeszt(*m_tbl, false, nezetTipus(), this)
+
+    bekot(m_akciok["aTorol"], [this] { torles(); });
+
+    // aNyomtatkep: (nezet() == 0 ? JotallasNyomtat : SzerelesNyomtat)(MezoEgesz(m_tbl->ertek("doksi")), false, this)
+    // aNyomtat: the same with true
+    // aExcel: HataroltExport(*m_tbl, "DorvPrg.CSV", this)
+
+    bekot(m_akciok["aBezar"], [this] { close(); });
+
+    // aCsatolt: CsatoltLista(doksi, QString::number(doksi_id), this)
+    // aMegjegyzes: MegjegyzesLista(MezoEgesz(m_tbl->ertek("doksi")), this)
+    // aMegjegyzesUj: UjMegjegyzes(*m_tblMegj, doksi, this)
+
+    bekot(m_akciok["aKeres"], [this] {
+        m_edit1->selectAll();
+        m_edit1->setFocus();
+    });
+
+    // aKeresReszletes: ReszletesKeres(*m_tbl, this)
+    // aTorzsMarka: MarkaLista(-1, false, this)
+    // aTorzsAlkatresz: AlkatreszLista(-1, false, this)
+    // aTorzsUgyfel: UgyfelLista(-1, false, this)
+    // aNyomLista: ListaNyomtat(*m_tbl, false, this)
+    // aNyomJavitas: JavitasNyomtat(doksi, false, this)
+    // aNyomSzerelo: SzereloNyomtat(doksi, false, this)
+
+    bekot(m_akciok["aJotallas"], [this] { m_tabSet->setCurrentIndex(0); });
+    bekot(m_akciok["aSzereles"], [this] { m_tabSet->setCurrentIndex(1); });
+
+    // aTulajdonos: TulajdonosSzerkeszt(this)   (the right check comes with bekot)
+    // aFelhasznalo: FelhasznaloLista(this)
+    // aSQL: SzabadLekerdezes(this)
+    // aArchiv: Archival(this), then the cursors are opened again
+    // aBeallit: Beallitasok(this)
+
+    bekot(m_akciok["aSugo"], [] { DokumentumNyit(QDir(ProgramMappa()).filePath("Help/index.htm")); });
+
+    // aFontos: FontosInformaciok(this)
+
+    bekot(m_akciok["aHonlap"], [] { DokumentumNyit(HONLAP); });
+    bekot(m_akciok["aLevel"], [] { DokumentumNyit(LEVELCIM); });
+    bekot(m_akciok["aUjdonsag"], [] { DokumentumNyit(QDir(ProgramMappa()).filePath("Ujdonsag.exe")); });
+
+    // aNevjegy: Nevjegy(this)
+}
+
+QMenu *Tfrm_Main::PopupMenu(int i) const { return i >= 1 && i <= 3 ? m_popup[i - 1] : nullptr; }
+
+void Tfrm_Main::menukEpit()
+{
+    auto menu = [this](QWidget *szulo, const QStringList &elemek) {
+        auto *m = new QMenu(szulo);
+        for (const QString &e : elemek) {
+            if (e == "-")
+                m->addSeparator();
+            else
+                m->addAction(m_akciok.value(e));
+        }
+        return m;
+    };
+    m_toolBar2 = new QToolBar("ToolBar2", this);
+    m_toolBar2->setObjectName("ToolBar2");
+    m_toolBar2->setMovable(false);
+    m_toolBar2->setFloatable(false);
+    m_toolBar2->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const QList<QPair<QString, QStringList>> fomenu = {
+        {"Garancialevelek", {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtatkep", "aNyomtat", "aExcel", "-",
+                             "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "-", "aBezar"}},
+        {"Keresés", {"aKeres", "aKeresReszletes"}},
+        {"Törzsadatok", {"aTorzsMarka", "aTorzsAlkatresz", "aTorzsUgyfel"}},
+        {"Nyomtatások", {"aNyomLista", "-", "aNyomJavitas", "aNyomSzerelo"}},
+        {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "-", "aBeallit"}},
+        {"Súgó", {"aSugo", "aFontos", "-", "aHonlap", "aLevel", "aUjdonsag", "-", "aNevjegy"}},
+    };
+    for (const auto &[cim, elemek] : fomenu) {
+        auto *g = new QToolButton(m_toolBar2);
+        g->setText(cim);
+        g->setObjectName("menu_" + cim);
+        g->setMenu(menu(g, elemek));
+        g->setPopupMode(QToolButton::InstantPopup);
+        g->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        g->setAutoRaise(true);
+        g->setMinimumSize(82, 21);
+        m_toolBar2->addWidget(g);
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolBar2);
+    addToolBarBreak(Qt::TopToolBarArea);
+
+    m_popup[0] = menu(this, {"aNyomtat", "aNyomtatkep", "-", "aNyomJavitas", "aNyomSzerelo"});
+    m_popup[1] = menu(this, {"aMegjegyzes", "aMegjegyzesUj"});
+    m_popup[2] = menu(this, {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtat", "aNyomtatkep", "aExcel", "-", "aBezar"});
+}
+
+void Tfrm_Main::gombsorEpit()
+{
+    m_toolBar1 = new QToolBar("ToolBar1", this);
+    m_toolBar1->setObjectName("ToolBar1");
+    m_toolBar1->setMovable(false);
+    m_toolBar1->setFloatable(false);
+    m_toolBar1->setIconSize(QSize(16, 16));
+    m_edit1 = new QLineEdit(m_toolBar1);
+    m_edit1->setObjectName("Edit1");
+    m_edit1->setFixedWidth(121);
+    m_edit1->setToolTip("Gyorskeresés sorszámra");
+    m_edit1->installEventFilter(this);
+    connect(m_edit1, &QLineEdit::textChanged, this, &Tfrm_Main::Edit1Change);
+    m_toolBar1->addWidget(m_edit1);
+    auto gomb = [this](const char *nev) { m_toolBar1->addAction(m_akciok.value(nev)); };
+    auto legordulo = [this](const char *nev, QMenu *menu) {
+        auto *g = new QToolButton(m_toolBar1);
+        g->setDefaultAction(m_akciok.value(nev));
+        g->setMenu(menu);
+        g->setPopupMode(QToolButton::MenuButtonPopup);
+        g->setAutoRaise(true);
+        m_toolBar1->addWidget(g);
+    };
+    m_toolBar1->addSeparator();
+    gomb("aKeres");
+    gomb("aKeresReszletes");
+    m_toolBar1->addSeparator();
+    gomb("aUj");
+    gomb("aSzerkeszt");
+    gomb("aTorol");
+    m_toolBar1->addSeparator();
+    legordulo("aNyomtat", m_popup[0]);
+    m_toolBar1->addSeparator();
+    gomb("aCsatolt");
+    legordulo("aMegjegyzes", m_popup[1]);
+    m_toolBar1->addSeparator();
+    gomb("aSugo");
+    m_toolBar1->addSeparator();
+    gomb("aHonlap");
+    gomb("aLevel");
+    gomb("aUjdonsag");
+    m_toolBar1->addSeparator();
+    gomb("aBezar");
+    addToolBar(Qt::TopToolBarArea, m_toolBar1);
+}
+
+QWidget *Tfrm_Main::gridPanel(int i)
+{
+    auto *p = new QWidget(this);
+    p->setObjectName(QString("Panel%1").arg(i));
+    auto *l = new QVBoxLayout(p);
+    l->setContentsMargins(0, 0, 0, 0);
+    auto *g = new QTableView(p);
+    g->setObjectName(QString("DBGrid%1").arg(i + 1));
+    g->setModel(m_ds);
+    g->setSelectionBehavior(QAbstractItemView::SelectRows);
+    g->setSelectionMode(QAbstractItemView::SingleSelection);
+    g->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    g->setShowGrid(true);
+    g->setWordWrap(false);
+    g->setAlternatingRowColors(false);
+    g->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    g->horizontalHeader()->setHighlightSections(false);
+    g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    g->verticalHeader()->setDefaultSectionSize(g->fontMetrics().height() + 4);
+    g->verticalHeader()->setFixedWidth(12);   // the row indicator
+    // the selected row stays marked while the focus is elsewhere
+    QPalette pal = g->palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
+    g->setPalette(pal);
+    g->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(g, &QWidget::customContextMenuRequested, this,
+            [this, g](const QPoint &p) { m_popup[2]->popup(g->viewport()->mapToGlobal(p)); });
+    connect(g, &QAbstractItemView::doubleClicked, this, [this] { m_akciok["aSzerkeszt"]->trigger(); });
+    g->installEventFilter(this);
+    m_ds->kovet(g);
+    l->addWidget(g);
+    m_panelek[i] = p;
+    m_grid[i] = g;
+    return p;
+}
+
+void Tfrm_Main::statusSorEpit()
+{
+    QStatusBar *sb = statusBar();
+    sb->setObjectName("StatusBar1");
+    sb->setSizeGripEnabled(false);
+    const int szelesseg[4] = {75, 200, 50, 50};
+    for (int i = 0; i < 4; ++i) {
+        m_panel[i] = new QLabel(sb);
+        m_panel[i]->setObjectName(QString("Panel_%1").arg(i));
+        m_panel[i]->setFixedWidth(szelesseg[i]);
+        m_panel[i]->setFrameShape(QFrame::StyledPanel);
+        m_panel[i]->setFrameShadow(QFrame::Sunken);
+        sb->addWidget(m_panel[i]);
+    }
+    Beall.FulSzeles = 150;
+    m_tabSet = new QTabBar(sb);
+    m_tabSet->setObjectName("TabSet1");
+    m_tabSet->setShape(QTabBar::RoundedSouth);
+    m_tabSet->setDrawBase(false);
+    m_tabSet->setExpanding(true);
+    m_tabSet->setDocumentMode(true);
+    m_tabSet->addTab("Jótállás");
+    m_tabSet->addTab("Szereléssel");
+    m_tabSet->setCurrentIndex(0);
+    m_tabSet->setGeometry(sb->width() - Beall.FulSzeles - 20, 2, Beall.FulSzeles, 17);
+    m_tabSet->setFocusPolicy(Qt::NoFocus);
+    sb->installEventFilter(this);
+}
+
+int Tfrm_Main::nezet() const { return m_tabSet && m_tabSet->currentIndex() == 1 ? 1 : 0; }
+
+// ---------------------------------------------------------------------------------------
+// Start-up
+
+bool Tfrm_Main::inditas()
+{
+    // redirected program folder: say so the first time it is used
+    if (ProgramMappaAtiranyitva() && !QFileInfo::exists(IniFajlUt()))
+        Uzenet(QString("A program mappája nem írható, ezért a program a beállításait és az adatbázisát "
+                       "ebben a mappában tartja:\r\n%1").arg(ProgramMappa()), this);
+    // the default database folder beside the program is made on the first start
+    QDir().mkpath(AlapAdatbazisMappa());
+    if (!BeallitasOlvas())
+        HibaUzenet("Nem létező adatbázis mappa, alapértelmezés visszaállítva.", this);
+    if (!adatbazisNyit())
+        return false;
+
+    // tool tips in the program's own colour
+    QPalette tipp = QToolTip::palette();
+    tipp.setColor(QPalette::ToolTipBase, QColor(255, 218, 181));
+    tipp.setColor(QPalette::ToolTipText, Qt::black);
+    QToolTip::setPalette(tipp);
+
+    try {
+        feliratBeallit();
+        Beall.VanBelep = Adatbazis::ertek("SELECT vanbelep FROM beallit ORDER BY beallit LIMIT 1").toString() == "I";
+    } catch (const StoreHiba &h) {
+        FelsoHiba(h.uzenet(), this);
+        Adatbazis::bezar();
+        return false;
+    }
+    if (!belepes()) {
+        Adatbazis::bezar();
+        return false;
+    }
+    try {
+        listaBeallit();
+    } catch (const StoreHiba &h) {
+        FelsoHiba(h.uzenet(), this);
+        Adatbazis::bezar();
+        return false;
+    }
+    m_nyitva = true;
+    return true;
+}
+
+bool Tfrm_Main::adatbazisNyit()
+{
+    try {
+        Adatbazis::megnyit(Beall.AdatbazisUtvonal);
+        return true;
+    } catch (const StoreHiba &h) {
+        FelsoHiba(h.uzenet(), this);
+        return false;
+    }
+}
+
+void Tfrm_Main::feliratBeallit()
+{
+    Tabla t("tulajdonos");
+    t.setCsakOlvas(true);
+    t.megnyit();
+    setWindowTitle(QString("DorvPrg: [%1]").arg(MezoSzoveg(t.ertek("tulajdonos"))));
+    t.bezar();
+}
+
+bool Tfrm_Main::belepes()
+{
+    Beall.FelhasznaloNev.clear();
+    if (!Beall.VanBelep) {
+        Beall.torzsszerkeszt = Beall.rendszergazda = true;
+        return true;
+    }
+    // LOGIN: the login window goes here once it is in the program:
+    //     try { if (!Belepes(this)) return false; }
+    //     catch (const StoreHiba &h) {
+    //         HibaUzenet("Ismeretlen hiba, indítsa újra a programot.\r\n" + h.uzenet(), this);
+    //         return false;
+    //     }
+    // Until then the program runs without any right rather than granting both.
+    Beall.torzsszerkeszt = Beall.rendszergazda = false;
+    return true;
+}
+
+void Tfrm_Main::listaBeallit()
+{
+    connect(m_tbl, &Tabla::mozgasUtan, this, &Tfrm_Main::szamlalo);
+    m_tbl->setSzuro("prntip='J'");
+    m_tbl->setSzurt(true);
+    m_tbl->megnyit();
+    m_tabSet->setCurrentIndex(0);
+    // attached only now, so that the first selection triggers nothing
+    connect(m_tabSet, &QTabBar::currentChanged, this, &Tfrm_Main::TabSet1Change);
+    szamlalo();
+}
+
+void Tfrm_Main::showEvent(QShowEvent *e)
+{
+    QMainWindow::showEvent(e);
+    if (m_elsoMegjelenes) {
+        m_elsoMegjelenes = false;
+        elsoMegjelenes();
+    }
+}
+
+void Tfrm_Main::elsoMegjelenes()
+{
+    (new Tfrm_Logo)->show();
+    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect munka = s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+    if (Beall.TeljesKep) {
+        move(munka.topLeft());
+        resize(munka.size());
+    } else {
+        move(Beall.Bal, Beall.Felul);
+        resize(Beall.Szeles, Beall.Magas);
+    }
+    m_edit1->setFocus();
+    Elrendez();
+}
+
+// ---------------------------------------------------------------------------------------
+// The list
+
+void Tfrm_Main::TabSet1Change(int index)
+{
+    for (QWidget *p : m_panelek) {
+        p->setEnabled(false);
+        p->hide();
+    }
+    const int i = index == 1 ? 1 : 0;
+    m_panelek[i]->setEnabled(true);
+    m_panelek[i]->show();
+    m_panelek[i]->raise();
+    try {
+        m_tbl->setSzuro(QString("prntip='%1'").arg(i == 1 ? "S" : "J"));
+        m_tbl->setSzurt(true);
+    } catch (const StoreHiba &h) {
+        FelsoHiba(h.uzenet(), this);
+    }
+    m_edit1->setFocus();
+    Elrendez();
+}
+
+void Tfrm_Main::Edit1Change(const QString &szoveg)
+{
+    if (szoveg.isEmpty())
+        return;
+    bool ok = false;
+    const int szam = szoveg.toInt(&ok);
+    if (!ok) {
+        FelsoHiba(QString("'%1' is not a valid integer value").arg(szoveg), this);
+        return;
+    }
+    try {
+        m_tbl->keres("doksi_id", szam);
+    } catch (const StoreHiba &h) {
+        FelsoHiba(h.uzenet(), this);
+    }
+}
+
+void Tfrm_Main::szamlalo()
+{
+    const bool ny = m_tbl->nyitva();
+    m_panel[0]->setText(QString("%1/%2").arg(ny ? m_tbl->rekordSzam() : 0).arg(ny ? m_tbl->rekordSzamlalo() : 0));
+}
+
+void Tfrm_Main::AppHint(const QString &tipp) { m_panel[1]->setText(tipp); }
+
+void Tfrm_Main::torles()
+{
+    if (!m_tbl->nyitva() || m_tbl->ures())
+        return;
+    if (!TorlesMegerosites(this))
+        return;
+    m_tbl->torol();
+}
+
+void Tfrm_Main::Elrendez()
+{
+    // both panels fill the same place; the hidden one has not been laid out lately
+    const int w = m_grid[nezet()]->width() - 33;
+    for (QTableView *g : m_grid)
+        for (int c = 0; c < 8; ++c)
+            g->setColumnWidth(c, int(w * ARANYOK[c]));
+    QStatusBar *sb = statusBar();
+    m_tabSet->setGeometry(sb->width() - Beall.FulSzeles - 20, 2, Beall.FulSzeles, 17);
+    m_panel[3]->setFixedWidth(std::max(0, sb->width() - Beall.FulSzeles - 345));
+}
+
+// ---------------------------------------------------------------------------------------
+// Events
+
+bool Tfrm_Main::event(QEvent *e)
+{
+    // hints go to panel 1, not over the whole status bar
+    if (e->type() == QEvent::StatusTip) {
+        AppHint(static_cast<QStatusTipEvent *>(e)->tip());
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+bool Tfrm_Main::eventFilter(QObject *o, QEvent *e)
+{
+    if (o == m_edit1 && e->type() == QEvent::ShortcutOverride) {
+        // the commands' keys win over the edit's own (Ctrl+Del, Ctrl+K, Ctrl+E ...)
+        auto *k = static_cast<QKeyEvent *>(e);
+        const QKeySequence s(k->keyCombination());
+        for (const QAction *a : std::as_const(m_akcioSorrend))
+            if (!a->shortcut().isEmpty() && a->shortcut() == s && a->isEnabled())
+                return true;
+    }
+    if (e->type() == QEvent::Resize && (o == statusBar() || o == m_grid[nezet()]))
+        Elrendez();
+    return QMainWindow::eventFilter(o, e);
+}
+
+void Tfrm_Main::closeEvent(QCloseEvent *e)
+{
+    if (!bezaras()) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
+bool Tfrm_Main::bezaras()
+{
+    if (m_bezarva || !m_nyitva) {
+        m_bezarva = true;
+        return true;
+    }
+    if (ArchivKerdesKell() &&
+        Kerdes("Az adatbázis több mint 5 napja nem lett archiválva. Archiváljam most?", "Kérdés", this)) {
+        // ARCHIVE: Archival(this) runs here, with its save dialog, before the close goes on
+    }
+    try {
+        BeallitasIr(QRect(pos(), size()));
+    } catch (const StoreHiba &h) {
+        FelsoHiba(h.uzenet(), this);
+    }
+    Adatbazis::bezar();
+    m_bezarva = true;
+    return true;
+}
