@@ -1,6 +1,7 @@
 #include "Parancssor.h"
 #include "Adatbazis.h"
 #include "Beall.h"
+#include "ParadoxImport.h"
 #include "StoreHiba.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QTextStream>
 #include <cstring>
 #include <functional>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +36,40 @@ QTextStream &hiba()
     Adatbazis::megnyit(Beall.AdatbazisUtvonal);
 }
 
+// --import-paradox MAPPA: the earlier program's tables into a new database of the folder.
+int paradoxImportForma(const QStringList &a, const QString &data)
+{
+    const QString mappa = a.isEmpty() ? data : a.first();
+    if (mappa.isEmpty()) {
+        hiba() << "Hiányzik a mappa: dorvprg --import-paradox MAPPA\n";
+        return 2;
+    }
+    // progress only for a person watching, not into a script's log
+    const bool terminal = isatty(STDERR_FILENO);
+    try {
+        const ParadoxImport::Eredmeny e = ParadoxImport::importal(mappa, [&](const QString &t, qint64 kesz, qint64 osszes) {
+            if (terminal && !t.isEmpty()) {
+                hiba() << "\r" << t << ": " << kesz << " / " << osszes << " sor      ";
+                hiba().flush();
+            }
+            return true;
+        });
+        if (terminal)
+            hiba() << "\r" << QString(60, ' ') << "\r";
+        ki() << "Átvett adatbázis: " << QDir::toNativeSeparators(QDir(mappa).absoluteFilePath(Adatbazis::FAJLNEV)) << "\n";
+        for (const QString &s : e.sorok())
+            ki() << s << "\n";
+        ki() << "Összesen: " << e.osszesSor() << " sor\n";
+        return 0;
+    } catch (const StoreHiba &h) {
+        if (terminal)
+            hiba() << "\n";
+        hiba() << "Az importálás nem sikerült, a mappa változatlan maradt.\n"
+               << QString(h.uzenet()).replace("\r\n", " ") << "\n";
+        return 1;
+    }
+}
+
 struct Forma {
     const char *nev;
     const char *sugo;   // one line of --help
@@ -45,6 +81,9 @@ struct Forma {
 const QList<Forma> &formak()
 {
     static const QList<Forma> f = {
+        {"--import-paradox",
+         "--import-paradox MAPPA\n      a korábbi program Paradox tábláinak átvétele a mappa új adatbázisába",
+         paradoxImportForma},
     };
     return f;
 }
