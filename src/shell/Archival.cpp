@@ -1,0 +1,69 @@
+#include "Archival.h"
+#include "Adatbazis.h"
+#include "ArchivIro.h"
+#include "Beall.h"
+#include "Seged.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QProgressDialog>
+
+bool Archival(QWidget *szulo)
+{
+    const QString mentes = Beall.MentesUtvonal;
+    try {
+        ArchivMappaLetrehoz(mentes);
+    } catch (const StoreHiba &h) {
+        FelsoHiba(h.uzenet(), szulo);
+        return false;
+    }
+
+    QFileDialog sd1(szulo, "Adatbázis mentése", mentes, "ZIP archívumok (*.zip)");
+    sd1.setObjectName("sd1");
+    sd1.setAcceptMode(QFileDialog::AcceptSave);
+    sd1.setFileMode(QFileDialog::AnyFile);
+    sd1.setDefaultSuffix("zip");
+    sd1.setOption(QFileDialog::DontConfirmOverwrite);
+    sd1.selectFile(ArchivNev());
+    if (sd1.exec() != QDialog::Accepted || sd1.selectedFiles().isEmpty())
+        return false;
+    const QString cel = sd1.selectedFiles().constFirst();
+
+    // the store's files must be complete and unchanging while they are packed
+    Adatbazis::bezar();
+
+    QProgressDialog haladas("Az adatbázis archiválása...", "Mégsem", 0, 1000, szulo);
+    haladas.setWindowTitle("Adatbázis archiválása");
+    haladas.setWindowModality(Qt::ApplicationModal);
+    haladas.setMinimumDuration(400);
+    haladas.setAutoReset(false);
+    haladas.setAutoClose(false);
+    try {
+        ArchivIr(Beall.AdatbazisUtvonal, cel, [&haladas](qint64 kesz, qint64 osszes) {
+            haladas.setValue(osszes > 0 ? int(kesz * 1000 / osszes) : 1000);
+            QCoreApplication::processEvents();
+            return !haladas.wasCanceled();
+        });
+    } catch (const ArchivMegszakitva &) {
+        haladas.close();
+        Uzenet("Az archiválás megszakítva, az archív állomány nem készült el.", szulo);
+        return false;
+    } catch (const StoreHiba &h) {
+        haladas.close();
+        HibaUzenet("Hiba az archiválás közben\r\n" + h.uzenet(), szulo);
+        return false;
+    }
+    haladas.close();
+    Beall.MentesDatum = QDate::currentDate();
+    Uzenet("Archív állomány kész.", szulo);
+    return true;
+}
+
+bool ArchivalZaraskor(QWidget *szulo, const QDate &ma)
+{
+    if (!ArchivKerdesKell(ma))
+        return false;
+    if (!Kerdes("Az adatbázis több mint 5 napja nem lett archiválva. Archiváljam most?", "Kérdés", szulo))
+        return false;
+    return Archival(szulo);
+}

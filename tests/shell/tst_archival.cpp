@@ -1,0 +1,380 @@
+#include "Adatbazis.h"
+#include "ArchivIro.h"
+#include "Archival.h"
+#include "Beall.h"
+#include "TesztKornyezet.h"
+
+#include <QDirIterator>
+#include <QFileDialog>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+namespace {
+
+void fajlIr(const QString &ut, const QByteArray &tartalom)
+{
+    QDir().mkpath(QFileInfo(ut).absolutePath());
+    QFile f(ut);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(ut));
+    f.write(tartalom);
+}
+
+QByteArray fajlOlvas(const QString &ut)
+{
+    QFile f(ut);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray veletlen(int n)
+{
+    QByteArray b(n, Qt::Uninitialized);
+    for (int i = 0; i < n; ++i)
+        b[i] = char(QRandomGenerator::global()->bounded(256));
+    return b;
+}
+
+// relative path -> content of every file under the folder
+QMap<QString, QByteArray> mappaTartalom(const QString &mappa)
+{
+    QMap<QString, QByteArray> m;
+    QDirIterator it(mappa, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString ut = it.next();
+        m[QDir(mappa).relativeFilePath(ut)] = fajlOlvas(ut);
+    }
+    return m;
+}
+
+int futtat(const QString &prog, const QStringList &arg, QByteArray *kimenet = nullptr)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(prog, arg);
+    if (!p.waitForFinished(60000))
+        return -1;
+    if (kimenet)
+        *kimenet = p.readAll();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+// Unpacks with Info-ZIP after `unzip -t` accepted the archive.
+QMap<QString, QByteArray> kicsomagol(const QString &zip)
+{
+    QByteArray ki;
+    if (futtat("unzip", {"-t", zip}, &ki) != 0) {
+        qWarning() << ki;
+        return {};
+    }
+    QTemporaryDir d;
+    if (futtat("unzip", {"-q", zip, "-d", d.path()}) != 0)
+        return {};
+    return mappaTartalom(d.path());
+}
+
+// Answers the save dialog with a file name (empty: cancel) and records what it offered.
+struct Parbeszed {
+    QString cim, szuro, mappa, fajl, utotag;
+    bool felulirasKerdes = true;
+};
+
+void mentesParbeszed(const QString &valasz, Parbeszed *latott = nullptr)
+{
+    TesztKornyezet::modalisan([valasz, latott](QWidget *w) {
+        auto *fd = qobject_cast<QFileDialog *>(w);
+        if (!fd) {
+            w->close();
+            return;
+        }
+        if (latott) {
+            latott->cim = fd->windowTitle();
+            latott->szuro = fd->nameFilters().join('|');
+            latott->mappa = fd->directory().absolutePath();
+            latott->fajl = fd->selectedFiles().value(0);
+            latott->utotag = fd->defaultSuffix();
+            latott->felulirasKerdes = !fd->testOption(QFileDialog::DontConfirmOverwrite);
+        }
+        if (valasz.isEmpty()) {
+            fd->reject();
+            return;
+        }
+        fd->selectFile(valasz);
+        static_cast<QDialog *>(fd)->accept();   // QFileDialog::accept, as the Save button does
+    });
+}
+
+// The store can be opened again and is intact.
+void adatbazisEp(const QString &mappa)
+{
+    QVERIFY(!Adatbazis::megnyit(mappa));
+    QCOMPARE(Adatbazis::ertek("PRAGMA integrity_check").toString(), QString("ok"));
+    QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM felhasznalo").toInt(), 1);
+}
+
+// A small tmpfs for a full or read-only archive folder; unmounted when it goes.
+struct Csatolas {
+    QString ut;
+    bool kesz = false;
+    Csatolas(const QString &mappa, const QString &opciok) : ut(mappa)
+    {
+        QDir().mkpath(ut);
+        kesz = futtat("mount", {"-t", "tmpfs", "-o", opciok, "tmpfs", ut}) == 0;
+    }
+    bool irasvedett() { return futtat("mount", {"-o", "remount,ro", ut}) == 0; }
+    ~Csatolas()
+    {
+        if (kesz)
+            futtat("umount", {ut});
+    }
+};
+
+bool nincsZip64(const QString &zip)
+{
+    const QByteArray b = fajlOlvas(zip);
+    // no comment: the end record is the last 22 bytes; a Zip64 locator would stand before it
+    return b.size() >= 42 && b.mid(b.size() - 22, 4) == QByteArray("PK\x05\x06", 4)
+           && b.mid(b.size() - 42, 4) != QByteArray("PK\x06\x07", 4) && !b.contains(QByteArray("PK\x06\x06", 4));
+}
+
+} // namespace
+
+class ArchivalTeszt : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Every file of the folder, subfolders included, byte for byte, deflated, without Zip64.
+    void teljesArchivum()
+    {
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('Bosch')");
+        fajlIr(k.adatMappa() + "/Kepek/level 1/rajz.bin", veletlen(70000));
+        fajlIr(k.adatMappa() + "/Kepek/ékezetes név.txt", QByteArray("árvíztűrő tükörfúrógép\n").repeated(500));
+        fajlIr(k.adatMappa() + "/.rejtett", "rejtett fajl");
+        fajlIr(k.adatMappa() + "/ures.txt", {});
+        Beall.MentesDatum = QDate::currentDate().addDays(-7);
+        QVERIFY(!QFileInfo::exists(Beall.MentesUtvonal));
+
+        Parbeszed p;
+        mentesParbeszed(QDir(Beall.MentesUtvonal).filePath(ArchivNev()), &p);
+        QVERIFY(Archival());
+
+        QCOMPARE(p.cim, QString("Adatbázis mentése"));
+        QCOMPARE(p.szuro, QString("ZIP archívumok (*.zip)"));
+        QCOMPARE(p.utotag, QString("zip"));
+        QVERIFY(!p.felulirasKerdes);
+        QCOMPARE(p.mappa, QDir(Beall.MentesUtvonal).absolutePath());
+        QCOMPARE(QFileInfo(p.fajl).fileName(), QDate::currentDate().toString("yyyyMMdd") + ".zip");
+        QCOMPARE(k.szovegek(), QStringList{"Archív állomány kész."});
+        QCOMPARE(Beall.MentesDatum, QDate::currentDate());
+        QVERIFY(!Adatbazis::nyitva());   // the caller reopens the store
+
+        const QString zip = QDir(Beall.MentesUtvonal).filePath(ArchivNev());
+        const auto eredeti = mappaTartalom(k.adatMappa());
+        QVERIFY(eredeti.contains(Adatbazis::FAJLNEV));
+        QVERIFY(eredeti.contains("Kepek/level 1/rajz.bin"));
+        QCOMPARE(kicsomagol(zip), eredeti);
+        QVERIFY(nincsZip64(zip));
+        // nothing but the archive in its folder: no work files left behind
+        QCOMPARE(QDir(Beall.MentesUtvonal).entryList(QDir::Files | QDir::Hidden), QStringList{ArchivNev()});
+
+        int hiba = 0;
+        zip_t *za = zip_open(QFile::encodeName(zip).constData(), ZIP_RDONLY, &hiba);
+        QVERIFY(za);
+        for (zip_int64_t i = 0; i < zip_get_num_entries(za, 0); ++i) {
+            zip_stat_t st;
+            QCOMPARE(zip_stat_index(za, zip_uint64_t(i), 0, &st), 0);
+            QVERIFY2(!QByteArray(st.name).endsWith('/'), st.name);   // no folder entries
+            if (st.size > 100)
+                QCOMPARE(int(st.comp_method), ZIP_CM_DEFLATE);
+        }
+        zip_discard(za);
+        adatbazisEp(k.adatMappa());
+        QCOMPARE(Adatbazis::ertek("SELECT marka_nev FROM marka").toString(), QString("Bosch"));
+    }
+
+    // Same day: the proposed name again, replaced without a question; a name typed without
+    // extension gets .zip; an archive inside the database folder never contains itself.
+    void ismetlesEsSajatMappa()
+    {
+        TesztKornyezet k;
+        mentesParbeszed(QDir(Beall.MentesUtvonal).filePath(ArchivNev()));
+        QVERIFY(Archival());
+        fajlIr(k.adatMappa() + "/masodik.txt", "csak a masodik archivumban");
+        Parbeszed p;
+        mentesParbeszed(QDir(Beall.MentesUtvonal).filePath(ArchivNev()), &p);
+        QVERIFY(Archival());
+        QCOMPARE(QFileInfo(p.fajl).fileName(), ArchivNev());
+        QCOMPARE(k.szovegek(), QStringList({"Archív állomány kész.", "Archív állomány kész."}));
+        QCOMPARE(kicsomagol(QDir(Beall.MentesUtvonal).filePath(ArchivNev())), mappaTartalom(k.adatMappa()));
+
+        for (int i = 0; i < 2; ++i) {
+            mentesParbeszed(QDir(k.adatMappa()).filePath("sajat"));
+            QVERIFY(Archival());
+        }
+        const QString sajat = QDir(k.adatMappa()).filePath("sajat.zip");
+        QVERIFY(QFileInfo::exists(sajat));
+        auto vart = mappaTartalom(k.adatMappa());
+        vart.remove("sajat.zip");
+        QCOMPARE(kicsomagol(sajat), vart);
+        QCOMPARE(QDir(k.adatMappa()).entryList({".sajat*"}, QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void megsem()
+    {
+        TesztKornyezet k;
+        Beall.MentesDatum = QDate::currentDate().addDays(-6);
+        mentesParbeszed({});
+        QVERIFY(!Archival());
+        QVERIFY(Adatbazis::nyitva());
+        QVERIFY(k.szovegek().isEmpty());
+        QCOMPARE(QDir(Beall.MentesUtvonal).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(Beall.MentesDatum, QDate::currentDate().addDays(-6));
+    }
+
+    void zarasKerdes_data()
+    {
+        QTest::addColumn<int>("napja");
+        QTest::addColumn<bool>("igen");
+        QTest::addColumn<bool>("kerdez");
+        QTest::addColumn<bool>("archival");
+        QTest::newRow("ma") << 0 << true << false << false;
+        QTest::newRow("4 napja") << 4 << true << false << false;
+        QTest::newRow("5 napja, nem") << 5 << false << true << false;
+        QTest::newRow("5 napja, igen") << 5 << true << true << true;
+        QTest::newRow("10 napja, igen") << 10 << true << true << true;
+    }
+
+    void zarasKerdes()
+    {
+        QFETCH(int, napja);
+        QFETCH(bool, igen);
+        QFETCH(bool, kerdez);
+        QFETCH(bool, archival);
+        TesztKornyezet k;
+        const QDate ma = QDate::currentDate();
+        Beall.MentesDatum = ma.addDays(-napja);
+        k.valaszok({igen});
+        if (archival)
+            mentesParbeszed(QDir(Beall.MentesUtvonal).filePath(ArchivNev()));
+        QCOMPARE(ArchivalZaraskor(nullptr, ma), archival);
+        const QStringList vart = kerdez ? QStringList{"Az adatbázis több mint 5 napja nem lett archiválva. Archiváljam most?"}
+                                        : QStringList{};
+        QCOMPARE(k.szovegek().mid(0, vart.size()), vart);
+        if (kerdez)
+            QCOMPARE(k.uzenetek().first().cim, QString("Kérdés"));
+        QCOMPARE(QFileInfo::exists(QDir(Beall.MentesUtvonal).filePath(ArchivNev())), archival);
+        QCOMPARE(Beall.MentesDatum, archival ? ma : ma.addDays(-napja));
+        if (archival) {
+            // no question for the next four days, then again
+            QVERIFY(!ArchivKerdesKell(ma.addDays(4)));
+            QVERIFY(ArchivKerdesKell(ma.addDays(5)));
+        }
+    }
+
+    // Faults while archiving: the message, no date change, an earlier archive of the same
+    // name intact, nothing half-written, and the store usable again.
+    void hibak_data()
+    {
+        QTest::addColumn<QString>("eset");
+        QTest::addColumn<QString>("uzenetben");
+        QTest::newRow("lógó szimbolikus link") << "link" << "hianyzo.db";
+        QTest::newRow("FIFO a mappában") << "fifo" << "cso";
+        QTest::newRow("írásvédett archív mappa") << "irasvedett" << "Read-only file system";
+        QTest::newRow("megtelt archív mappa") << "tele" << "No space left on device";
+    }
+
+    void hibak()
+    {
+        QFETCH(QString, eset);
+        QFETCH(QString, uzenetben);
+        TesztKornyezet k;
+        const QDate regi = QDate::currentDate().addDays(-8);
+        Beall.MentesDatum = regi;
+        const QByteArray korabbi = "egy korabbi archivum helyett allo tartalom";
+        std::unique_ptr<Csatolas> cs;
+        if (eset == "irasvedett" || eset == "tele") {
+            if (geteuid() != 0)
+                QSKIP("a tmpfs mount needs root");
+            cs = std::make_unique<Csatolas>(Beall.MentesUtvonal, "size=256k");
+            QVERIFY2(cs->kesz, "mount -t tmpfs failed");
+        }
+        const QString zip = QDir(Beall.MentesUtvonal).filePath(ArchivNev());
+        fajlIr(zip, korabbi);
+        if (eset == "link") {
+            // root reads any file; a link to nothing is a directory entry even root cannot read
+            QVERIFY(QDir().mkpath(k.adatMappa() + "/alatt"));
+            QVERIFY(QFile::link(k.adatMappa() + "/sehol.db", k.adatMappa() + "/alatt/hianyzo.db"));
+        }
+        if (eset == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(k.adatMappa() + "/cso").constData(), 0600), 0);
+        if (eset == "irasvedett")
+            QVERIFY(cs->irasvedett());
+        if (eset == "tele")
+            fajlIr(k.adatMappa() + "/nagy.bin", veletlen(1 << 20));   // does not compress
+
+        mentesParbeszed(zip);
+        QVERIFY(!Archival());
+        QCOMPARE(k.szovegek().size(), 1);
+        const QString u = k.szovegek().first();
+        QVERIFY2(u.startsWith("Hiba az archiválás közben\r\n"), qPrintable(u));
+        QVERIFY2(u.contains(uzenetben), qPrintable(u));
+        QCOMPARE(k.uzenetek().first().tipus, UzenetKeres::Hiba);
+        QCOMPARE(Beall.MentesDatum, regi);
+        QCOMPARE(fajlOlvas(zip), korabbi);
+        QCOMPARE(QDir(Beall.MentesUtvonal).entryList(QDir::Files | QDir::Hidden), QStringList{ArchivNev()});
+        adatbazisEp(k.adatMappa());
+    }
+
+    // An archive folder whose parent is missing: the system's message in the top-level box,
+    // no dialog, the store left open.
+    void hianyzoSzuloMappa()
+    {
+        TesztKornyezet k;
+        Beall.MentesUtvonal = QDir(k.programMappa()).filePath("nincs/Archiv");
+        const QDate regi = Beall.MentesDatum;
+        QVERIFY(!Archival());
+        QCOMPARE(k.szovegek().size(), 1);
+        QVERIFY2(k.szovegek().first().contains("No such file or directory"), qPrintable(k.szovegek().first()));
+        QCOMPARE(k.uzenetek().first().cim, QString("DorvPrg - Garanciajegy nyilvántartás"));
+        QVERIFY(Adatbazis::nyitva());
+        QCOMPARE(Beall.MentesDatum, regi);
+        QVERIFY(!QFileInfo::exists(QDir(k.programMappa()).filePath("nincs")));
+    }
+
+    // Progress reaches the end in steps; stopping leaves the earlier archive as it was.
+    void haladasEsMegszakitas()
+    {
+        QTemporaryDir d;
+        const QString adat = d.filePath("adat");
+        for (int i = 0; i < 3; ++i)
+            fajlIr(QString("%1/f%2.bin").arg(adat).arg(i), veletlen(6 << 20));
+        const QString zip = d.filePath("a.zip");
+        QList<qint64> lepesek;
+        qint64 osszesen = 0;
+        const ArchivOsszegzes o = ArchivIr(adat, zip, [&](qint64 kesz, qint64 osszes) {
+            lepesek << kesz;
+            osszesen = osszes;
+            return true;
+        });
+        QCOMPARE(o.fajlok, 3);
+        QCOMPARE(o.bajtok, qint64(18 << 20));
+        QVERIFY(lepesek.size() > 5);
+        QVERIFY(std::is_sorted(lepesek.begin(), lepesek.end()));
+        QCOMPARE(lepesek.last(), osszesen);
+        const QByteArray elso = fajlOlvas(zip);
+
+        fajlIr(adat + "/f9.bin", "uj");
+        int hivas = 0;
+        QVERIFY_THROWS_EXCEPTION(ArchivMegszakitva, ArchivIr(adat, zip, [&](qint64, qint64) { return ++hivas < 3; }));
+        QCOMPARE(fajlOlvas(zip), elso);
+        QCOMPARE(QDir(d.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.zip"});
+    }
+};
+
+QTEST_MAIN(ArchivalTeszt)
+#include "tst_archival.moc"
