@@ -1,0 +1,434 @@
+#include "Tfrm_SQL.h"
+#include "Adatbazis.h"
+#include "AdminBetu.h"
+#include "Export.h"
+#include "HuSzoveg.h"
+#include "Seged.h"
+#include "StoreHiba.h"
+#include "SzabadLekerdezes.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <Qsci/qscilexersql.h>
+#include <Qsci/qsciscintilla.h>
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int PROGRESS_LEPES = 1000;      // SQLite VM steps between two looks at the window
+constexpr int ESEMENY_MS = 30;           // how often the window answers during a run
+constexpr int JELZES_MS = 300;           // a run longer than this shows that it runs
+
+QString sqlMappa() { return QDir(ProgramMappa()).filePath("SQL"); }
+
+QIcon ikon(const char *tema, QStyle::StandardPixmap tartalek)
+{
+    return QIcon::fromTheme(tema, QApplication::style()->standardIcon(tartalek));
+}
+
+QAction *elvalaszto(QObject *szulo)
+{
+    auto *a = new QAction(szulo);
+    a->setSeparator(true);
+    return a;
+}
+
+// Statement files stay in 1250 like the program's other text files; a text that 1250
+// cannot hold is saved as UTF-8 instead of losing characters (reading tells them apart).
+QByteArray sqlKodol(const QString &s)
+{
+    QStringEncoder e("windows-1250");
+    const QByteArray b = e.encode(s);
+    QStringDecoder d("windows-1250");
+    if (!e.hasError() && QString(d.decode(b)) == s)
+        return b;
+    return s.toUtf8();
+}
+
+} // namespace
+
+Tfrm_SQL::Tfrm_SQL(QWidget *szulo) : QDialog(szulo)
+{
+    setWindowTitle("SQL lekérdezés");
+    setFont(AdminBetu());
+    setSizeGripEnabled(true);
+    resize(585, 405);
+
+    aUj = akcio("Új SQL", ikon("document-new", QStyle::SP_FileIcon), QKeySequence("Ctrl+N"));
+    aMegnyit = akcio("SQL megnyitása", ikon("document-open", QStyle::SP_DialogOpenButton), QKeySequence("Ctrl+O"));
+    aMent = akcio("SQL mentése", ikon("document-save", QStyle::SP_DialogSaveButton), QKeySequence("Ctrl+S"));
+    aExport = akcio("Export", ikon("document-export", QStyle::SP_FileDialogDetailedView), QKeySequence("Ctrl+E"));
+    aBezar = akcio("Bezár", ikon("window-close", QStyle::SP_DialogCloseButton), {});
+    aKivag = akcio("Kivág", ikon("edit-cut", QStyle::SP_TrashIcon), QKeySequence("Ctrl+X"));
+    aMasol = akcio("Másol", ikon("edit-copy", QStyle::SP_FileDialogContentsView), QKeySequence("Ctrl+C"));
+    aBeilleszt = akcio("Beilleszt", ikon("edit-paste", QStyle::SP_DialogApplyButton), QKeySequence("Ctrl+V"));
+    aMindet = akcio("Mindet kijelöl", ikon("edit-select-all", QStyle::SP_FileDialogListView), QKeySequence("Ctrl+A"));
+    aFuttat = akcio("SQL lekérdezés", ikon("system-run", QStyle::SP_MediaPlay), QKeySequence("F5"));
+    aMegallit = akcio("Megállít", ikon("process-stop", QStyle::SP_BrowserStop), QKeySequence("Esc"));
+    aMegallit->setEnabled(false);
+
+    auto *menu = new QMenuBar(this);
+    QMenu *mFajl = menu->addMenu("Fájl");
+    mFajl->addActions({aUj, aMegnyit, aMent});
+    mFajl->addSeparator();
+    mFajl->addAction(aExport);
+    mFajl->addSeparator();
+    mFajl->addAction(aBezar);
+    QMenu *mSzerk = menu->addMenu("Szerkesztés");
+    mSzerk->addActions({aKivag, aMasol, aBeilleszt});
+    mSzerk->addSeparator();
+    mSzerk->addAction(aMindet);
+    QMenu *mSql = menu->addMenu("SQL");
+    mSql->addActions({aFuttat, aMegallit});
+
+    tbEszkoz = new QToolBar(this);
+    tbEszkoz->setIconSize({16, 16});
+    tbEszkoz->addActions({aUj, aMegnyit, aMent});
+    tbEszkoz->addSeparator();
+    tbEszkoz->addAction(aExport);
+    tbEszkoz->addSeparator();
+    tbEszkoz->addAction(aFuttat);
+    tbEszkoz->addSeparator();
+    tbEszkoz->addActions({aKivag, aMasol, aBeilleszt});
+    tbEszkoz->addSeparator();
+    tbEszkoz->addAction(aBezar);
+
+    // the statement editor
+    edSQL = new QsciScintilla(this);
+    auto *lexer = new QsciLexerSQL(edSQL);
+    const QFont courier("Courier New", 10);
+    lexer->setDefaultFont(courier);
+    lexer->setFont(courier);   // every style
+    for (int s : {QsciLexerSQL::Comment, QsciLexerSQL::CommentLine, QsciLexerSQL::CommentDoc,
+                  QsciLexerSQL::CommentLineHash, QsciLexerSQL::CommentDocKeyword, QsciLexerSQL::PlusComment})
+        lexer->setColor(QColor(0, 128, 0), s);
+    lexer->setColor(QColor(0, 0, 255), QsciLexerSQL::Number);
+    for (int s : {QsciLexerSQL::SingleQuotedString, QsciLexerSQL::DoubleQuotedString})
+        lexer->setColor(QColor(255, 0, 0), s);
+    edSQL->setLexer(lexer);
+    edSQL->setFont(courier);
+    edSQL->setUtf8(true);
+    edSQL->setMarginType(0, QsciScintilla::NumberMargin);
+    edSQL->setMarginLineNumbers(0, true);
+    edSQL->setMarginsFont(courier);
+    edSQL->setMarginWidth(0, "0000");   // three digits and a little room
+    edSQL->setMarginWidth(1, 0);
+    edSQL->setCaretLineVisible(true);
+    edSQL->setCaretLineBackgroundColor(QColor(225, 240, 255));
+    edSQL->setSelectionBackgroundColor(QColor(192, 192, 192));
+    edSQL->setContextMenuPolicy(Qt::ActionsContextMenu);
+    edSQL->addActions({aFuttat, elvalaszto(this), aUj, aMegnyit, aMent, elvalaszto(this), aKivag, aMasol,
+                       aBeilleszt, aMindet});
+
+    grdEredmeny = new QTableView(this);
+    modell = new LekerdezesModell(this);
+    modell->setTolto([this](const std::function<void()> &munka) { figyelve(munka); });
+    grdEredmeny->setModel(modell);
+    grdEredmeny->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdEredmeny->horizontalHeader()->setDefaultSectionSize(64);
+    grdEredmeny->verticalHeader()->setDefaultSectionSize(grdEredmeny->fontMetrics().height() + 4);
+    grdEredmeny->setContextMenuPolicy(Qt::ActionsContextMenu);
+    grdEredmeny->addActions({aMasol, elvalaszto(this), aExport});
+    connect(modell, &LekerdezesModell::hiba, this, [this](const QString &h) { HibaUzenet("SQL hiba:\r\n" + h, this); });
+
+    pcLapok = new QTabWidget(this);
+    pcLapok->addTab(edSQL, "SQL");
+    pcLapok->addTab(grdEredmeny, "Eredmény");
+
+    // shown while a statement runs long
+    auto *futSor = new QWidget(this);
+    auto *fl = new QHBoxLayout(futSor);
+    fl->setContentsMargins(4, 2, 4, 2);
+    lblFut = new QLabel("Az SQL utasítás fut...", futSor);
+    pbFut = new QProgressBar(futSor);
+    pbFut->setRange(0, 0);
+    pbFut->setMaximumHeight(16);
+    btnMegallit = new QPushButton("Megállít", futSor);
+    btnMegallit->setAutoDefault(false);
+    fl->addWidget(lblFut);
+    fl->addWidget(pbFut, 1);
+    fl->addWidget(btnMegallit);
+    futSor->hide();
+    connect(btnMegallit, &QPushButton::clicked, this, &Tfrm_SQL::aMegallitExecute);
+
+    auto *l = new QVBoxLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(0);
+    l->setMenuBar(menu);
+    l->addWidget(tbEszkoz);
+    l->addWidget(pcLapok, 1);
+    l->addWidget(futSor);
+
+    connect(aUj, &QAction::triggered, this, &Tfrm_SQL::aUjExecute);
+    connect(aMegnyit, &QAction::triggered, this, &Tfrm_SQL::aMegnyitExecute);
+    connect(aMent, &QAction::triggered, this, &Tfrm_SQL::aMentExecute);
+    connect(aExport, &QAction::triggered, this, &Tfrm_SQL::aExportExecute);
+    connect(aBezar, &QAction::triggered, this, &QWidget::close);
+    connect(aFuttat, &QAction::triggered, this, &Tfrm_SQL::aFuttatExecute);
+    connect(aMegallit, &QAction::triggered, this, &Tfrm_SQL::aMegallitExecute);
+    // the clipboard commands act on the editor, and only while its page is in front
+    connect(aKivag, &QAction::triggered, this, [this] { if (sqlLapElol()) edSQL->cut(); });
+    connect(aMasol, &QAction::triggered, this, [this] { if (sqlLapElol()) edSQL->copy(); });
+    connect(aBeilleszt, &QAction::triggered, this, [this] { if (sqlLapElol()) edSQL->paste(); });
+    connect(aMindet, &QAction::triggered, this, [this] { if (sqlLapElol()) edSQL->selectAll(); });
+
+    exportAllapot();
+    pcLapok->setCurrentIndex(0);
+    edSQL->setFocus();
+    if (szulo)
+        move(szulo->window()->geometry().center() - rect().center());
+}
+
+Tfrm_SQL::~Tfrm_SQL()
+{
+    modell->setLekerdezes(nullptr);
+    m_qry.bezar();
+}
+
+QAction *Tfrm_SQL::akcio(const QString &cim, const QIcon &ikon, const QKeySequence &billentyu)
+{
+    auto *a = new QAction(ikon, cim, this);
+    a->setToolTip(cim);
+    a->setStatusTip(cim);
+    a->setShortcut(billentyu);
+    a->setShortcutContext(Qt::WindowShortcut);
+    addAction(a);
+    return a;
+}
+
+bool Tfrm_SQL::sqlLapElol() const { return pcLapok->currentIndex() == 0; }
+
+void Tfrm_SQL::exportAllapot() { aExport->setEnabled(m_qry.nyitva() && !m_fut); }
+
+void Tfrm_SQL::eredmenyBezar()
+{
+    modell->setLekerdezes(nullptr);
+    m_qry.bezar();
+    exportAllapot();
+}
+
+int Tfrm_SQL::haladasVisszahivas(void *p) { return static_cast<Tfrm_SQL *>(p)->haladas(); }
+
+int Tfrm_SQL::haladas()
+{
+    const qint64 most = m_ora.elapsed();
+    if (most - m_utolsoEsemeny >= ESEMENY_MS) {
+        m_utolsoEsemeny = most;
+        if (most >= JELZES_MS && !pbFut->parentWidget()->isVisible()) {
+            pbFut->parentWidget()->show();
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+        }
+        QApplication::processEvents();
+    }
+    return m_megallit ? 1 : 0;   // non-zero makes SQLite give up the statement ("interrupted")
+}
+
+void Tfrm_SQL::figyelve(const std::function<void()> &munka)
+{
+    if (m_fut) {
+        munka();   // already watched (a fetch inside a run)
+        return;
+    }
+    m_fut = true;
+    m_megallit = false;
+    m_utolsoEsemeny = 0;
+    m_ora.start();
+    const QList<QAction *> tiltott = {aUj, aMegnyit, aMent, aExport, aBezar, aFuttat};
+    QList<QAction *> engedett;
+    for (QAction *a : tiltott)
+        if (a->isEnabled()) {
+            a->setEnabled(false);
+            engedett << a;
+        }
+    aMegallit->setEnabled(true);
+    // While SQLite is inside a statement nothing else may use the connection: other windows
+    // (the letter list behind) would read rows while painting, so their painting waits.
+    qApp->installEventFilter(this);
+    sqlite3 *h = Adatbazis::handle();
+    sqlite3_progress_handler(h, PROGRESS_LEPES, &Tfrm_SQL::haladasVisszahivas, this);
+    struct Vissza {
+        Tfrm_SQL *f;
+        sqlite3 *h;
+        QList<QAction *> engedett;
+        ~Vissza()
+        {
+            sqlite3_progress_handler(h, 0, nullptr, nullptr);
+            qApp->removeEventFilter(f);
+            f->m_fut = false;
+            for (QAction *a : engedett)
+                a->setEnabled(true);
+            f->aMegallit->setEnabled(false);
+            if (f->pbFut->parentWidget()->isVisible()) {
+                f->pbFut->parentWidget()->hide();
+                QApplication::restoreOverrideCursor();
+            }
+            for (const QPointer<QWidget> &w : std::as_const(f->m_festetlen))
+                if (w)
+                    w->update();
+            f->m_festetlen.clear();
+        }
+    } vissza{this, h, engedett};
+    munka();
+}
+
+bool Tfrm_SQL::eventFilter(QObject *o, QEvent *e)
+{
+    if (m_fut && (e->type() == QEvent::Paint || e->type() == QEvent::UpdateRequest || e->type() == QEvent::UpdateLater)
+        && o->isWidgetType()) {
+        QWidget *w = static_cast<QWidget *>(o)->window();
+        if (w != this) {
+            if (!m_festetlen.contains(w))
+                m_festetlen << w;
+            return true;
+        }
+    }
+    return QDialog::eventFilter(o, e);
+}
+
+void Tfrm_SQL::aMegallitExecute()
+{
+    if (m_fut)
+        m_megallit = true;
+}
+
+void Tfrm_SQL::aFuttatExecute()
+{
+    if (m_fut)
+        return;
+    eredmenyBezar();
+    const QString sql = edSQL->hasSelectedText() ? edSQL->selectedText() : edSQL->text();
+    // the test ignores case and surrounding blanks; the statement goes as it was written
+    const bool select = sql.trimmed().toUpper().startsWith("SELECT");
+    try {
+        m_qry.setSql(sql);
+        if (select) {
+            figyelve([this] {
+                m_qry.megnyit();
+                m_qry.betolt(LekerdezesModell::LAP);
+            });
+            modell->setLekerdezes(&m_qry);
+            for (int c = 0; c < modell->columnCount(); ++c)
+                grdEredmeny->setColumnWidth(c, 64);
+            pcLapok->setCurrentIndex(1);
+            exportAllapot();
+        } else {
+            figyelve([this] { m_qry.vegrehajt(); });
+            m_qry.bezar();
+            exportAllapot();
+            Uzenet("SQL futtatás kész.", this);
+        }
+    } catch (const StoreHiba &h) {
+        const bool leallitva = m_megallit;
+        eredmenyBezar();
+        if (!m_bezarKell)
+            HibaUzenet("SQL hiba:\r\n" + (leallitva ? "A futás leállítva.\r\n" : QString()) + h.uzenet(), this);
+    }
+    if (m_bezarKell)
+        close();
+}
+
+void Tfrm_SQL::aUjExecute() { edSQL->clear(); }
+
+void Tfrm_SQL::aMegnyitExecute()
+{
+    QFileDialog d(this, "SQL megnyitás", sqlMappa());
+    d.setAcceptMode(QFileDialog::AcceptOpen);
+    d.setFileMode(QFileDialog::ExistingFile);
+    d.setNameFilter("SQL állományok (*.sql)");
+    d.setDefaultSuffix("sql");
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+        return;
+    const QString fajl = d.selectedFiles().first();
+    try {
+        edSQL->setText(HuSzoveg::fajlOlvas(fajl));
+        m_fajlnev = fajl;
+    } catch (const StoreHiba &h) {
+        HibaUzenet(h.uzenet(), this);
+    }
+}
+
+void Tfrm_SQL::aMentExecute()
+{
+    QDir().mkpath(sqlMappa());
+    QFileDialog d(this, "SQL mentése", sqlMappa());
+    d.setAcceptMode(QFileDialog::AcceptSave);
+    d.setOption(QFileDialog::DontConfirmOverwrite);   // saving replaces without a question
+    d.setNameFilter("SQL file-ok (*.sql)");
+    d.setDefaultSuffix("sql");
+    if (!m_fajlnev.isEmpty())
+        d.selectFile(m_fajlnev);
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+        return;
+    const QString fajl = d.selectedFiles().first();
+    QSaveFile f(fajl);
+    const QByteArray b = sqlKodol(edSQL->text());
+    if (!f.open(QIODevice::WriteOnly) || f.write(b) != b.size() || !f.commit()) {
+        HibaUzenet(QString("Nem írható a fájl: %1\r\n%2").arg(fajl, f.errorString()), this);
+        return;
+    }
+    m_fajlnev = fajl;
+}
+
+void Tfrm_SQL::aExportExecute()
+{
+    if (!m_qry.nyitva() || m_fut)
+        return;
+    if (m_exportFajl.isEmpty())
+        m_exportFajl = "Mernu4_exp.csv";
+    QFileDialog d(this, "Export");
+    d.setAcceptMode(QFileDialog::AcceptSave);
+    d.setOption(QFileDialog::DontConfirmOverwrite);
+    d.setNameFilter("CSV állományok (*.csv)");
+    d.setDefaultSuffix("csv");
+    d.selectFile(m_exportFajl);
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+        return;
+    m_exportFajl = d.selectedFiles().first();
+    try {
+        figyelve([this] { CsvMentes(m_qry, m_exportFajl, "|"); });
+    } catch (const StoreHiba &h) {
+        HibaUzenet("SQL hiba:\r\n" + h.uzenet(), this);
+    }
+    if (m_bezarKell)
+        close();
+}
+
+void Tfrm_SQL::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Escape) {   // stops a run; no key closes the window
+        aMegallitExecute();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void Tfrm_SQL::closeEvent(QCloseEvent *e)
+{
+    if (m_fut) {
+        // stop the statement first; the window closes when it has given up
+        m_bezarKell = true;
+        m_megallit = true;
+        e->ignore();
+        return;
+    }
+    eredmenyBezar();
+    QDialog::closeEvent(e);
+}
