@@ -19,6 +19,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace {
 
 // The row indicator: a small arrow beside the current row, no numbers.
@@ -212,26 +214,33 @@ bool Tfrm_TorzsLista::eventFilter(QObject *o, QEvent *e)
 void Tfrm_TorzsLista::edKeresChange(const QString &szoveg)
 {
     // no match: the cursor stays, without a word
-    Tbl->keres(m_leiras.nevMezo, szoveg, Tabla::KeresMod::ReszletesKisNagy);
+    try {
+        Tbl->keres(m_leiras.nevMezo, szoveg, Tabla::KeresMod::ReszletesKisNagy);
+    } catch (const StoreHiba &h) {
+        FelsoHiba(h.uzenet(), this);
+    }
 }
 
 void Tfrm_TorzsLista::szerkesztes(bool uj)
 {
     if (!JogEllenoriz(Beall.torzsszerkeszt, this))
         return;
-    if (uj || Tbl->ures()) {
-        Tbl->beszur();
-        if (m_leiras.ujSor)
-            m_leiras.ujSor(Tbl);
-    } else {
-        Tbl->szerkeszt();
-    }
-    QDialog *szerkeszto = m_leiras.szerkeszto(Tbl, this);
-    const bool elfogadva = szerkeszto->exec() == QDialog::Accepted;
-    delete szerkeszto;
-    // the editor posts on OK; anything else throws the change away
-    if (!elfogadva || Tbl->szerkesztes())
+    try {
+        if (uj || Tbl->ures()) {
+            Tbl->beszur();
+            if (m_leiras.ujSor)
+                m_leiras.ujSor(Tbl);
+        } else {
+            Tbl->szerkeszt();
+        }
+        std::unique_ptr<QDialog> szerkeszto(m_leiras.szerkeszto(Tbl, this));
+        // the editor posts on OK; anything else throws the change away
+        if (szerkeszto->exec() != QDialog::Accepted || Tbl->szerkesztes())
+            Tbl->megse();
+    } catch (const StoreHiba &h) {
         Tbl->megse();
+        FelsoHiba(h.uzenet(), this);
+    }
     grid->setFocus(Qt::OtherFocusReason);
 }
 
