@@ -1,5 +1,6 @@
 #include "Tfrm_Main.h"
 #include "Adatbazis.h"
+#include "Archival.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
 #include "Ikonok.h"
@@ -225,7 +226,21 @@ void Tfrm_Main::akciokBekotese()
     // aTulajdonos: TulajdonosSzerkeszt(this)   (the right check comes with bekot)
     // aFelhasznalo: FelhasznaloLista(this)
     // aSQL: SzabadLekerdezes(this)
-    // aArchiv: Archival(this), then the cursors are opened again
+    bekot(m_akciok["aArchiv"], [this] {
+        // Archival leaves the store closed: open the same folder, view and letter again
+        const QString mappa = Adatbazis::mappa();
+        const qint64 kulcs = m_tbl->nyitva() && !m_tbl->ures() ? MezoEgesz(m_tbl->ertek("doksi")) : -1;
+        Archival(this);
+        if (Adatbazis::nyitva() || mappa.isEmpty())
+            return;
+        Adatbazis::megnyit(mappa);
+        m_tbl->setSzuro(QString("prntip='%1'").arg(nezetTipus()));
+        m_tbl->setSzurt(true);
+        m_tbl->megnyit();
+        if (kulcs >= 0)
+            m_tbl->ugrikKulcsra(kulcs);
+        szamlalo();
+    });
     // aBeallit: Beallitasok(this)
 
     bekot(m_akciok["aSugo"], [] { DokumentumNyit(QDir(ProgramMappa()).filePath("Help/index.htm")); });
@@ -632,10 +647,7 @@ bool Tfrm_Main::bezaras()
         m_bezarva = true;
         return true;
     }
-    if (ArchivKerdesKell() &&
-        Kerdes("Az adatbázis több mint 5 napja nem lett archiválva. Archiváljam most?", "Kérdés", this)) {
-        // ARCHIVE: Archival(this) runs here, with its save dialog, before the close goes on
-    }
+    ArchivalZaraskor(this);
     try {
         BeallitasIr(QRect(pos(), size()));
     } catch (const StoreHiba &h) {

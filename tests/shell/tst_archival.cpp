@@ -2,9 +2,16 @@
 #include "ArchivIro.h"
 #include "Archival.h"
 #include "Beall.h"
+#include "HuSzoveg.h"
+#include "Tabla.h"
 #include "TesztKornyezet.h"
+#include "Tfrm_Main.h"
 
+#include <QAction>
 #include <QDirIterator>
+#include <QSettings>
+#include <QTabBar>
+#include <QTableView>
 #include <QFileDialog>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -274,6 +281,60 @@ private slots:
             QVERIFY(!ArchivKerdesKell(ma.addDays(4)));
             QVERIFY(ArchivKerdesKell(ma.addDays(5)));
         }
+    }
+
+    // From the menu the program goes on working: same folder, view and letter after the archive.
+    void foablakbol()
+    {
+        TesztKornyezet k;
+        Adatbazis::Tranzakcio t;
+        for (int i = 1; i <= 5; ++i)
+            Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, datum) VALUES (?, 'J', '2026-01-15')", {i});
+        for (int i = 1; i <= 7; ++i)
+            Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, datum) VALUES (?, 'S', '2026-02-01')", {i});
+        t.commit();
+        Tfrm_Main w;
+        QVERIFY(w.inditas());
+        w.TabSet1()->setCurrentIndex(1);
+        QVERIFY(w.Tbl().keres("doksi_id", 3));
+        const QVariant kulcs = w.Tbl().ertek("doksi");
+
+        mentesParbeszed(QDir(Beall.MentesUtvonal).filePath(ArchivNev()));
+        w.akcio("aArchiv")->trigger();
+        QCOMPARE(k.szovegek(), QStringList{"Archív állomány kész."});
+        QVERIFY(Adatbazis::nyitva());
+        QCOMPARE(w.nezet(), 1);
+        QCOMPARE(w.Tbl().rekordSzam(), 7);
+        QCOMPARE(w.Tbl().ertek("doksi"), kulcs);
+        QCOMPARE(w.DBGrid2()->model()->rowCount(), 7);
+        QVERIFY(QFileInfo::exists(QDir(Beall.MentesUtvonal).filePath(ArchivNev())));
+        // and the store takes writes again
+        Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('Valeo')");
+
+        // archived today: the close asks nothing and writes today's date
+        k.uzenetekTorol();
+        QVERIFY(w.close());
+        QVERIFY(k.szovegek().isEmpty());
+        QSettings ini(IniFajlUt(), QSettings::IniFormat);
+        QCOMPARE(ini.value("Archiv/MentesDatum").toString(), QDate::currentDate().toString(HuSzoveg::ROVID_DATUM));
+    }
+
+    // Yes to the question at close archives, and the date reaches the settings file.
+    void bezaraskorIgen()
+    {
+        TesztKornyezet k;
+        Beall.MentesDatum = QDate::currentDate().addDays(-5);
+        Tfrm_Main w;
+        QVERIFY(w.inditas());
+        k.valaszok({true});
+        mentesParbeszed(QDir(Beall.MentesUtvonal).filePath(ArchivNev()));
+        QVERIFY(w.close());
+        QCOMPARE(k.szovegek(), QStringList({"Az adatbázis több mint 5 napja nem lett archiválva. Archiváljam most?",
+                                            "Archív állomány kész."}));
+        QVERIFY(!kicsomagol(QDir(Beall.MentesUtvonal).filePath(ArchivNev())).isEmpty());
+        QSettings ini(IniFajlUt(), QSettings::IniFormat);
+        QCOMPARE(ini.value("Archiv/MentesDatum").toString(), QDate::currentDate().toString(HuSzoveg::ROVID_DATUM));
+        QVERIFY(!Adatbazis::nyitva());
     }
 
     // Faults while archiving: the message, no date change, an earlier archive of the same
