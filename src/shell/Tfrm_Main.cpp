@@ -11,6 +11,7 @@
 #include "StoreHiba.h"
 #include "Tabla.h"
 #include "Tfrm_Logo.h"
+#include "TorzsLista.h"
 
 #include <QAction>
 #include <QApplication>
@@ -213,9 +214,15 @@ void Tfrm_Main::akciokBekotese()
     });
 
     // aKeresReszletes: ReszletesKeres(*m_tbl, this)
-    // aTorzsMarka: MarkaLista(-1, false, this)
-    // aTorzsAlkatresz: AlkatreszLista(-1, false, this)
-    // aTorzsUgyfel: UgyfelLista(-1, false, this)
+    // the letters show the master names: re-read them after a list was maintained
+    const auto torzs = [this](int (*lista)(int, bool, QWidget *)) {
+        lista(-1, false, this);
+        if (m_tbl->nyitva())
+            m_tbl->frissit();
+    };
+    bekot(m_akciok["aTorzsMarka"], [torzs] { torzs(MarkaLista); });
+    bekot(m_akciok["aTorzsAlkatresz"], [torzs] { torzs(AlkatreszLista); });
+    bekot(m_akciok["aTorzsUgyfel"], [torzs] { torzs(UgyfelLista); });
     // aNyomLista: ListaNyomtat(*m_tbl, false, this)
     // aNyomJavitas: JavitasNyomtat(doksi, false, this)
     // aNyomSzerelo: SzereloNyomtat(doksi, false, this)
