@@ -35,7 +35,7 @@ Tfrm_Felhasznalo::Tfrm_Felhasznalo(QWidget *szulo)
         a->setToolTip(cim);
         a->setStatusTip(cim);
         a->setShortcut(k);
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        a->setShortcutContext(Qt::WindowShortcut);   // not in the editor window above it
         addAction(a);
         return a;
     };

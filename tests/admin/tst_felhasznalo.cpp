@@ -6,6 +6,7 @@
 #include "Tfrm_FelhasznaloSzerkeszt.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -118,6 +119,41 @@ private slots:
         f.aSzerkeszt->trigger();
         QCOMPARE(k.szovegek(), QStringList{"Hibás jelszó megadás"});
         QCOMPARE(felhasznalok(), QStringList{"admin:admin"});
+    }
+
+    void billentyuk()
+    {
+        TesztKornyezet k;
+        Tfrm_Felhasznalo f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        auto *grid = f.findChild<QTableView *>("DBGrid1");
+        QCOMPARE(QApplication::focusWidget(), grid);
+        QStringList megnyitva;
+        const auto figyel = [&] {
+            TesztKornyezet::modalisan([&](QWidget *w) {
+                megnyitva << w->findChild<QLineEdit *>("edtFelhasznalo")->text();
+                QTest::keyClick(w, Qt::Key_Escape);
+            });
+        };
+        figyel();
+        QTest::keyClick(grid, Qt::Key_Insert);
+        f.activateWindow();   // the offscreen platform does not give it back after the editor
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        figyel();
+        QTest::keyClick(grid, Qt::Key_Return);
+        f.activateWindow();   // the offscreen platform does not give it back after the editor
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        figyel();
+        QTest::keyClick(grid, Qt::Key_F2);
+        QCOMPARE(megnyitva, (QStringList{"", "rendszergazda", "rendszergazda"}));
+        QVERIFY(!f.tabla()->szerkesztes());
+        QCOMPARE(f.tabla()->rekordSzam(), 1);
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClick(grid, Qt::Key_Escape);
+        QVERIFY(!f.isVisible());
+        QCOMPARE(f.result(), int(QDialog::Accepted));
     }
 
     void torles()
