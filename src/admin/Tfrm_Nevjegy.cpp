@@ -61,7 +61,7 @@ Tfrm_Nevjegy::Tfrm_Nevjegy(QWidget *szulo)
             "Az adatok rendszeres archiválása a felhasználó feladata.",
             QRect(8, 104, 289, 72), "color: #800000;", Qt::AlignLeft | Qt::AlignTop);
     felirat(panel, "Elérhetőség", QRect(8, 184, 289, 20), "background: #FFF8DC; font-weight: bold;");
-    felirat(panel, "Pelikor Bt.\nhttp://www.pelikor.hu\ninfo@pelikor.hu", QRect(8, 210, 289, 70),
+    felirat(panel, "Pelikor Bt.\nhttps://www.pelikor.hu\ninfo@pelikor.hu", QRect(8, 210, 289, 70),
             "color: #000080;");
 
     auto *ok = new QPushButton("OK", this);

@@ -57,7 +57,7 @@ QString Tfrm_Readme::szoveg()
         "ELÉRHETŐSÉG\n"
         "-----------\n"
         "  Pelikor Bt.\n"
-        "  Honlap: http://www.pelikor.hu\n"
+        "  Honlap: https://www.pelikor.hu\n"
         "  E-mail: info@pelikor.hu\n"
         "  A Súgó menü \"Levélküldés Pelikornak\" pontjával levelet is írhat.\n");
 }

@@ -1,5 +1,6 @@
 #include "Tfrm_Main.h"
 #include "Adatbazis.h"
+#include "Admin.h"
 #include "Archival.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
@@ -230,8 +231,8 @@ void Tfrm_Main::akciokBekotese()
     bekot(m_akciok["aJotallas"], [this] { m_tabSet->setCurrentIndex(0); });
     bekot(m_akciok["aSzereles"], [this] { m_tabSet->setCurrentIndex(1); });
 
-    // aTulajdonos: TulajdonosSzerkeszt(this)   (the right check comes with bekot)
-    // aFelhasznalo: FelhasznaloLista(this)
+    bekot(m_akciok["aTulajdonos"], [this] { TulajdonosSzerkeszt(this); });
+    bekot(m_akciok["aFelhasznalo"], [this] { FelhasznaloLista(this); });
     // aSQL: SzabadLekerdezes(this)
     bekot(m_akciok["aArchiv"], [this] {
         // Archival leaves the store closed: open the same folder, view and letter again
@@ -248,17 +249,17 @@ void Tfrm_Main::akciokBekotese()
             m_tbl->ugrikKulcsra(kulcs);
         szamlalo();
     });
-    // aBeallit: Beallitasok(this)
+    bekot(m_akciok["aBeallit"], [this] { Beallitasok(this); });
 
     bekot(m_akciok["aSugo"], [] { DokumentumNyit(QDir(ProgramMappa()).filePath("Help/index.htm")); });
 
-    // aFontos: FontosInformaciok(this)
+    bekot(m_akciok["aFontos"], [this] { FontosInformaciok(this); });
 
     bekot(m_akciok["aHonlap"], [] { DokumentumNyit(HONLAP); });
     bekot(m_akciok["aLevel"], [] { DokumentumNyit(LEVELCIM); });
     bekot(m_akciok["aUjdonsag"], [] { DokumentumNyit(QDir(ProgramMappa()).filePath("Ujdonsag.exe")); });
 
-    // aNevjegy: Nevjegy(this)
+    bekot(m_akciok["aNevjegy"], [this] { Nevjegy(this); });
 }
 
 QMenu *Tfrm_Main::PopupMenu(int i) const { return i >= 1 && i <= 3 ? m_popup[i - 1] : nullptr; }
@@ -494,15 +495,9 @@ bool Tfrm_Main::belepes()
         Beall.torzsszerkeszt = Beall.rendszergazda = true;
         return true;
     }
-    // LOGIN: the login window goes here once it is in the program:
-    //     try { if (!Belepes(this)) return false; }
-    //     catch (const StoreHiba &h) {
-    //         HibaUzenet("Ismeretlen hiba, indítsa újra a programot.\r\n" + h.uzenet(), this);
-    //         return false;
-    //     }
-    // Until then the program runs without any right rather than granting both.
+    // the rights come from the login alone; a failure to show it is reported by Belepes
     Beall.torzsszerkeszt = Beall.rendszergazda = false;
-    return true;
+    return Belepes(this);
 }
 
 void Tfrm_Main::listaBeallit()
