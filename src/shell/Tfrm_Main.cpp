@@ -3,6 +3,7 @@
 #include "Admin.h"
 #include "Archival.h"
 #include "Beall.h"
+#include "Export.h"
 #include "HuSzoveg.h"
 #include "Ikonok.h"
 #include "KurzorModell.h"
@@ -10,6 +11,7 @@
 #include "Seged.h"
 #include "Sema.h"
 #include "StoreHiba.h"
+#include "SzabadLekerdezes.h"
 #include "Tabla.h"
 #include "Tfrm_Logo.h"
 #include "TorzsLista.h"
@@ -179,6 +181,7 @@ void Tfrm_Main::bekot(QAction *a, std::function<void()> f)
 {
     const bool jogKell = a->property("rendszergazda").toBool();
     a->setEnabled(true);
+    disconnect(a, &QAction::triggered, this, nullptr);   // one command per action: a new binding replaces the old
     connect(a, &QAction::triggered, this, [this, jogKell, f] {
         if (jogKell && !JogEllenoriz(Beall.rendszergazda, this))
             return;
@@ -201,7 +204,7 @@ void Tfrm_Main::akciokBekotese()
 
     // aNyomtatkep: (nezet() == 0 ? JotallasNyomtat : SzerelesNyomtat)(MezoEgesz(m_tbl->ertek("doksi")), false, this)
     // aNyomtat: the same with true
-    // aExcel: HataroltExport(*m_tbl, "DorvPrg.CSV", this)
+    bekot(m_akciok["aExcel"], [this] { HataroltExport(*m_tbl, "DorvPrg.CSV", this); });
 
     bekot(m_akciok["aBezar"], [this] { close(); });
 
@@ -233,7 +236,7 @@ void Tfrm_Main::akciokBekotese()
 
     bekot(m_akciok["aTulajdonos"], [this] { TulajdonosSzerkeszt(this); });
     bekot(m_akciok["aFelhasznalo"], [this] { FelhasznaloLista(this); });
-    // aSQL: SzabadLekerdezes(this)
+    bekot(m_akciok["aSQL"], [this] { SzabadLekerdezes(this); });   // bekot checks the right
     bekot(m_akciok["aArchiv"], [this] {
         // Archival leaves the store closed: open the same folder, view and letter again
         const QString mappa = Adatbazis::mappa();
