@@ -1,14 +1,18 @@
 #include "Parancssor.h"
 #include "Adatbazis.h"
+#include "ArchivIro.h"
 #include "Beall.h"
 #include "ParadoxImport.h"
+#include "Export.h"
 #include "StoreHiba.h"
+#include "Tabla.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
 #include <cstring>
 #include <functional>
+#include <sqlite3.h>
 #include <unistd.h>
 
 namespace {
@@ -70,6 +74,153 @@ int paradoxImportForma(const QStringList &a, const QString &data)
     }
 }
 
+// The database folder of a form that only reads: --data or DorvPrg.ini, and it must hold a
+// database (opening would create an empty one).
+QString letezoAdatbazis(const QString &data)
+{
+    const QString mappa = data.isEmpty() ? Beall.AdatbazisUtvonal : data;
+    if (mappa.isEmpty() || !QFileInfo(mappa).isDir())
+        throw StoreHiba(QString("Nem létező adatbázis mappa: %1").arg(mappa));
+    if (!Adatbazis::vanAdatbazis(mappa))
+        throw StoreHiba(QString("A mappában nincs adatbázis: %1").arg(mappa));
+    Beall.AdatbazisUtvonal = QDir(mappa).absolutePath();
+    return Beall.AdatbazisUtvonal;
+}
+
+// A read transaction of its own on the database file for the time of the packing: a running
+// program cannot commit a half-written change into the archive meanwhile.
+class OlvasoZar {
+public:
+    explicit OlvasoZar(const QString &mappa)
+    {
+        const QByteArray f = QFile::encodeName(QDir(mappa).filePath(Adatbazis::FAJLNEV));
+        if (sqlite3_open_v2(f.constData(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+            hibaval("Az adatbázis nem nyitható meg");
+        sqlite3_busy_timeout(m_db, 30000);
+        if (sqlite3_exec(m_db, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) != SQLITE_OK)
+            hibaval("Az adatbázis nem zárolható olvasásra");
+    }
+    ~OlvasoZar()
+    {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(m_db);
+    }
+
+private:
+    [[noreturn]] void hibaval(const char *mit)
+    {
+        const QString s = QString("%1: %2").arg(mit, QString::fromUtf8(sqlite3_errmsg(m_db)));
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw StoreHiba(s);
+    }
+    sqlite3 *m_db = nullptr;
+};
+
+// --archive [FÁJL]: the archive the menu makes, and the date for the reminder at close.
+int archivForma(const QStringList &a, const QString &data)
+{
+    if (a.size() > 1) {
+        hiba() << "Túl sok argumentum: dorvprg --archive [FÁJL]\n";
+        return 2;
+    }
+    const QString mappa = letezoAdatbazis(data);
+    QString cel;
+    if (a.isEmpty()) {
+        ArchivMappaLetrehoz(Beall.MentesUtvonal);
+        cel = QDir(Beall.MentesUtvonal).filePath(ArchivNev());
+    } else {
+        cel = QFileInfo(a.first()).absoluteFilePath();
+        if (QFileInfo(cel).suffix().isEmpty())   // as the save dialog adds it
+            cel += ".zip";
+    }
+    const bool terminal = isatty(STDERR_FILENO);
+    ArchivOsszegzes o;
+    {
+        OlvasoZar zar(mappa);
+        o = ArchivIr(mappa, cel, [&](qint64 kesz, qint64 osszes) {
+            if (terminal) {
+                hiba() << "\rArchiválás: " << (osszes > 0 ? kesz * 100 / osszes : 100) << "% ";
+                hiba().flush();
+            }
+            return true;
+        });
+    }
+    if (terminal)
+        hiba() << "\r" << QString(20, ' ') << "\r";
+    ki() << "Archív állomány kész: " << QDir::toNativeSeparators(cel) << " (" << o.fajlok << " fájl, " << o.bajtok
+         << " bájt)\n";
+    Beall.MentesDatum = QDate::currentDate();
+    try {
+        MentesDatumIr(Beall.MentesDatum);
+    } catch (const StoreHiba &h) {
+        hiba() << "Az archívum elkészült, de a mentés dátuma nem írható a beállításokba: "
+               << QString(h.uzenet()).replace("\r\n", " ") << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+// Takes "--name value" out of the arguments; false when the value is missing.
+bool opcio(QStringList &a, const QString &nev, QString &ertek)
+{
+    const int i = a.indexOf(nev);
+    if (i < 0)
+        return true;
+    if (i + 1 >= a.size())
+        return false;
+    ertek = a[i + 1];
+    a.remove(i, 2);
+    return true;
+}
+
+// J or S; empty when the text is neither.
+QString nezetBetu(const QString &s)
+{
+    const QString b = s.toUpper();
+    return b == "J" || b == "S" ? b : QString();
+}
+
+// --export J|S FÁJL [--separator ';'|tab|','] [--qualifier '"'|"'"|none]
+int exportForma(const QStringList &argumentumok, const QString &data)
+{
+    const char *hasznalat = "dorvprg --export J|S FÁJL [--separator ';'|tab|','] [--qualifier '\"'|\"'\"|none]";
+    QStringList a = argumentumok;
+    QString sep = ";", qual = "\"";
+    if (!opcio(a, "--separator", sep) || !opcio(a, "--qualifier", qual)) {
+        hiba() << "Hiányzik az opció értéke: " << hasznalat << "\n";
+        return 2;
+    }
+    if (a.size() != 2 || nezetBetu(a[0]).isEmpty()) {
+        hiba() << (a.size() < 2 ? "Hiányzó argumentum: " : "Hibás argumentum: ") << hasznalat << "\n";
+        return 2;
+    }
+    QString elvalaszto;
+    if (sep == ";" || sep == "," || sep == "\t")
+        elvalaszto = sep;
+    else if (sep.toLower() == "tab")
+        elvalaszto = "\t";
+    QChar jelolo;
+    const bool jeloloJo = qual == "\"" || qual == "'" || qual.toLower() == "none";
+    if (qual == "\"" || qual == "'")
+        jelolo = qual[0];
+    if (elvalaszto.isEmpty() || !jeloloJo) {
+        hiba() << "Ismeretlen " << (elvalaszto.isEmpty() ? "határoló: " + sep : "szövegjelölő: " + qual) << " ("
+               << hasznalat << ")\n";
+        return 2;
+    }
+    Adatbazis::megnyit(letezoAdatbazis(data));
+    Tabla t("doksi");
+    LevelListaKurzor(t, nezetBetu(a[0]));
+    t.megnyit();
+    const QString fajl = QFileInfo(a[1]).absoluteFilePath();
+    const ExportEredmeny e = HataroltIr(t, fajl, elvalaszto, jelolo);
+    t.bezar();
+    ki() << "Exportálva: " << e.sorok << " levél (" << (nezetBetu(a[0]) == "S" ? "Szereléssel" : "Jótállás")
+         << ") -> " << QDir::toNativeSeparators(fajl) << "\n";
+    return 0;
+}
+
 struct Forma {
     const char *nev;
     const char *sugo;   // one line of --help
@@ -84,6 +235,15 @@ const QList<Forma> &formak()
         {"--import-paradox",
          "--import-paradox MAPPA\n      a korábbi program Paradox tábláinak átvétele a mappa új adatbázisába",
          paradoxImportForma},
+        {"--archive",
+         "--archive [FÁJL]\n      az adatbázis mappájának archiválása ZIP fájlba (alapértelmezés: az archív\n"
+         "      mappa ééééhhnn.zip fájlja); a mentés dátuma a DorvPrg.ini-be kerül",
+         archivForma},
+        {"--export",
+         "--export J|S FÁJL [--separator ';'|tab|','] [--qualifier '\"'|\"'\"|none]\n"
+         "      a Jótállás (J) vagy Szereléssel (S) nézet leveleinek határolt szöveges exportja,\n"
+         "      ahogy az export ablak írja (alapértelmezés: pontosvessző és idézőjel)",
+         exportForma},
     };
     return f;
 }
