@@ -555,7 +555,8 @@ void Tfrm_Main::TabSet1Change(int index)
     m_panelek[i]->raise();
     try {
         m_tbl->setSzuro(QString("prntip='%1'").arg(i == 1 ? "S" : "J"));
-        m_tbl->setSzurt(true);
+        if (!m_tbl->szurt())   // switching it on again would read the rows twice
+            m_tbl->setSzurt(true);
     } catch (const StoreHiba &h) {
         FelsoHiba(h.uzenet(), this);
     }

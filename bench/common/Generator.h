@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Writes a register for the benchmarks into a database folder (created when missing):
+// `levelek` letters, half of each kind, 2,000 brands, 20,000 parts and 100,000 customers,
+// with Hungarian names. The data is the same on every run (fixed seed). A folder that
+// already holds a register of exactly that size is left as it is; any other folder gets
+// a new database. The connection is closed afterwards.
+void RegiszterGeneral(const QString &mappa, int levelek = 1000000);
+
+// Whether the folder already holds the register RegiszterGeneral would write.
+bool RegiszterKesz(const QString &mappa, int levelek = 1000000);
