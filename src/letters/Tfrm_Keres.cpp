@@ -64,6 +64,7 @@ private:
 
 Tfrm_Keres::Tfrm_Keres(QWidget *szulo) : QDialog(szulo)
 {
+    setFont(QFont("Tahoma", 8));
     setWindowTitle("Termék keresése");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     auto *fo = new QVBoxLayout(this);

@@ -1,0 +1,210 @@
+#include "Adatbazis.h"
+#include "Beall.h"
+#include "Levelek.h"
+#include "Mezo.h"
+#include "Tabla.h"
+#include "TesztKornyezet.h"
+#include "Tfrm_Megjegyzes.h"
+#include "Tfrm_Megjegyzes_Szerkeszt.h"
+
+#include <QAction>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+// A failed check inside a modal window must not leave the window open and the test hanging.
+void zarBiztosan(QWidget *w)
+{
+    QTimer::singleShot(3000, w, [w] {
+        if (auto *d = qobject_cast<QDialog *>(w); d && d->isVisible())
+            d->reject();
+    });
+}
+
+int level()
+{
+    Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, datum) VALUES (1, 'J', '2026-01-05')");
+    return Adatbazis::ertek("SELECT last_insert_rowid()").toInt();
+}
+
+void jegyzetKurzor(Tabla &t, int doksi)
+{
+    t.setIndex("doksi_megj");
+    t.setSzuro(QString("doksi=%1").arg(doksi));
+    t.setSzurt(true);
+    t.megnyit();
+}
+
+// On the next note editor: title, a date shift, then accept (Ctrl+Enter) or cancel (Esc).
+void szerkesztoben(const QString &cim, int napok, bool elfogad)
+{
+    TesztKornyezet::modalisan([=](QWidget *w) {
+        zarBiztosan(w);
+        auto *e = qobject_cast<Tfrm_Megjegyzes_Szerkeszt *>(w);
+        QVERIFY(e);
+        QCOMPARE(e->focusWidget(), e->DateTimePicker1);
+        e->DBEdit1->setText(cim);
+        e->DBMemo1->setPlainText("szöveg " + cim);
+        e->DateTimePicker1->setDate(e->DateTimePicker1->date().addDays(napok));
+        QTest::keyClick(e->DBMemo1, elfogad ? Qt::Key_Return : Qt::Key_Escape,
+                        elfogad ? Qt::ControlModifier : Qt::NoModifier);
+    });
+}
+
+QStringList cimek(Tabla &t)
+{
+    QStringList r;
+    for (int i = 0; i < t.rekordSzam(); ++i)
+        r << MezoSzoveg(t.ertekSor(i, "rovid"));
+    return r;
+}
+} // namespace
+
+class MegjegyzesTeszt : public QObject {
+    Q_OBJECT
+
+private slots:
+    void letrehozasiSorrend()
+    {
+        TesztKornyezet k;
+        const int d = level();
+        Tabla t("doksi_megj");
+        jegyzetKurzor(t, d);
+        Tfrm_Megjegyzes f(t, d);
+        QCOMPARE(f.size(), QSize(402, 389));
+        for (const char *c : {"első", "második", "harmadik"}) {
+            szerkesztoben(QString::fromUtf8(c), 0, true);
+            f.aUjExecute();
+        }
+        QCOMPARE(t.rekordSzam(), 3);
+        QCOMPARE(t.ertekSor(2, "datum").toDate(), QDate::currentDate());
+        QCOMPARE(t.ertekSor(2, "doksi").toInt(), d);
+        // the oldest note moved to a later day stays first
+        t.elso();
+        szerkesztoben(QString::fromUtf8("első"), 30, true);
+        f.aSzerkesztExecute();
+        QCOMPARE(cimek(t), (QStringList{"első", "második", "harmadik"}));
+        QCOMPARE(t.ertekSor(0, "datum").toDate(), QDate::currentDate().addDays(30));
+        // the memo under the grid shows the current note
+        t.ugrik(1);
+        QCOMPARE(f.DBMemo1->toPlainText(), QString::fromUtf8("szöveg második"));
+        QCOMPARE(f.DBGrid1->model()->rowCount(), 3);
+    }
+
+    void megseNemTarol()
+    {
+        TesztKornyezet k;
+        const int d = level();
+        Tabla t("doksi_megj");
+        jegyzetKurzor(t, d);
+        Tfrm_Megjegyzes f(t, d);
+        szerkesztoben("eldobott", 0, false);
+        f.aUjExecute();
+        QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM doksi_megj").toInt(), 0);
+        szerkesztoben("marad", 0, true);
+        f.aUjExecute();
+        szerkesztoben("valtozott", 5, false);
+        f.aSzerkesztExecute();
+        QCOMPARE(Adatbazis::ertek("SELECT rovid || datum FROM doksi_megj").toString(),
+                 "marad" + QDate::currentDate().toString(Qt::ISODate));
+        // deleting asks first; No keeps the note
+        k.valaszok({false, true});
+        f.aTorolExecute();
+        QCOMPARE(t.rekordSzam(), 1);
+        f.aTorolExecute();
+        QCOMPARE(t.rekordSzam(), 0);
+        QCOMPARE(k.szovegek(), (QStringList{"Valóban töröljem a sort?", "Valóban töröljem a sort?"}));
+        // on an empty list edit and delete do nothing
+        f.aSzerkesztExecute();
+        f.aTorolExecute();
+        QCOMPARE(k.szovegek().size(), 2);
+    }
+
+    void belyegzo_data()
+    {
+        QTest::addColumn<QString>("nev");
+        QTest::addColumn<QString>("eleje");
+        QTest::newRow("without login") << QString() << "--  ";
+        QTest::newRow("logged in") << QString::fromUtf8("Szerelő") << QString::fromUtf8("-- Szerelő ");
+    }
+    void belyegzo()
+    {
+        QFETCH(QString, nev);
+        QFETCH(QString, eleje);
+        TesztKornyezet k;
+        Beall.FelhasznaloNev = nev;
+        QCOMPARE(Tfrm_Megjegyzes_Szerkeszt::belyegzo(QDateTime(QDate(2006, 3, 7), QTime(14, 5))),
+                 eleje + "2006.03.07 14:05 --");
+
+        Tabla t("doksi_megj");
+        jegyzetKurzor(t, level());
+        t.beszur();
+        Tfrm_Megjegyzes_Szerkeszt e(t);
+        QTest::keyClicks(e.DBMemo1, "ab");
+        e.DBMemo1->moveCursor(QTextCursor::Start);
+        QTest::keyClick(e.DBMemo1, Qt::Key_Right);
+        e.DBEdit1->setFocus();   // the memo is the target wherever the focus is
+        e.DatumBeszuras();
+        e.DatumBeszuras();       // the second replaces the first, still selected
+        const QString szoveg = e.DBMemo1->toPlainText();
+        const QRegularExpression re("^a" + QRegularExpression::escape(eleje)
+                                    + "\\d{4}\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d --b$");
+        QVERIFY2(re.match(szoveg).hasMatch(), qPrintable(szoveg));
+        QCOMPARE(e.DBMemo1->textCursor().selectedText(), szoveg.mid(1, szoveg.size() - 2));
+        QCOMPARE(e.DBMemo1->textCursor().position(), szoveg.size() - 1);
+        QCOMPARE(t.ertek("megjegyzes").toString(), szoveg);   // bound to the row
+        t.megse();
+    }
+
+    void foablakbolUjMegjegyzes()
+    {
+        TesztKornyezet k;
+        const int d = level();
+        Tabla tblMegj("doksi_megj");
+        tblMegj.setIndex("doksi_megj");
+        szerkesztoben("telefonált", 0, true);
+        UjMegjegyzes(tblMegj, d);
+        QVERIFY(!tblMegj.nyitva());
+        bool latta = false;
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            zarBiztosan(w);
+            auto *f = qobject_cast<Tfrm_Megjegyzes *>(w);
+            QVERIFY(f);
+            QCOMPARE(f->DBGrid1->model()->rowCount(), 1);
+            QCOMPARE(f->DBGrid1->model()->index(0, 1).data().toString(), QString::fromUtf8("telefonált"));
+            QCOMPARE(f->DBMemo1->toPlainText(), QString::fromUtf8("szöveg telefonált"));
+            latta = true;
+            f->aBezar->trigger();
+        });
+        MegjegyzesLista(d);
+        QVERIFY(latta);
+        // a cancelled one from the main window leaves nothing
+        szerkesztoben("nem", 0, false);
+        UjMegjegyzes(tblMegj, d);
+        QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM doksi_megj").toInt(), 1);
+    }
+
+    void nincsLevel()
+    {
+        TesztKornyezet k;
+        level();
+        Tabla tblMegj("doksi_megj");
+        UjMegjegyzes(tblMegj, 0);   // no editor opens: nothing to answer
+        UjMegjegyzes(tblMegj, 999);
+        Tabla t("doksi_megj");
+        jegyzetKurzor(t, 0);
+        Tfrm_Megjegyzes f(t, 0);
+        QVERIFY(!f.aUj->isEnabled());
+        f.aUjExecute();
+        QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM doksi_megj").toInt(), 0);
+        QVERIFY(!tblMegj.nyitva());
+    }
+};
+
+QTEST_MAIN(MegjegyzesTeszt)
+#include "tst_megjegyzes.moc"
