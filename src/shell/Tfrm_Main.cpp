@@ -6,6 +6,7 @@
 #include "Export.h"
 #include "HuSzoveg.h"
 #include "Ikonok.h"
+#include "Levelek.h"
 #include "KurzorModell.h"
 #include "Mezo.h"
 #include "Seged.h"
@@ -208,16 +209,23 @@ void Tfrm_Main::akciokBekotese()
 
     bekot(m_akciok["aBezar"], [this] { close(); });
 
-    // aCsatolt: CsatoltLista(doksi, QString::number(doksi_id), this)
-    // aMegjegyzes: MegjegyzesLista(MezoEgesz(m_tbl->ertek("doksi")), this)
-    // aMegjegyzesUj: UjMegjegyzes(*m_tblMegj, doksi, this)
+    // with an empty view there is no letter: the notes list opens on key 0, the others do nothing
+    bekot(m_akciok["aCsatolt"], [this] {
+        if (m_tbl->nyitva() && !m_tbl->ures())
+            CsatoltLista(MezoEgesz(m_tbl->ertek("doksi")), QString::number(MezoEgesz(m_tbl->ertek("doksi_id"))), this);
+    });
+    bekot(m_akciok["aMegjegyzes"], [this] { MegjegyzesLista(MezoEgesz(m_tbl->ertek("doksi")), this); });
+    bekot(m_akciok["aMegjegyzesUj"], [this] {
+        if (m_tbl->nyitva() && !m_tbl->ures())
+            UjMegjegyzes(*m_tblMegj, MezoEgesz(m_tbl->ertek("doksi")), this);
+    });
 
     bekot(m_akciok["aKeres"], [this] {
         m_edit1->selectAll();
         m_edit1->setFocus();
     });
 
-    // aKeresReszletes: ReszletesKeres(*m_tbl, this)
+    bekot(m_akciok["aKeresReszletes"], [this] { ReszletesKeres(*m_tbl, this); });
     // the letters show the master names: re-read them after a list was maintained
     const auto torzs = [this](int (*lista)(int, bool, QWidget *)) {
         lista(-1, false, this);
