@@ -9,6 +9,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
+#include <memory>
+#include <sqlite3.h>
 
 namespace {
 
@@ -198,15 +200,48 @@ void Tabla::kulcsokOlvas()
     QVariantList ertekek;
     const QString sql = QString("SELECT t.rowid, %1 FROM %2 t%3 ORDER BY %1%4, t.rowid%4")
                             .arg(kif, m_leiras->nev, whereResz(ertekek), irany);
-    QSqlQuery q = futtat(sql, ertekek);
-    m_kulcsok.clear();
-    m_rendezoErtek.clear();
+    // Straight through SQLite rather than QSqlQuery: a view switch reads half a million
+    // keys, and the per-row cost of QSqlQuery would be most of the switch.
+    sqlite3 *h = Adatbazis::handle();
+    sqlite3_stmt *st = nullptr;
+    const QByteArray sql8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(h, sql8.constData(), int(sql8.size()), &st, nullptr) != SQLITE_OK)
+        throw StoreHiba(QString::fromUtf8(sqlite3_errmsg(h)));
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> lezar(st, sqlite3_finalize);
+    for (int i = 0; i < ertekek.size(); ++i) {
+        const QVariant &v = ertekek[i];
+        if (v.isNull()) {
+            sqlite3_bind_null(st, i + 1);
+        } else if (v.typeId() == QMetaType::QString) {
+            const QByteArray b = v.toString().toUtf8();
+            sqlite3_bind_text(st, i + 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        } else {
+            sqlite3_bind_int64(st, i + 1, v.toLongLong());
+        }
+    }
+    QVector<qint64> kulcsok;
+    QVector<QVariant> rendezo;
+    kulcsok.reserve(m_kulcsok.size());
+    rendezo.reserve(m_kulcsok.size());
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        kulcsok << sqlite3_column_int64(st, 0);
+        // the same types QSqlQuery gives, so that locate compares alike
+        switch (sqlite3_column_type(st, 1)) {
+        case SQLITE_INTEGER: rendezo << QVariant(qlonglong(sqlite3_column_int64(st, 1))); break;
+        case SQLITE_FLOAT: rendezo << QVariant(sqlite3_column_double(st, 1)); break;
+        case SQLITE_NULL: rendezo << QVariant(); break;
+        default:
+            rendezo << QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)),
+                                                  sqlite3_column_bytes(st, 1)));
+        }
+    }
+    if (rc != SQLITE_DONE)
+        throw StoreHiba(QString::fromUtf8(sqlite3_errmsg(h)));
+    m_kulcsok = std::move(kulcsok);
+    m_rendezoErtek = std::move(rendezo);
     m_pozicio.clear();
     m_cache.clear();
-    while (q.next()) {
-        m_kulcsok << q.value(0).toLongLong();
-        m_rendezoErtek << q.value(1);
-    }
 }
 
 void Tabla::aktualisra(int sor, bool jelez)
