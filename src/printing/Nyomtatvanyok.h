@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Lapozo.h"
+#include "Nyomtatvany.h"
+
+#include <QChar>
+#include <QString>
+
+#include <memory>
+
+class Lekerdezes;
+class Tabla;
+
+// The six printouts: their layouts (the millimetre tables), master queries and text files.
+enum class NyomtatvanyFajta { Jotallas, Szereles, Javitas, Szerelo, Lista, Megjegyzes };
+
+extern const char *const KESZITO_HONLAP;   // the maker's web address in the footer lines
+
+Elrendezes ElrendezesKeszit(NyomtatvanyFajta f);
+QString FoLekerdezesSql(NyomtatvanyFajta f);   // with :pdoksi; empty for the list
+// "jotallas", "szereles", "javitas", "szerelo", "lista", "megjegyzes" or the class names
+bool FajtaNevbol(const QString &nev, NyomtatvanyFajta &f);
+QStringList FajtaNevek();
+
+// The master rows of a query or of a table cursor, as the paginator reads them.
+class LekerdezesForras : public Adatforras {
+public:
+    explicit LekerdezesForras(Lekerdezes &q) : m_q(q) {}
+    bool elso() override;
+    bool kovetkezo() override;
+    QVariant ertek(const QString &mezo) const override;
+    int sorokSzama() const override;
+
+private:
+    Lekerdezes &m_q;
+};
+
+class TablaForras : public Adatforras {
+public:
+    explicit TablaForras(Tabla &t) : m_t(t) {}
+    bool elso() override;
+    bool kovetkezo() override;
+    QVariant ertek(const QString &mezo) const override;
+    int sorokSzama() const override;
+
+private:
+    Tabla &m_t;
+};
+
+// One printout with its datasets open, for the life of one entry call. Opening reads the
+// owner row, the letter (or notes) and the text files; any failure throws StoreHiba before
+// a page is made.
+class NyomtatasiMunka {
+public:
+    static std::unique_ptr<NyomtatasiMunka> nyit(NyomtatvanyFajta f, int doksi);
+    static std::unique_ptr<NyomtatasiMunka> lista(Tabla &tbl);
+    ~NyomtatasiMunka();
+
+    const Elrendezes &elrendezes() const { return m_e; }
+    Elrendezes &elrendezes() { return m_e; }
+    // Makes the pages again from the open datasets (the preview prints this way).
+    Oldalak lapoz(Lapozo::Haladas haladas = {}, bool *megszakitva = nullptr);
+
+private:
+    NyomtatasiMunka() = default;
+    Elrendezes m_e;
+    std::unique_ptr<Lekerdezes> m_q;
+    std::unique_ptr<Adatforras> m_fo;
+    SorForras m_tulaj;
+};
