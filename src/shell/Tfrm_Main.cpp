@@ -310,6 +310,7 @@ void Tfrm_Main::menukEpit()
         g->setToolButtonStyle(Qt::ToolButtonTextOnly);
         g->setAutoRaise(true);
         g->setMinimumSize(82, 21);
+        g->setStyleSheet("QToolButton::menu-indicator { image: none; width: 0px; }");   // a menu, not a drop-down
         m_toolBar2->addWidget(g);
     }
     addToolBar(Qt::TopToolBarArea, m_toolBar2);
@@ -429,6 +430,8 @@ void Tfrm_Main::statusSorEpit()
     m_tabSet->setCurrentIndex(0);
     m_tabSet->setGeometry(sb->width() - Beall.FulSzeles - 20, 2, Beall.FulSzeles, 17);
     m_tabSet->setFocusPolicy(Qt::NoFocus);
+    // the tabs fit the 17 pixels of the status bar
+    m_tabSet->setStyleSheet("QTabBar::tab { height: 15px; padding: 0px 6px; margin: 0px; } QTabBar::tab:selected { background: palette(base); }");
     sb->installEventFilter(this);
 }
 
