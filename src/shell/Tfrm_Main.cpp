@@ -9,6 +9,7 @@
 #include "Levelek.h"
 #include "KurzorModell.h"
 #include "Mezo.h"
+#include "RegiAtvetel.h"
 #include "Seged.h"
 #include "Sema.h"
 #include "StoreHiba.h"
@@ -484,6 +485,8 @@ bool Tfrm_Main::inditas()
 
 bool Tfrm_Main::adatbazisNyit()
 {
+    if (!RegiAdatbazisAtvetel(Beall.AdatbazisUtvonal, this))
+        return false;
     try {
         Adatbazis::megnyit(Beall.AdatbazisUtvonal);
         return true;

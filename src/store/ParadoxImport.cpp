@@ -15,7 +15,9 @@
 #include <limits>
 #include <memory>
 #include <vector>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 extern "C" {
 #include <paradox.h>
@@ -351,6 +353,17 @@ QVariant tort(const uchar *p, int n)
     return d;
 }
 
+// fsync of a file or folder, so what is moved into place survives a power cut.
+bool lemezre(const QString &ut)
+{
+    const int fd = ::open(QFile::encodeName(ut).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
 class Importalo {
 public:
     Importalo(const QString &mappa, const ParadoxImport::Folyamat &folyamat)
@@ -613,6 +626,11 @@ ParadoxImport::Eredmeny Importalo::futtat()
                             .arg(QDir::toNativeSeparators(mappa), ideiglenes.errorString()));
     try {
         Adatbazis::megnyit(ideiglenes.path());
+        // The file is thrown away on any failure, so the import needs no journal on disk and
+        // no sync per page; the finished file is synced once before it is moved in.
+        Adatbazis::vegrehajt("PRAGMA journal_mode = MEMORY");
+        Adatbazis::vegrehajt("PRAGMA synchronous = OFF");
+        Adatbazis::vegrehajt("PRAGMA cache_size = -131072");
         {
             Adatbazis::Tranzakcio tr;
             for (size_t i = 0; i < munkak.size(); ++i) {
@@ -632,9 +650,13 @@ ParadoxImport::Eredmeny Importalo::futtat()
         Adatbazis::bezar();
         throw;
     }
-    if (!QFile::rename(QDir(ideiglenes.path()).filePath(Adatbazis::FAJLNEV), cel))
+    const QString kesz = QDir(ideiglenes.path()).filePath(Adatbazis::FAJLNEV);
+    if (!lemezre(kesz))
+        throw StoreHiba(QString("Az új adatbázis nem írható lemezre: %1").arg(QDir::toNativeSeparators(kesz)));
+    if (!QFile::rename(kesz, cel))
         throw StoreHiba(QString("Az új adatbázis nem helyezhető a mappába: %1").arg(QDir::toNativeSeparators(cel)));
     // printed texts of the old folder stay; only missing ones get the defaults
+    lemezre(mappa);     // the folder's entry of the moved file
     Adatbazis::alapSzovegekIr(mappa);
     jelez({});
     return eredmeny;
