@@ -199,8 +199,8 @@ void Tfrm_Main::bekot(QAction *a, std::function<void()> f)
 // its owner connects it here with bekot() when the window arrives.
 void Tfrm_Main::akciokBekotese()
 {
-    // aUj: LevelSzerkeszt(*m_tbl, true, nezetTipus(), this)   (letter editor)
-    // aSzerkeszt: LevelSzerkeszt(*m_tbl, false, nezetTipus(), this)
+    bekot(m_akciok["aUj"], [this] { LevelSzerkeszt(*m_tbl, true, nezetTipus(), this); });
+    bekot(m_akciok["aSzerkeszt"], [this] { LevelSzerkeszt(*m_tbl, false, nezetTipus(), this); });   // empty view: nothing
 
     bekot(m_akciok["aTorol"], [this] { torles(); });
 

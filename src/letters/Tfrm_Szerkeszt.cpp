@@ -1,0 +1,484 @@
+#include "Tfrm_Szerkeszt.h"
+#include "Adatbazis.h"
+#include "Beall.h"
+#include "HuSzoveg.h"
+#include "Levelek.h"
+#include "Mezo.h"
+#include "MezoKonvencio.h"
+#include "Seged.h"
+#include "Sema.h"
+#include "StoreHiba.h"
+#include "Tabla.h"
+#include "TorzsLista.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+// the data controls of each page in tab order
+const QList<QStringList> &lapMezok()
+{
+    static const QList<QStringList> l = {
+        {"datum", "dorvido", "marka", "alkatresz", "sorozatszam", "ugyfel", "rendszam", "megjegyzes"},
+        {"datum", "dorvido", "marka", "alkatresz", "kmora", "sorozatszam", "ugyfel", "rendszam", "megjegyzes",
+         "egyebjav"},
+        {"datum", "dorvido", "marka", "alkatresz", "sorozatszam", "ft_varhato", "ugyfel", "rendszam", "dat_beerk",
+         "megjegyzes", "elvjavitas", "serulesek", "hibajelenseg"},
+        {"datum", "dorvido", "dat_beerk", "marka", "alkatresz", "sorozatszam", "okmanyok", "ugyfel", "rendszam",
+         "hibajelenseg", "hiba3", "hiba1", "hiba2"},
+    };
+    return l;
+}
+
+const char *const LAPCIMEK[] = {"Jótállási tanusítvány", "Jótállási tanusítvány ki/besz", "Jav.gk.megrendelőlap",
+                                "Szerelő munkalap"};
+
+QString cimke(const QString &mezo)
+{
+    static const QHash<QString, QString> c = {
+        {"doksi_id", "ID"}, {"datum", "dátum"}, {"dorvido", "dorv.idő"}, {"dat_beerk", "beérkezett"},
+        {"marka", "márka"}, {"alkatresz", "alkatrész"}, {"kmora", "km.óra"}, {"sorozatszam", "sorozatszám"},
+        {"ft_varhato", "várható ár"}, {"okmanyok", "okmányok (Szerelő munkalap)"}, {"ugyfel", "ügyfél"},
+        {"rendszam", "rendszám"}, {"megjegyzes", "megjegyzés"}, {"egyebjav", "egyéb jav."},
+        {"elvjavitas", "elvállalt jav."}, {"serulesek", "sérülések"}, {"hibajelenseg", "hiba"},
+        {"hiba3", "észrevételek"}, {"hiba1", "javítással összefügg."}, {"hiba2", "egyéb javítás"},
+    };
+    return c.value(mezo);
+}
+
+bool memo(const QString &m)
+{
+    static const QStringList l = {"megjegyzes", "egyebjav", "elvjavitas", "serulesek", "hibajelenseg",
+                                  "hiba1", "hiba2", "hiba3"};
+    return l.contains(m);
+}
+
+bool kereso(const QString &m) { return m == "marka" || m == "alkatresz" || m == "ugyfel"; }
+
+QString szamFormatum(const QVariant &v) { return v.isNull() ? QString() : QString("No:%1").arg(v.toInt(), 5, 10, QChar('0')); }
+
+} // namespace
+
+Tfrm_Szerkeszt::Tfrm_Szerkeszt(Tabla &tbl, bool szereles, QWidget *szulo)
+    : QDialog(szulo), Tbl(tbl), m_szereles(szereles)
+{
+    setFont(QFont("Tahoma", 8));
+    setWindowTitle("Szerkesztés");
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    auto *fo = new QVBoxLayout(this);
+    fo->setContentsMargins(0, 0, 0, 0);
+    PageControl1 = new QTabWidget(this);
+    fo->addWidget(PageControl1);
+    for (int lap = 0; lap < (m_szereles ? 4 : 1); ++lap)
+        PageControl1->addTab(lapEpit(lap), LAPCIMEK[lap]);
+    PageControl1->setCurrentIndex(0);
+
+    // the period list of the first page
+    if (QFile::exists(DorvidoFajlUt())) {
+        try {
+            auto *c = qobject_cast<QComboBox *>(mezo("dorvido", 0));
+            const QString regi = c->currentText();
+            m_tolt = true;
+            for (const QString &s : HuSzoveg::fajlSorok(DorvidoFajlUt()))
+                c->addItem(s);
+            c->setEditText(regi);
+            m_tolt = false;
+        } catch (const StoreHiba &) {
+            m_tolt = false;   // an unreadable list is as good as none
+        }
+    }
+
+    QList<QWidget *> kiveve = mezo("doksi_id");
+    for (int lap = 0; lap < 3; ++lap)
+        if (QWidget *w = mezo("megjegyzes", lap))
+            kiveve << w;
+    auto *konv = new MezoKonvencio(this);
+    konv->szinezMind(kiveve);
+    konv->enterBekot();
+    setFixedSize(552, 540);
+}
+
+QWidget *Tfrm_Szerkeszt::mezo(const QString &nev, int lap) const
+{
+    for (QWidget *w : m_kotesek.values(nev.toLower()))
+        if (m_lapja.value(w) == lap)
+            return w;
+    return nullptr;
+}
+
+QPushButton *Tfrm_Szerkeszt::valaszto(const QString &mezoNev, int lap) const
+{
+    const auto l = m_valasztok.value(mezoNev);
+    return lap < l.size() ? l[lap] : nullptr;
+}
+
+QWidget *Tfrm_Szerkeszt::lapEpit(int lap)
+{
+    auto *oldal = new QWidget;
+    auto *v = new QVBoxLayout(oldal);
+    v->setContentsMargins(4, 0, 4, 4);
+    v->setSpacing(2);
+
+    // editing commands on the focused control
+    auto *eszkozok = new QToolBar(oldal);
+    eszkozok->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto parancs = [this, eszkozok](const QString &szoveg, const QKeySequence &k, auto muvelet) {
+        auto *a = new QAction(szoveg, eszkozok);
+        a->setToolTip(szoveg);
+        a->setShortcut(k);
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        eszkozok->addAction(a);
+        connect(a, &QAction::triggered, this, [muvelet] {
+            QWidget *f = QApplication::focusWidget();
+            if (auto *c = qobject_cast<QComboBox *>(f); c && c->lineEdit())
+                f = c->lineEdit();
+            if (auto *e = qobject_cast<QLineEdit *>(f))
+                muvelet(e);
+            else if (auto *m = qobject_cast<QPlainTextEdit *>(f))
+                muvelet(m);
+        });
+        return a;
+    };
+    parancs("Kivág", QKeySequence::Cut, [](auto *w) { w->cut(); });
+    parancs("Másol", QKeySequence::Copy, [](auto *w) { w->copy(); });
+    parancs("Beilleszt", QKeySequence::Paste, [](auto *w) { w->paste(); });
+    eszkozok->addSeparator();
+    parancs("Visszavon", QKeySequence::Undo, [](auto *w) { w->undo(); });
+    v->addWidget(eszkozok);
+
+    auto *h = new QHBoxLayout;
+    auto *racs = new QGridLayout;
+    racs->setVerticalSpacing(2);
+    h->addLayout(racs, 1);
+    auto *gombok = new QVBoxLayout;
+    h->addLayout(gombok);
+    v->addLayout(h, 1);
+
+    // the number, read-only and out of the tab order
+    auto *szam = new QLineEdit;
+    szam->setReadOnly(true);
+    szam->setFocusPolicy(Qt::NoFocus);
+    szam->setText(szamFormatum(Tbl.ertek("doksi_id")));
+    szam->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(szam, &QWidget::customContextMenuRequested, this, [szam](const QPoint &p) {
+        QMenu m;
+        m.addAction("Kivág", szam, &QLineEdit::cut)->setEnabled(false);
+        m.addAction("Másol", szam, &QLineEdit::copy);
+        m.addAction("Beilleszt", szam, &QLineEdit::paste)->setEnabled(false);
+        m.addSeparator();
+        m.addAction("Mindet kijelöl", szam, &QLineEdit::selectAll);
+        m.addSeparator();
+        m.addAction("Visszavon", szam, &QLineEdit::undo)->setEnabled(false);
+        m.exec(szam->mapToGlobal(p));
+    });
+    m_kotesek.insert("doksi_id", szam);
+    m_lapja.insert(szam, lap);
+    racs->addWidget(new QLabel(cimke("doksi_id")), 0, 0);
+    racs->addWidget(szam, 0, 1);
+
+    QWidget *elozo = nullptr;
+    int sor = 1;
+    for (const QString &m : lapMezok()[lap]) {
+        QWidget *w = vezerlo(m, lap);
+        auto *l = new QLabel(cimke(m));
+        racs->addWidget(l, sor, 0, memo(m) ? Qt::AlignTop : Qt::Alignment());
+        racs->addWidget(w, sor, 1);
+        if (memo(m))
+            racs->setRowStretch(sor, 1);
+        if (kereso(m)) {
+            auto *b = new QPushButton("...");
+            b->setAutoDefault(false);
+            b->setFixedWidth(24);
+            b->setToolTip(cimke(m));
+            connect(b, &QPushButton::clicked, this, [this, m] { btnValasztClick(m); });
+            m_valasztok[m] << b;
+            racs->addWidget(b, sor, 2);
+        }
+        if (elozo)
+            setTabOrder(elozo, w);
+        elozo = w;
+        ++sor;
+    }
+
+    auto gomb = [gombok](const QString &szoveg) {
+        auto *b = new QPushButton(szoveg);
+        b->setAutoDefault(false);   // no default button: Enter moves on
+        gombok->addWidget(b);
+        return b;
+    };
+    QPushButton *b1 = gomb("OK, nyomtat"), *b2 = gomb("OK"), *b3 = gomb("Mégsem");
+    gombok->addStretch();
+    okNyomtat << b1;
+    ok << b2;
+    megse << b3;
+    connect(b1, &QPushButton::clicked, this, [this] {
+        nyomtatKell = true;
+        accept();
+        if (result() != QDialog::Accepted)
+            nyomtatKell = false;
+    });
+    connect(b2, &QPushButton::clicked, this, &Tfrm_Szerkeszt::accept);
+    connect(b3, &QPushButton::clicked, this, &QDialog::reject);
+    setTabOrder(elozo, b1);
+    setTabOrder(b1, b2);
+    setTabOrder(b2, b3);
+    QWidget *u = b3;
+    for (const char *k : {"marka", "alkatresz", "ugyfel"}) {
+        setTabOrder(u, m_valasztok[k].last());
+        u = m_valasztok[k].last();
+    }
+    return oldal;
+}
+
+QWidget *Tfrm_Szerkeszt::vezerlo(const QString &m, int lap)
+{
+    QWidget *w;
+    if (m == "datum") {
+        auto *d = new QDateEdit;
+        d->setCalendarPopup(false);
+        d->setDisplayFormat("yyyy.MM.dd.");
+        d->installEventFilter(this);
+        datumok << d;
+        m_lapja.insert(d, lap);
+        return d;   // not bound: the shared date goes into the row when the window closes
+    }
+    if (m == "dorvido") {
+        auto *c = new QComboBox;
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        c->lineEdit()->setMaxLength(20);
+        w = c;
+    } else if (kereso(m)) {
+        auto *c = new QComboBox;   // not editable: typing picks an existing name
+        nevekToltese(c, m);
+        w = c;
+    } else if (memo(m)) {
+        auto *p = new QPlainTextEdit;
+        p->setFont(QFont("Courier New", 9));
+        p->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        p->setTabChangesFocus(true);
+        p->setMinimumHeight(36);
+        w = p;
+    } else {
+        auto *e = new QLineEdit;
+        const MezoLeiras *ml = Tbl.leiras().mezo(m);
+        if (ml && ml->tipus == MezoTipus::Szoveg)
+            e->setMaxLength(ml->meret);
+        w = e;
+    }
+    m_lapja.insert(w, lap);
+    kot(w, m);
+    return w;
+}
+
+void Tfrm_Szerkeszt::nevekToltese(QComboBox *c, const QString &mezoNev)
+{
+    // the names of the master table in the order of its key; the item data is the key
+    const bool regi = m_tolt;
+    m_tolt = true;
+    c->clear();
+    QSqlQuery q(Adatbazis::db());
+    q.exec(QString("SELECT %1, %1_nev FROM %1 ORDER BY %1").arg(mezoNev));
+    while (q.next())
+        c->addItem(q.value(1).toString(), q.value(0).toInt());
+    m_tolt = regi;
+}
+
+void Tfrm_Szerkeszt::kot(QWidget *w, const QString &nev)
+{
+    m_kotesek.insert(nev, w);
+    const MezoLeiras *ml = Tbl.leiras().mezo(nev);
+    const bool tipusos = ml && (ml->tipus == MezoTipus::Datum || ml->tipus == MezoTipus::Egesz);
+    if (auto *e = qobject_cast<QLineEdit *>(w)) {
+        if (tipusos) {
+            // a date or number is taken when the user moves on, so half-typed text is no error
+            connect(e, &QLineEdit::editingFinished, this, [this, e, nev] {
+                if (!m_tolt && e->isModified())
+                    szovegBeir(e, nev);
+            });
+        } else {
+            const bool nagy = nev == "rendszam" || nev == "sorozatszam";
+            connect(e, &QLineEdit::textEdited, this, [this, e, nev, nagy](const QString &s) {
+                if (m_tolt)
+                    return;
+                if (nagy && s != HuSzoveg::nagybetu(s)) {
+                    const int p = e->cursorPosition();
+                    e->setText(HuSzoveg::nagybetu(s));
+                    e->setCursorPosition(p);
+                }
+                Tbl.setErtek(nev, e->text());
+                frissit(nev, e);
+            });
+        }
+    } else if (auto *p = qobject_cast<QPlainTextEdit *>(w)) {
+        connect(p, &QPlainTextEdit::textChanged, this, [this, p, nev] {
+            if (m_tolt)
+                return;
+            Tbl.setErtek(nev, p->toPlainText());
+            frissit(nev, p);
+        });
+    } else if (auto *c = qobject_cast<QComboBox *>(w)) {
+        if (c->isEditable()) {
+            connect(c, &QComboBox::editTextChanged, this, [this, c, nev](const QString &s) {
+                if (m_tolt)
+                    return;
+                Tbl.setErtek(nev, s);
+                frissit(nev, c);
+            });
+        } else {
+            connect(c, &QComboBox::currentIndexChanged, this, [this, c, nev](int i) {
+                if (m_tolt || i < 0)
+                    return;
+                Tbl.setErtek(nev, c->itemData(i));
+                frissit(nev, c);
+            });
+        }
+    }
+    frissit(nev);
+}
+
+bool Tfrm_Szerkeszt::szovegBeir(QLineEdit *e, const QString &nev)
+{
+    try {
+        Tbl.setErtek(nev, e->text());
+    } catch (const StoreHiba &h) {
+        const MezoLeiras *ml = Tbl.leiras().mezo(nev);
+        HibaUzenet(QString("%1: %2\r\n%3")
+                       .arg(cimke(nev), e->text(),
+                            ml && ml->tipus == MezoTipus::Datum ? "Hibás dátum, a helyes alak: éééé.hh.nn."
+                                                                : h.uzenet()),
+                   this);
+        e->setFocus();
+        return false;
+    }
+    e->setModified(false);
+    frissit(nev, e);
+    return true;
+}
+
+void Tfrm_Szerkeszt::frissit(const QString &nev, QWidget *kiveve)
+{
+    const QVariant v = Tbl.ertek(nev);
+    const bool regi = m_tolt;
+    m_tolt = true;
+    for (QWidget *w : m_kotesek.values(nev)) {
+        if (w == kiveve)
+            continue;
+        if (auto *e = qobject_cast<QLineEdit *>(w)) {
+            const QString s = nev == "doksi_id" ? szamFormatum(v)
+                            : v.typeId() == QMetaType::QDate ? v.toDate().toString(HuSzoveg::ROVID_DATUM)
+                                                              : MezoSzoveg(v);
+            if (e->text() != s)
+                e->setText(s);
+        } else if (auto *p = qobject_cast<QPlainTextEdit *>(w)) {
+            if (p->toPlainText() != MezoSzoveg(v))
+                p->setPlainText(MezoSzoveg(v));
+        } else if (auto *c = qobject_cast<QComboBox *>(w)) {
+            if (c->isEditable()) {
+                if (c->currentText() != MezoSzoveg(v))
+                    c->setEditText(MezoSzoveg(v));
+            } else {
+                c->setCurrentIndex(v.isNull() ? -1 : c->findData(v.toInt()));
+            }
+        }
+    }
+    m_tolt = regi;
+}
+
+void Tfrm_Szerkeszt::datumBeallit(const QDate &d)
+{
+    kozosDatum = d;
+    for (QDateEdit *e : datumok)
+        if (e->date() != d)
+            e->setDate(d);
+}
+
+void Tfrm_Szerkeszt::btnValasztClick(const QString &mezoNev)
+{
+    using Lista = int (*)(int, bool, QWidget *);
+    const Lista lista = mezoNev == "marka" ? Lista(MarkaLista) : mezoNev == "alkatresz" ? Lista(AlkatreszLista)
+                                                                                       : Lista(UgyfelLista);
+    const int kulcs = lista(MezoEgesz(Tbl.ertek(mezoNev)), true, this);
+    // the browser may have added or renamed rows
+    for (QWidget *w : m_kotesek.values(mezoNev))
+        nevekToltese(qobject_cast<QComboBox *>(w), mezoNev);
+    if (kulcs != -1)
+        Tbl.setErtek(mezoNev, kulcs);
+    frissit(mezoNev);
+}
+
+bool Tfrm_Szerkeszt::eventFilter(QObject *o, QEvent *e)
+{
+    // leaving a date box copies its date to the others
+    if (e->type() == QEvent::FocusOut)
+        if (auto *d = qobject_cast<QDateEdit *>(o); d && datumok.contains(d))
+            datumBeallit(d->date());
+    return QDialog::eventFilter(o, e);
+}
+
+void Tfrm_Szerkeszt::accept()
+{
+    // a date or number still being typed is taken now, or the window stays open
+    for (const char *n : {"dat_beerk", "ft_varhato"})
+        for (QWidget *w : m_kotesek.values(n))
+            if (auto *e = qobject_cast<QLineEdit *>(w); e && e->isModified() && !szovegBeir(e, n))
+                return;
+    if (QWidget *f = QApplication::focusWidget())
+        if (auto *d = qobject_cast<QDateEdit *>(f); d && datumok.contains(d))
+            datumBeallit(d->date());
+    QDialog::accept();
+}
+
+void LevelSzerkeszt(Tabla &tbl, bool uj, const QString &tipus, QWidget *szulo)
+{
+    if (!tbl.nyitva() || (!uj && tbl.ures()))
+        return;   // nothing to edit
+    const QString kind = uj || !tipus.isEmpty() ? tipus : MezoSzoveg(tbl.ertek("prntip"));
+    if (uj) {
+        // the cursor shows one kind, highest number first
+        tbl.elso();
+        const int szam = tbl.ures() ? 1 : MezoEgesz(tbl.ertek("doksi_id")) + 1;
+        tbl.beszur();
+        tbl.setErtek("doksi_id", szam);
+        tbl.setErtek("datum", QDate::currentDate());
+        tbl.setErtek("prntip", kind);
+    } else {
+        tbl.szerkeszt();
+    }
+    Tfrm_Szerkeszt f(tbl, kind == "S", szulo);
+    const QVariant d = tbl.ertek("datum");
+    f.datumBeallit(d.isNull() ? QDate::currentDate() : d.toDate());
+    f.datumok[0]->setFocus();
+    for (;;) {
+        const bool elfogadva = f.exec() == QDialog::Accepted;
+        try {
+            tbl.setErtek("datum", f.datumok[0]->date());
+            if (!elfogadva) {
+                tbl.megse();
+                return;
+            }
+            tbl.post();
+            break;
+        } catch (const StoreHiba &h) {
+            // the row stays in edit state: the user corrects it or cancels
+            HibaUzenet(h.uzenet(), szulo);
+            f.nyomtatKell = false;
+        }
+    }
+}

@@ -1,0 +1,209 @@
+#include "Adatbazis.h"
+#include "Levelek.h"
+#include "Mezo.h"
+#include "Tabla.h"
+#include "TesztKornyezet.h"
+#include "Tfrm_Szerkeszt.h"
+#include "Tfrm_TorzsLista.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+void zarBiztosan(QWidget *w)
+{
+    QTimer::singleShot(3000, w, [w] {
+        if (auto *d = qobject_cast<QDialog *>(w); d && d->isVisible())
+            d->reject();
+    });
+}
+
+struct Nezet {
+    Tabla tbl{"doksi"};
+    explicit Nezet(const char *tipus)
+    {
+        tbl.setIndex("idx_doksi_id_desc");
+        tbl.keresoMezo("marka_nev", "marka", "marka", "marka_nev", 25);
+        tbl.setSzuro(QString("prntip='%1'").arg(tipus));
+        tbl.setSzurt(true);
+        tbl.megnyit();
+    }
+};
+
+// Runs the editor for a new letter of the kind, with f acting on it.
+void ujLevel(Tabla &t, const QString &tipus, std::function<void(Tfrm_Szerkeszt *)> f)
+{
+    TesztKornyezet::modalisan([f](QWidget *w) {
+        zarBiztosan(w);
+        auto *e = qobject_cast<Tfrm_Szerkeszt *>(w);
+        QVERIFY(e);
+        f(e);
+    });
+    LevelSzerkeszt(t, true, tipus);
+}
+} // namespace
+
+class SzerkesztoTeszt : public QObject {
+    Q_OBJECT
+
+private slots:
+    void szamozasFajtankent()
+    {
+        TesztKornyezet k;
+        Nezet j("J"), s("S");
+        for (int i = 0; i < 2; ++i)
+            ujLevel(j.tbl, "J", [](Tfrm_Szerkeszt *e) {
+                QCOMPARE(e->PageControl1->count(), 1);
+                e->ok[0]->click();
+            });
+        QCOMPARE(j.tbl.ertek("doksi_id").toInt(), 2);
+        s.tbl.frissit();
+        // the first 'S' letter is number 1 although 'J' letters exist
+        ujLevel(s.tbl, "S", [](Tfrm_Szerkeszt *e) {
+            QCOMPARE(e->PageControl1->count(), 4);
+            QCOMPARE(qobject_cast<QLineEdit *>(e->mezo("doksi_id", 3))->text(), QString("No:00001"));
+            QCOMPARE(e->focusWidget(), e->datumok[0]);
+            e->ok[0]->click();
+        });
+        QCOMPARE(s.tbl.ertek("doksi_id").toInt(), 1);
+        QCOMPARE(s.tbl.ertek("prntip").toString(), QString("S"));
+        QCOMPARE(s.tbl.ertek("datum").toDate(), QDate::currentDate());
+        // a cancelled new letter leaves no row and does not use up its number
+        ujLevel(s.tbl, "S", [](Tfrm_Szerkeszt *e) {
+            QTest::keyClick(e->datumok[0], Qt::Key_Escape);
+        });
+        QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM doksi WHERE prntip = 'S'").toInt(), 1);
+        ujLevel(s.tbl, "S", [](Tfrm_Szerkeszt *e) { e->ok[0]->click(); });
+        QCOMPARE(s.tbl.ertek("doksi_id").toInt(), 2);
+    }
+
+    void mezokKozosekEsNagybetusek()
+    {
+        TesztKornyezet k;
+        Nezet s("S");
+        ujLevel(s.tbl, "S", [](Tfrm_Szerkeszt *e) {
+            e->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(e));
+            e->PageControl1->setCurrentIndex(1);
+            auto *rsz = qobject_cast<QLineEdit *>(e->mezo("rendszam", 1));
+            QTest::keyClicks(rsz, "abc-123");
+            QCOMPARE(rsz->text(), QString("ABC-123"));
+            QCOMPARE(qobject_cast<QLineEdit *>(e->mezo("rendszam", 3))->text(), QString("ABC-123"));
+            auto *km = qobject_cast<QLineEdit *>(e->mezo("kmora", 1));
+            QTest::keyClicks(km, "12e km");
+            QCOMPARE(km->text(), QString("12e km"));
+            auto *sor = qobject_cast<QLineEdit *>(e->mezo("sorozatszam", 1));
+            QTest::sendKeyEvent(QTest::Click, sor, Qt::Key_unknown, QString::fromUtf8("ő"), Qt::NoModifier);
+            QCOMPARE(sor->text(), QString::fromUtf8("Ő"));
+            // Enter moves on in an edit, makes a new line in a memo
+            rsz->setFocus();
+            QTest::keyClick(rsz, Qt::Key_Return);
+            QCOMPARE(e->focusWidget(), e->mezo("megjegyzes", 1));
+            QTest::keyClicks(e->mezo("megjegyzes", 1), "a");
+            QTest::keyClick(e->mezo("megjegyzes", 1), Qt::Key_Return);
+            QTest::keyClicks(e->mezo("megjegyzes", 1), "b");
+            QCOMPARE(qobject_cast<QPlainTextEdit *>(e->mezo("megjegyzes", 0))->toPlainText(), QString("a\nb"));
+            // the shared date: changed on page 2, taken when its box is left
+            e->PageControl1->setCurrentIndex(2);
+            e->datumok[2]->setFocus();
+            e->datumok[2]->setDate(QDate(2025, 5, 6));
+            e->mezo("dorvido", 2)->setFocus();
+            QCOMPARE(e->datumok[0]->date(), QDate(2025, 5, 6));
+            e->ok[2]->click();
+        });
+        QCOMPARE(s.tbl.ertek("rendszam").toString(), QString("ABC-123"));
+        QCOMPARE(s.tbl.ertek("kmora").toString(), QString("12e km"));
+        QCOMPARE(s.tbl.ertek("megjegyzes").toString(), QString("a\nb"));
+        QCOMPARE(s.tbl.ertek("datum").toDate(), QDate(2025, 5, 6));
+    }
+
+    void hibasDatumEsElutasitottPost()
+    {
+        TesztKornyezet k;
+        Nezet s("S");
+        Adatbazis::vegrehajt("CREATE TRIGGER tilt BEFORE INSERT ON doksi WHEN new.rendszam = 'TILOS' "
+                             "BEGIN SELECT RAISE(ABORT, 'tiltott rendszám'); END");
+        int kor = 0;
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            zarBiztosan(w);
+            auto *e = qobject_cast<Tfrm_Szerkeszt *>(w);
+            QVERIFY(e);
+            ++kor;
+            e->PageControl1->setCurrentIndex(3);
+            auto *be = qobject_cast<QLineEdit *>(e->mezo("dat_beerk", 3));
+            QTest::keyClicks(be, "2025.13.45.");
+            e->ok[3]->click();                      // refused: the window stays
+            QVERIFY(e->isVisible());
+            QVERIFY(k.szovegek().last().contains("beérkezett"));
+            be->setText("2025.03.04.");
+            be->setModified(true);
+            QTest::keyClicks(e->mezo("rendszam", 3), "tilos");
+            // the store refuses the post: message, editor shown again with the row kept
+            TesztKornyezet::modalisan([&](QWidget *w2) {
+                zarBiztosan(w2);
+                auto *e2 = qobject_cast<Tfrm_Szerkeszt *>(w2);
+                QVERIFY(e2);
+                ++kor;
+                QCOMPARE(qobject_cast<QLineEdit *>(e2->mezo("rendszam", 0))->text(), QString("TILOS"));
+                QLineEdit *r = qobject_cast<QLineEdit *>(e2->mezo("rendszam", 0));
+                r->selectAll();
+                QTest::keyClicks(r, "jo-1");
+                e2->ok[0]->click();
+            });
+            e->ok[3]->click();
+        });
+        LevelSzerkeszt(s.tbl, true, "S");
+        QCOMPARE(kor, 2);
+        QVERIFY(k.szovegek().last().contains("tiltott rendszám"));
+        QCOMPARE(s.tbl.ertek("rendszam").toString(), QString("JO-1"));
+        QCOMPARE(s.tbl.ertek("dat_beerk").toDate(), QDate(2025, 3, 4));
+        QVERIFY(!s.tbl.szerkesztes());
+    }
+
+    void valasztoEsMegse()
+    {
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('Opel'), ('Bosch')");
+        Nezet j("J");
+        ujLevel(j.tbl, "J", [&](Tfrm_Szerkeszt *e) {
+            // the brand browser opens in pick mode; its accepted row is stored
+            TesztKornyezet::modalisan([](QWidget *w) {
+                zarBiztosan(w);
+                auto *l = qobject_cast<Tfrm_TorzsLista *>(w);
+                QVERIFY(l);
+                l->tabla()->keres("marka_nev", "Bosch");
+                l->aElfogad->trigger();
+            });
+            e->valaszto("marka", 0)->click();
+            QCOMPARE(qobject_cast<QComboBox *>(e->mezo("marka", 0))->currentText(), QString("Bosch"));
+            e->ok[0]->click();
+        });
+        QCOMPARE(j.tbl.ertek("marka_nev").toString(), QString("Bosch"));
+        // an edited letter closed with Mégsem keeps its values
+        TesztKornyezet::modalisan([](QWidget *w) {
+            zarBiztosan(w);
+            auto *e = qobject_cast<Tfrm_Szerkeszt *>(w);
+            QVERIFY(e);
+            qobject_cast<QComboBox *>(e->mezo("marka", 0))->setCurrentIndex(0);
+            QTest::keyClicks(e->mezo("rendszam", 0), "xyz");
+            e->megse[0]->click();
+        });
+        LevelSzerkeszt(j.tbl, false, "J");
+        QCOMPARE(j.tbl.ertek("marka_nev").toString(), QString("Bosch"));
+        QVERIFY(j.tbl.ertek("rendszam").isNull());
+        // editing an empty view does nothing
+        Nezet s("S");
+        LevelSzerkeszt(s.tbl, false, "S");
+        QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM doksi").toInt(), 1);
+    }
+};
+
+QTEST_MAIN(SzerkesztoTeszt)
+#include "tst_szerkeszto.moc"
