@@ -35,10 +35,15 @@ QStringList Lapozo::sorokraTor(const QString &szoveg, const QFontMetricsF &fm, d
                                bool sortores, bool autoMeret)
 {
     // lines end at carriage returns; line feeds alone (texts typed on Linux) end lines too
-    QString t = szoveg;
-    t.replace("\r\n", "\n");
-    t.replace('\r', '\n');
-    const QStringList bekezdesek = t.split('\n');
+    QStringList bekezdesek;
+    if (!szoveg.contains('\r') && !szoveg.contains('\n')) {
+        bekezdesek << szoveg;
+    } else {
+        QString t = szoveg;
+        t.replace("\r\n", "\n");
+        t.replace('\r', '\n');
+        bekezdesek = t.split('\n');
+    }
     if (autoMeret)
         return bekezdesek;
 
@@ -173,15 +178,20 @@ QList<Lapozo::Elhelyezett> Lapozo::elhelyez(const Sav &s)
         h.szeles = e.szeles;
         h.magas = e.magas;
         if (e.tipus != ElemTipus::Alakzat) {
-            h.betu = betuIndex(betuje(s, e));
+            auto bi = m_elemBetu.constFind(&e);
+            if (bi == m_elemBetu.constEnd())
+                bi = m_elemBetu.insert(&e, betuIndex(betuje(s, e)));
+            h.betu = *bi;
             const QFontMetricsF &fm = *m_metrikak.at(h.betu);
             h.sorMagas = fm.height() / Betuk::EGYSEG;
             h.emelkedes = fm.ascent() / Betuk::EGYSEG;
             h.sorok = sorokraTor(szoveg(e), fm, e.szeles, e.sortores, e.autoMeret);
+            // widths matter only where the box is placed by them
+            const bool merni = e.autoMeret || e.igazitas != Igazitas::Bal;
             double legszelesebb = 0;
             for (QString &sor : h.sorok) {
                 sor = jobbVagott(sor);
-                h.sorSzeles << szelesseg(fm, sor);
+                h.sorSzeles << (merni ? szelesseg(fm, sor) : 0.0);
                 legszelesebb = std::max(legszelesebb, h.sorSzeles.last());
             }
             if (e.autoMeret) {
@@ -223,7 +233,17 @@ void Lapozo::rajzol(const Sav &s, const QList<Elhelyezett> &elemek, double y, do
 {
     const double x0 = m_e.margo;
     // the band's background is white like the paper; only its frame is drawn
+    const qsizetype savEleje = m_lap->muveletek.size();
     keret(s.keret, QRectF(x0, y, m_e.nyomtathatoSzeles(), magas));
+    // an opaque box hides what lies under it; on white paper that is only what this band drew
+    auto takar = [&](const QRectF &r) {
+        for (qsizetype i = savEleje; i < m_lap->muveletek.size(); ++i) {
+            const RajzMuvelet &m = m_lap->muveletek.at(i);
+            if (m.tipus != RajzMuvelet::Szoveg && QRectF(m.a, m.b).normalized().adjusted(-0.5, -0.5, 0.5, 0.5).intersects(r))
+                return true;
+        }
+        return false;
+    };
     for (const Elhelyezett &h : elemek) {
         const Elem &e = *h.e;
         const double dobozMagas = e.nyujthato ? std::min(h.szuksegesMagas(), magas - h.fent) : h.magas;
@@ -240,7 +260,7 @@ void Lapozo::rajzol(const Sav &s, const QList<Elhelyezett> &elemek, double y, do
             m_lap->muveletek << m;
             continue;
         }
-        if (!e.atlatszo && !h.sorok.isEmpty() && !(h.sorok.size() == 1 && h.sorok.first().isEmpty())) {
+        if (!e.atlatszo && !h.sorok.isEmpty() && !(h.sorok.size() == 1 && h.sorok.first().isEmpty()) && takar(r)) {
             RajzMuvelet m;
             m.tipus = RajzMuvelet::Kitoltes;
             m.szin = Qt::white;
@@ -344,6 +364,9 @@ void Lapozo::savNyomtat(const Sav &s)
 Oldalak Lapozo::lapoz()
 {
     m_o = Oldalak();
+    m_betuIndex.clear();
+    m_metrikak.clear();
+    m_elemBetu.clear();
     m_o.cim = m_e.cim;
     m_o.papirSzeles = m_e.papirSzeles;
     m_o.papirMagas = m_e.papirMagas;

@@ -89,6 +89,7 @@ private:
 
     Oldalak m_o;
     QHash<QString, int> m_betuIndex;
+    QHash<const Elem *, int> m_elemBetu;
     QList<std::shared_ptr<QFontMetricsF>> m_metrikak;
     Lap *m_lap = nullptr;
     double m_y = 0;

@@ -9,6 +9,7 @@
 #include "Levelek.h"
 #include "KurzorModell.h"
 #include "Mezo.h"
+#include "Nyomtatas.h"
 #include "RegiAtvetel.h"
 #include "Seged.h"
 #include "Sema.h"
@@ -204,8 +205,13 @@ void Tfrm_Main::akciokBekotese()
 
     bekot(m_akciok["aTorol"], [this] { torles(); });
 
-    // aNyomtatkep: (nezet() == 0 ? JotallasNyomtat : SzerelesNyomtat)(MezoEgesz(m_tbl->ertek("doksi")), false, this)
-    // aNyomtat: the same with true
+    // the certificate follows the view; an empty view prints for key 0 (a page without a letter)
+    const auto bizonylat = [this](bool nyomtat) {
+        const int doksi = m_tbl->nyitva() && !m_tbl->ures() ? MezoEgesz(m_tbl->ertek("doksi")) : 0;
+        (nezetTipus() == "J" ? JotallasNyomtat : SzerelesNyomtat)(doksi, nyomtat, this);
+    };
+    bekot(m_akciok["aNyomtatkep"], [bizonylat] { bizonylat(false); });
+    bekot(m_akciok["aNyomtat"], [bizonylat] { bizonylat(true); });
     bekot(m_akciok["aExcel"], [this] { HataroltExport(*m_tbl, "DorvPrg.CSV", this); });
 
     bekot(m_akciok["aBezar"], [this] { close(); });
@@ -236,9 +242,16 @@ void Tfrm_Main::akciokBekotese()
     bekot(m_akciok["aTorzsMarka"], [torzs] { torzs(MarkaLista); });
     bekot(m_akciok["aTorzsAlkatresz"], [torzs] { torzs(AlkatreszLista); });
     bekot(m_akciok["aTorzsUgyfel"], [torzs] { torzs(UgyfelLista); });
-    // aNyomLista: ListaNyomtat(*m_tbl, false, this)
-    // aNyomJavitas: JavitasNyomtat(doksi, false, this)
-    // aNyomSzerelo: SzereloNyomtat(doksi, false, this)
+    bekot(m_akciok["aNyomLista"], [this] { ListaNyomtat(*m_tbl, false, this); });
+    // the workshop forms need a current letter
+    bekot(m_akciok["aNyomJavitas"], [this] {
+        if (m_tbl->nyitva() && !m_tbl->ures())
+            JavitasNyomtat(MezoEgesz(m_tbl->ertek("doksi")), false, this);
+    });
+    bekot(m_akciok["aNyomSzerelo"], [this] {
+        if (m_tbl->nyitva() && !m_tbl->ures())
+            SzereloNyomtat(MezoEgesz(m_tbl->ertek("doksi")), false, this);
+    });
 
     bekot(m_akciok["aJotallas"], [this] { m_tabSet->setCurrentIndex(0); });
     bekot(m_akciok["aSzereles"], [this] { m_tabSet->setCurrentIndex(1); });
