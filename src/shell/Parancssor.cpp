@@ -4,6 +4,7 @@
 #include "Beall.h"
 #include "ParadoxImport.h"
 #include "Export.h"
+#include "NyomtatasPdf.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
 
@@ -221,6 +222,43 @@ int exportForma(const QStringList &argumentumok, const QString &data)
     return 0;
 }
 
+// --pdf FORMA KULCS FÁJL, --pdf lista J|S FÁJL: the printout as the preview shows it.
+int pdfForma(const QStringList &a, const QString &data)
+{
+    const char *hasznalat = "dorvprg --pdf jotallas|szereles|javitas|szerelo|megjegyzes KULCS FÁJL, "
+                            "dorvprg --pdf lista J|S FÁJL";
+    if (a.size() != 3) {
+        hiba() << (a.size() < 3 ? "Hiányzó argumentum: " : "Túl sok argumentum: ") << hasznalat << "\n";
+        return 2;
+    }
+    NyomtatvanyFajta f;
+    if (!FajtaNevbol(a[0], f)) {
+        hiba() << "Ismeretlen nyomtatvány: " << a[0] << " (" << hasznalat << ")\n";
+        return 2;
+    }
+    const bool lista = f == NyomtatvanyFajta::Lista;
+    bool ok = false;
+    const int doksi = lista ? 0 : a[1].toInt(&ok);
+    if (lista ? nezetBetu(a[1]).isEmpty() : !ok) {
+        hiba() << (lista ? "Hibás nézet: " : "Hibás kulcs: ") << a[1] << " (" << hasznalat << ")\n";
+        return 2;
+    }
+    Adatbazis::megnyit(letezoAdatbazis(data));
+    const QString fajl = QFileInfo(a[2]).absoluteFilePath();
+    int lapok = 0;
+    if (lista) {
+        lapok = ListaPdf(nezetBetu(a[1]).at(0), fajl);
+    } else {
+        if (!Adatbazis::ertek("SELECT doksi FROM doksi WHERE doksi = ?", {doksi}).isValid()) {
+            hiba() << "Nincs levél ezzel a kulccsal: " << doksi << "\n";
+            return 1;
+        }
+        lapok = NyomtatvanyPdf(f, doksi, fajl);
+    }
+    ki() << "PDF kész: " << QDir::toNativeSeparators(fajl) << " (" << lapok << " oldal)\n";
+    return 0;
+}
+
 struct Forma {
     const char *nev;
     const char *sugo;   // one line of --help
@@ -244,6 +282,12 @@ const QList<Forma> &formak()
          "      a Jótállás (J) vagy Szereléssel (S) nézet leveleinek határolt szöveges exportja,\n"
          "      ahogy az export ablak írja (alapértelmezés: pontosvessző és idézőjel)",
          exportForma},
+        {"--pdf",
+         "--pdf jotallas|szereles|javitas|szerelo|megjegyzes KULCS FÁJL\n"
+         "      egy levél nyomtatványa PDF fájlba, ahogy az előnézet mutatja (KULCS: a levél doksi kulcsa)\n"
+         "  --pdf lista J|S FÁJL\n"
+         "      a nézet leveleinek listája PDF fájlba",
+         pdfForma},
     };
     return f;
 }

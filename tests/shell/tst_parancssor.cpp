@@ -157,6 +157,40 @@ private slots:
         QCOMPARE(b, fajlOlvas(vart));
     }
 
+    void pdf_data()
+    {
+        QTest::addColumn<QStringList>("forma");   // FORM and KEY (%k: the key of letter 3 'S')
+        QTest::addColumn<QStringList>("szovegben");
+        QTest::newRow("javítási megrendelő") << QStringList{"javitas", "%k"} << QStringList{"00003", "ABC-3", "Őry; Ödön"};
+        QTest::newRow("jótállási jegy") << QStringList{"szereles", "%k"} << QStringList{"00003", "ABC-3", "Škoda \"Octavia\""};
+        QTest::newRow("szerelői lap") << QStringList{"szerelo", "%k"} << QStringList{"00003", "ABC-3"};
+        QTest::newRow("lista S") << QStringList{"lista", "S"} << QStringList{"ABC-3", "ABC-6", "ABC-9", "ABC-12"};
+    }
+
+    // The printout saved as PDF holds the letter's number and data.
+    void pdf()
+    {
+        QFETCH(QStringList, forma);
+        QFETCH(QStringList, szovegben);
+        TesztKornyezet k;
+        levelek();
+        const QString kulcs = Adatbazis::ertek("SELECT doksi FROM doksi WHERE doksi_id = 3 AND prntip = 'S'").toString();
+        forma.replaceInStrings("%k", kulcs);
+        Adatbazis::bezar();
+        const QString fajl = QDir(k.programMappa()).filePath("ki.pdf");
+        const Futas f = futtat(k, QStringList{"--pdf"} + forma + QStringList{fajl});
+        QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+        QVERIFY2(f.ki.startsWith("PDF kész: " + fajl), qPrintable(f.ki));
+        QProcess p;
+        p.start("pdftotext", {"-layout", fajl, "-"});
+        QVERIFY(p.waitForFinished(60000));
+        const QString szoveg = QString::fromUtf8(p.readAllStandardOutput());
+        for (const QString &s : szovegben)
+            QVERIFY2(szoveg.contains(s), qPrintable(s + " is missing from:\n" + szoveg));
+        if (forma.first() == "lista")
+            QVERIFY(!szoveg.contains("ABC-1 ") && !szoveg.contains("ABC-2 "));   // only kind S
+    }
+
     // A one-line message, a non-zero exit, and nothing written.
     void hibak_data()
     {
@@ -174,6 +208,15 @@ private slots:
         QTest::newRow("opció érték nélkül") << QStringList{"--export", "J", "%1/a.csv", "--separator"} << 2
                                             << "Hiányzik az opció értéke";
         QTest::newRow("export nem írható helyre") << QStringList{"--export", "J", "%1/nincs/a.csv"} << 1 << "a.csv";
+        QTest::newRow("ismeretlen nyomtatvány") << QStringList{"--pdf", "szamla", "1", "%1/a.pdf"} << 2
+                                                << "Ismeretlen nyomtatvány";
+        QTest::newRow("pdf fájl nélkül") << QStringList{"--pdf", "javitas", "1"} << 2 << "Hiányzó argumentum";
+        QTest::newRow("nem létező kulcs") << QStringList{"--pdf", "javitas", "999", "%1/a.pdf"} << 1
+                                          << "Nincs levél ezzel a kulccsal: 999";
+        QTest::newRow("kulcs nem szám") << QStringList{"--pdf", "jotallas", "x1", "%1/a.pdf"} << 2 << "Hibás kulcs";
+        QTest::newRow("lista rossz nézettel") << QStringList{"--pdf", "lista", "Q", "%1/a.pdf"} << 2 << "Hibás nézet";
+        QTest::newRow("pdf nem írható helyre") << QStringList{"--pdf", "lista", "J", "%1/nincs/a.pdf"} << 1
+                                               << "A PDF fájl nem írható";
         QTest::newRow("archív nem írható helyre") << QStringList{"--archive", "%1/nincs/a.zip"} << 1 << "nincs";
         QTest::newRow("archív két fájllal") << QStringList{"--archive", "a.zip", "b.zip"} << 2 << "Túl sok argumentum";
         QTest::newRow("mappa adatbázis nélkül") << QStringList{"--data", "%1/ures", "--archive"} << 1
