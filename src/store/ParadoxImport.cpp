@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -633,6 +635,28 @@ ParadoxImport::Eredmeny Importalo::futtat()
         Adatbazis::vegrehajt("PRAGMA cache_size = -131072");
         {
             Adatbazis::Tranzakcio tr;
+            // Secondary indexes are built once over the loaded rows: far cheaper than row by row.
+            QStringList indexek, triggerek;
+            {
+                QSqlQuery q(Adatbazis::db());
+                if (!q.exec("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL"))
+                    throw StoreHiba(q.lastError().text());
+                QStringList nevek;
+                while (q.next()) {
+                    nevek << q.value(0).toString();
+                    indexek << q.value(1).toString();
+                }
+                q.finish();
+                for (const QString &n : nevek)
+                    Adatbazis::vegrehajt(QString("DROP INDEX \"%1\"").arg(n));
+                // the search index triggers go too: the index is filled in one pass at the end
+                for (const QString &sql : Sema::keresoIndex()) {
+                    if (!sql.startsWith("CREATE TRIGGER "))
+                        continue;
+                    triggerek << sql;
+                    Adatbazis::vegrehajt(QString("DROP TRIGGER IF EXISTS %1").arg(sql.section(' ', 2, 2)));
+                }
+            }
             for (size_t i = 0; i < munkak.size(); ++i) {
                 ParadoxImport::TablaEredmeny &e = eredmeny.tablak[qsizetype(i)];
                 if (munkak[i].tabla)
@@ -642,6 +666,12 @@ ParadoxImport::Eredmeny Importalo::futtat()
                 if (e.alapSorok)
                     e.sorok = Adatbazis::ertek(QString("SELECT count(*) FROM %1").arg(e.tabla)).toInt();
             }
+            for (const QString &sql : indexek)
+                Adatbazis::vegrehajt(sql);
+            for (const QString &sql : triggerek)
+                Adatbazis::vegrehajt(sql);
+            for (const QString &sql : Sema::keresoFeltolt())
+                Adatbazis::vegrehajt(sql);
             sorszamokBeallit(munkak);
             tr.commit();
         }

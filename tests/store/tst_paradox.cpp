@@ -219,11 +219,28 @@ private slots:
         QVERIFY(QFile::exists(QDir(m).filePath("s3.txt")));
         QCOMPARE(mappaTartalom(m).filter(".dorvprg-import").size(), 0);
 
+        // the search index holds every imported letter and brand, and follows new rows
+        auto sorLista = [](const QString &sql) {
+            QSqlQuery q(Adatbazis::db());
+            QStringList l;
+            if (q.exec(sql))
+                while (q.next())
+                    l << q.value(0).toString() + '|' + q.value(1).toString() + '|' + q.value(2).toString();
+            return l;
+        };
+        QCOMPARE(sorLista("SELECT rowid, rendszam, sorozatszam FROM doksi_kereso ORDER BY rowid"),
+                 sorLista("SELECT doksi, UPPER(rendszam), UPPER(sorozatszam) FROM doksi ORDER BY doksi"));
+        QCOMPARE(sorLista("SELECT rowid, marka_nev, '' FROM marka_kereso ORDER BY rowid"),
+                 sorLista("SELECT marka, UPPER(marka_nev), '' FROM marka ORDER BY marka"));
+        QCOMPARE(sorLista("SELECT rowid, marka_nev, '' FROM marka_kereso ORDER BY rowid").size(), 9);
+        QVERIFY(Adatbazis::ertek("SELECT count(*) FROM sqlite_master WHERE name = 'idx_doksi_id_desc'").toInt() == 1);
+
         // counters continue past the highest key, and past a note's deleted letter
         Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip) VALUES (1, 'J')");
         QCOMPARE(Adatbazis::ertek("SELECT max(doksi) FROM doksi").toLongLong(), MAGAS_KULCS + 6);
         Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('Új')");
         QCOMPARE(Adatbazis::ertek("SELECT marka FROM marka WHERE marka_nev='Új'").toLongLong(), MAGAS_KULCS + 1);
+        QCOMPARE(Adatbazis::ertek("SELECT rowid FROM marka_kereso WHERE marka_nev = 'ÚJ'").toLongLong(), MAGAS_KULCS + 1);
         Adatbazis::vegrehajt("INSERT INTO beallit (vanbelep) VALUES ('N')");
         QCOMPARE(Adatbazis::ertek("SELECT max(beallit) FROM beallit").toLongLong(), MAGAS_KULCS + 1);
     }
