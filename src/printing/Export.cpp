@@ -173,18 +173,19 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
     {
         // the grids on the cursor do not follow the rows while they are read
         const QSignalBlocker csend(&ds);
+        // one ordered pass over the view: far cheaper than reading the rows by position
         QString ertek;
-        for (int i = 0; i < n; ++i) {
+        ds.bejar([&](int i, const QVector<QVariant> &adat) {
             if (haladas && !haladas(i, n)) {
                 e.megallitva = true;
-                break;
+                return false;
             }
             for (int c = 0; c < oszlopok.size(); ++c) {
                 if (blob[c]) {
                     jeloltHozzafuz(sor, QStringLiteral("BLOB"), jelolo, elvalaszto);
                     continue;
                 }
-                const QVariant v = ds.ertekSor(i, oszlopok[c]);
+                const QVariant &v = adat[oszlopok[c]];
                 if (jelolo.isNull()) {
                     szovegHozzafuz(sor, v);
                     sor += elvalaszto;
@@ -196,7 +197,8 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
             }
             iro.sorVege();
             ++e.sorok;
-        }
+            return true;
+        });
         iro.lezar();
     }
     if (n > 0)

@@ -192,14 +192,23 @@ QString Tabla::selectResz() const
     return s;
 }
 
-void Tabla::kulcsokOlvas()
+QString Tabla::rendezoKif() const
 {
     const Rendezes &r = m_rendezes.first();
-    const QString kif = r.szoveg ? QString("HURENDEZ(t.%1)").arg(r.mezo) : "t." + r.mezo;
-    const QString irany = r.csokkeno ? " DESC" : "";
+    return r.szoveg ? QString("HURENDEZ(t.%1)").arg(r.mezo) : "t." + r.mezo;
+}
+
+QString Tabla::orderResz() const
+{
+    const QString irany = m_rendezes.first().csokkeno ? " DESC" : "";
+    return QString(" ORDER BY %1%2, t.rowid%2").arg(rendezoKif(), irany);
+}
+
+void Tabla::kulcsokOlvas()
+{
     QVariantList ertekek;
-    const QString sql = QString("SELECT t.rowid, %1 FROM %2 t%3 ORDER BY %1%4, t.rowid%4")
-                            .arg(kif, m_leiras->nev, whereResz(ertekek), irany);
+    const QString sql = QString("SELECT t.rowid, %1 FROM %2 t%3").arg(rendezoKif(), m_leiras->nev, whereResz(ertekek))
+        + orderResz();
     // Straight through SQLite rather than QSqlQuery: a view switch reads half a million
     // keys, and the per-row cost of QSqlQuery would be most of the switch.
     sqlite3 *h = Adatbazis::handle();
@@ -487,6 +496,22 @@ QVariant Tabla::ertekSor(int sor, int oszlop) const
 {
     const Sor *s = sorAdat(sor);
     return s && oszlop >= 0 && oszlop < s->size() ? s->at(oszlop) : QVariant();
+}
+
+void Tabla::bejar(const std::function<bool(int, const QVector<QVariant> &)> &f) const
+{
+    ellenoriz();
+    QVariantList ertekek;
+    const QString sql = selectResz() + whereResz(ertekek) + orderResz();
+    QSqlQuery q = futtat(sql, ertekek);
+    const int n = int(m_oszlopok.size());
+    Sor s(n);
+    for (int i = 0; q.next(); ++i) {
+        for (int c = 0; c < n; ++c)
+            s[c] = olvasott(c, q.value(c + 1));
+        if (!f(i, s))
+            break;
+    }
 }
 
 QVariant Tabla::ertekSor(int sor, const QString &mezo) const

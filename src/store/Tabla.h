@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 
 struct TablaLeiras;
 
@@ -64,6 +65,9 @@ public:
     QVariant ertek(const QString &mezo) const;
     QVariant ertekSor(int sor, const QString &mezo) const;   // any visible row, for grids
     QVariant ertekSor(int sor, int oszlop) const;
+    // Reads every visible row in order in one pass (exports, printouts of a whole view):
+    // f gets the position and the row's values by column; returning false stops the pass.
+    void bejar(const std::function<bool(int sor, const QVector<QVariant> &ertekek)> &f) const;
     int oszlop(const QString &mezo) const;
     void setErtek(const QString &mezo, const QVariant &ertek);
 
@@ -93,6 +97,8 @@ private:
     void lapOlvas(int sor) const;
     QString selectResz() const;
     QString whereResz(QVariantList &ertekek) const;
+    QString rendezoKif() const;
+    QString orderResz() const;
     QVariant tarolhato(const QString &mezo, const QVariant &v) const;
     QVariant olvasott(int oszlop, const QVariant &v) const;
     int pozicio(qint64 rowid) const;
