@@ -1,8 +1,11 @@
-// Exports the 'J' view of a register of 500,000 letters through the export writer and,
-// in the same run, lets the sqlite3 command-line tool write the same rows with the same
-// joins as CSV. Usage: bench_export [letters] (needs sqlite3 on the PATH for the comparison)
+// Exports the 'J' view of the generated register (1,000,000 letters, 500,000 of them 'J')
+// through the export writer and, in the same run, lets the sqlite3 command-line tool write
+// the same rows with the same joins as CSV.
+// Usage: bench_export [REGISTER_FOLDER] (default /tmp/dorvprg-bench; generated when missing;
+// needs sqlite3 on the PATH for the comparison)
 #include "Adatbazis.h"
 #include "Export.h"
+#include "Generator.h"
 #include "Tabla.h"
 
 #include <QCoreApplication>
@@ -15,28 +18,6 @@
 #include <cstdio>
 
 namespace {
-
-// Letters of both kinds with brands, parts and customers, filled by SQL in one transaction.
-void regiszterToltes(int n)
-{
-    Adatbazis::Tranzakcio t;
-    Adatbazis::vegrehajt("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 200)"
-                         " INSERT INTO marka (marka, marka_nev) SELECT x, 'Márka ' || x FROM c");
-    Adatbazis::vegrehajt("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 5000)"
-                         " INSERT INTO alkatresz (alkatresz, alkatresz_nev) SELECT x, 'Alkatrész ő ű ' || x FROM c");
-    Adatbazis::vegrehajt("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 20000)"
-                         " INSERT INTO ugyfel (ugyfel, ugyfel_nev) SELECT x, 'Ügyfél Kft. ' || x FROM c");
-    Adatbazis::vegrehajt(
-        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < ?)"
-        " INSERT INTO doksi (doksi_id, datum, dorvido, marka, alkatresz, rendszam, ugyfel, sorozatszam, prntip,"
-        " kmora, egyebjav, ft_varhato, serulesek, hibajelenseg, dat_beerk, okmanyok, megjegyzes)"
-        " SELECT (x + 1) / 2, date('2020-01-01', '+' || (x % 2000) || ' days'), '1 év', x % 200 + 1,"
-        " x % 5000 + 1, 'ABC-' || (x % 1000), x % 20000 + 1, 'SN' || x || ';\"x\"', CASE x % 2 WHEN 0 THEN 'J' ELSE 'S' END,"
-        " x % 300000, CASE WHEN x % 7 = 0 THEN 'olajcsere, szűrő' END, x % 90000, NULL, 'zörög', NULL, NULL,"
-        " CASE WHEN x % 11 = 0 THEN 'megjegyzés' END FROM c",
-        {2 * n});
-    t.commit();
-}
 
 // The same rows and joins for the command-line tool, newest number first.
 const char *SQLITE_LEKERDEZES =
@@ -54,13 +35,13 @@ const char *SQLITE_LEKERDEZES =
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const int n = argc > 1 ? QString(argv[1]).toInt() : 500000;
-    QTemporaryDir dir;
-    Adatbazis::megnyit(dir.path());
+    const QString mappa = argc > 1 ? QString(argv[1]) : QString("/tmp/dorvprg-bench");
     QElapsedTimer ora;
     ora.start();
-    regiszterToltes(n);
-    std::printf("register: %d letters per view, filled in %.2f s\n", n, ora.elapsed() / 1000.0);
+    RegiszterGeneral(mappa);
+    std::printf("register in %s ready in %.2f s\n", qPrintable(mappa), ora.elapsed() / 1000.0);
+    QTemporaryDir dir;
+    Adatbazis::megnyit(mappa);
 
     const QString ki = QDir(dir.path()).filePath("DorvPrg.CSV");
     ora.restart();
@@ -68,20 +49,12 @@ int main(int argc, char *argv[])
     LevelListaKurzor(t, "J");
     t.megnyit();
     const double nyitas = ora.elapsed() / 1000.0;
-    {
-        ora.restart();
-        qint64 db = 0;
-        for (int i = 0; i < t.rekordSzam(); ++i)
-            for (int c = 0; c < t.mezoNevek().size(); ++c)
-                db += t.ertekSor(i, c).isNull();
-        std::printf("cursor read only: %.2f s (%lld)\n", ora.elapsed() / 1000.0, db);
-    }
     ora.restart();
     const ExportEredmeny e = HataroltIr(t, ki, ";", '"');
     const double iras = ora.elapsed() / 1000.0;
     std::printf("export writer: %d rows, %lld bytes; cursor opened in %.2f s, written in %.2f s, total %.2f s\n",
                 e.sorok, QFileInfo(ki).size(), nyitas, iras, nyitas + iras);
-    const QString dbFajl = QDir(dir.path()).filePath(Adatbazis::FAJLNEV);
+    const QString dbFajl = QDir(mappa).filePath(Adatbazis::FAJLNEV);
     Adatbazis::bezar();
 
     const QString sqlite = QStandardPaths::findExecutable("sqlite3");

@@ -210,7 +210,7 @@ void LevelListaKurzor(Tabla &t, const QString &prntip)
 {
     t.keresoMezo("marka_nev", "marka", "marka", "marka_nev", 25);
     t.keresoMezo("alkatresz_nev", "alkatresz", "alkatresz", "alkatresz_nev", 50);
-    t.keresoMezo("ugyfel_nev", "ugyfel", "ugyfel", "ugyfel_nev", 100);
+    t.keresoMezo("ugyfel_nev", "ugyfel", "ugyfel", "ugyfel_nev", 50);
     t.setIndex("idx_doksi_id_desc");
     t.setSzuro(QString("prntip='%1'").arg(prntip == "S" ? "S" : "J"));
     t.setSzurt(true);

@@ -116,10 +116,7 @@ Tfrm_Main::Tfrm_Main(QWidget *szulo) : QMainWindow(szulo)
         setFont(QFont("Tahoma", 8));
 
     m_tbl = new Tabla("doksi", this);
-    m_tbl->setIndex("idx_doksi_id_desc");
-    m_tbl->keresoMezo("marka_nev", "marka", "marka", "marka_nev", 25);
-    m_tbl->keresoMezo("alkatresz_nev", "alkatresz", "alkatresz", "alkatresz_nev", 50);
-    m_tbl->keresoMezo("ugyfel_nev", "ugyfel", "ugyfel", "ugyfel_nev", 100);
+    LevelListaKurzor(*m_tbl, "J");
     m_tblMegj = new Tabla("doksi_megj", this);
 
     QList<KurzorModell::Oszlop> oszlopok;

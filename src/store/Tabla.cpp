@@ -27,6 +27,51 @@ QSqlQuery futtat(const QString &sql, const QVariantList &ertekek)
     return q;
 }
 
+// Straight through SQLite rather than QSqlQuery where a pass reads a whole view: for half a
+// million rows the per-row cost of QSqlQuery would be most of the time.
+using Utasitas = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)>;
+
+Utasitas elokeszit(const QString &sql, const QVariantList &ertekek)
+{
+    sqlite3 *h = Adatbazis::handle();
+    sqlite3_stmt *st = nullptr;
+    const QByteArray sql8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(h, sql8.constData(), int(sql8.size()), &st, nullptr) != SQLITE_OK)
+        throw StoreHiba(QString::fromUtf8(sqlite3_errmsg(h)));
+    Utasitas u(st, sqlite3_finalize);
+    for (int i = 0; i < ertekek.size(); ++i) {
+        const QVariant &v = ertekek[i];
+        if (v.isNull()) {
+            sqlite3_bind_null(st, i + 1);
+        } else if (v.typeId() == QMetaType::QString) {
+            const QByteArray b = v.toString().toUtf8();
+            sqlite3_bind_text(st, i + 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        } else {
+            sqlite3_bind_int64(st, i + 1, v.toLongLong());
+        }
+    }
+    return u;
+}
+
+// the same types QSqlQuery gives, so that locate compares alike
+QVariant oszlopErtek(sqlite3_stmt *st, int i)
+{
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(st, i)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, i));
+    case SQLITE_NULL: return QVariant();
+    default:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
+                                          sqlite3_column_bytes(st, i)));
+    }
+}
+
+void lepesVege(int rc)
+{
+    if (rc != SQLITE_DONE)
+        throw StoreHiba(QString::fromUtf8(sqlite3_errmsg(Adatbazis::handle())));
+}
+
 // SQLite's order: null first, then numbers, then text.
 bool kisebb(const QVariant &a, const QVariant &b)
 {
@@ -209,44 +254,17 @@ void Tabla::kulcsokOlvas()
     QVariantList ertekek;
     const QString sql = QString("SELECT t.rowid, %1 FROM %2 t%3").arg(rendezoKif(), m_leiras->nev, whereResz(ertekek))
         + orderResz();
-    // Straight through SQLite rather than QSqlQuery: a view switch reads half a million
-    // keys, and the per-row cost of QSqlQuery would be most of the switch.
-    sqlite3 *h = Adatbazis::handle();
-    sqlite3_stmt *st = nullptr;
-    const QByteArray sql8 = sql.toUtf8();
-    if (sqlite3_prepare_v2(h, sql8.constData(), int(sql8.size()), &st, nullptr) != SQLITE_OK)
-        throw StoreHiba(QString::fromUtf8(sqlite3_errmsg(h)));
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> lezar(st, sqlite3_finalize);
-    for (int i = 0; i < ertekek.size(); ++i) {
-        const QVariant &v = ertekek[i];
-        if (v.isNull()) {
-            sqlite3_bind_null(st, i + 1);
-        } else if (v.typeId() == QMetaType::QString) {
-            const QByteArray b = v.toString().toUtf8();
-            sqlite3_bind_text(st, i + 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
-        } else {
-            sqlite3_bind_int64(st, i + 1, v.toLongLong());
-        }
-    }
+    const Utasitas st = elokeszit(sql, ertekek);
     QVector<qint64> kulcsok;
     QVector<QVariant> rendezo;
     kulcsok.reserve(m_kulcsok.size());
     rendezo.reserve(m_kulcsok.size());
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        kulcsok << sqlite3_column_int64(st, 0);
-        // the same types QSqlQuery gives, so that locate compares alike
-        switch (sqlite3_column_type(st, 1)) {
-        case SQLITE_INTEGER: rendezo << QVariant(qlonglong(sqlite3_column_int64(st, 1))); break;
-        case SQLITE_FLOAT: rendezo << QVariant(sqlite3_column_double(st, 1)); break;
-        case SQLITE_NULL: rendezo << QVariant(); break;
-        default:
-            rendezo << QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)),
-                                                  sqlite3_column_bytes(st, 1)));
-        }
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        kulcsok << sqlite3_column_int64(st.get(), 0);
+        rendezo << oszlopErtek(st.get(), 1);
     }
-    if (rc != SQLITE_DONE)
-        throw StoreHiba(QString::fromUtf8(sqlite3_errmsg(h)));
+    lepesVege(rc);
     m_kulcsok = std::move(kulcsok);
     m_rendezoErtek = std::move(rendezo);
     m_pozicio.clear();
@@ -503,15 +521,17 @@ void Tabla::bejar(const std::function<bool(int, const QVector<QVariant> &)> &f) 
     ellenoriz();
     QVariantList ertekek;
     const QString sql = selectResz() + whereResz(ertekek) + orderResz();
-    QSqlQuery q = futtat(sql, ertekek);
+    const Utasitas st = elokeszit(sql, ertekek);
     const int n = int(m_oszlopok.size());
     Sor s(n);
-    for (int i = 0; q.next(); ++i) {
+    int rc;
+    for (int i = 0; (rc = sqlite3_step(st.get())) == SQLITE_ROW; ++i) {
         for (int c = 0; c < n; ++c)
-            s[c] = olvasott(c, q.value(c + 1));
+            s[c] = olvasott(c, oszlopErtek(st.get(), c + 1));
         if (!f(i, s))
-            break;
+            return;
     }
+    lepesVege(rc);
 }
 
 QVariant Tabla::ertekSor(int sor, const QString &mezo) const
