@@ -1,5 +1,5 @@
 #include "Tfrm_Beallit.h"
-#include "AdminBetu.h"
+#include "AblakBetu.h"
 #include "Admin.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileDialog>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,7 +53,7 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
       Tbl(tbl)
 {
     setWindowTitle("Beállítások");
-    setFont(AdminBetu());
+    setFont(AblakBetu());
     setObjectName("Tfrm_Beallit");
     setFixedSize(334, 356);
 

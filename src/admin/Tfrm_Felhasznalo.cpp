@@ -1,5 +1,5 @@
 #include "Tfrm_Felhasznalo.h"
-#include "AdminBetu.h"
+#include "AblakBetu.h"
 #include "Admin.h"
 #include "KurzorModell.h"
 #include "Seged.h"
@@ -24,7 +24,7 @@ Tfrm_Felhasznalo::Tfrm_Felhasznalo(QWidget *szulo)
       Tbl(new Tabla("felhasznalo", this))
 {
     setWindowTitle("Felhasználók adatai");
-    setFont(AdminBetu());
+    setFont(AblakBetu());
     setObjectName("Tfrm_Felhasznalo");
     setFixedSize(198, 206);
 

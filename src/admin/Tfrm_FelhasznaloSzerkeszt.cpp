@@ -1,5 +1,5 @@
 #include "Tfrm_FelhasznaloSzerkeszt.h"
-#include "AdminBetu.h"
+#include "AblakBetu.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
 #include "Seged.h"
@@ -31,7 +31,7 @@ Tfrm_FelhasznaloSzerkeszt::Tfrm_FelhasznaloSzerkeszt(Tabla *tbl, QWidget *szulo)
       Tbl(tbl)
 {
     setWindowTitle("Felhasználó adatainak szerkesztése");
-    setFont(AdminBetu());
+    setFont(AblakBetu());
     setObjectName("Tfrm_FelhasznaloSzerkeszt");
     setFixedSize(302, 156);
     const TablaLeiras &t = Tbl->leiras();

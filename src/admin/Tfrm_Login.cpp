@@ -1,5 +1,5 @@
 #include "Tfrm_Login.h"
-#include "AdminBetu.h"
+#include "AblakBetu.h"
 #include "Admin.h"
 #include "Beall.h"
 #include "Mezo.h"
@@ -20,7 +20,7 @@ Tfrm_Login::Tfrm_Login(QWidget *szulo)
       Tbl(new Tabla("felhasznalo", this))
 {
     setWindowTitle("Belépés azonosítás");
-    setFont(AdminBetu());
+    setFont(AblakBetu());
     setObjectName("Tfrm_Login");
     setFixedSize(256, 127);
     Tbl->setIndex("felhasznalo");

@@ -1,5 +1,5 @@
 #include "Tfrm_Nevjegy.h"
-#include "AdminBetu.h"
+#include "AblakBetu.h"
 #include "Admin.h"
 
 #include <QApplication>
@@ -28,7 +28,7 @@ Tfrm_Nevjegy::Tfrm_Nevjegy(QWidget *szulo)
       m_programNev("DorvPrg\r\nV1.2.1.33")
 {
     setWindowTitle("Névjegy");
-    setFont(AdminBetu());
+    setFont(AblakBetu());
     setObjectName("Tfrm_Nevjegy");
     setFixedSize(319, 343);
 

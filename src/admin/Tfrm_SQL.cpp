@@ -1,6 +1,6 @@
 #include "Tfrm_SQL.h"
 #include "Adatbazis.h"
-#include "AdminBetu.h"
+#include "AblakBetu.h"
 #include "Export.h"
 #include "HuSzoveg.h"
 #include "Seged.h"
@@ -68,7 +68,7 @@ QByteArray sqlKodol(const QString &s)
 Tfrm_SQL::Tfrm_SQL(QWidget *szulo) : QDialog(szulo)
 {
     setWindowTitle("SQL lekérdezés");
-    setFont(AdminBetu());
+    setFont(AblakBetu());
     setSizeGripEnabled(true);
     resize(585, 405);
 

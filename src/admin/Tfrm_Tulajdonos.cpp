@@ -1,5 +1,5 @@
 #include "Tfrm_Tulajdonos.h"
-#include "AdminBetu.h"
+#include "AblakBetu.h"
 #include "Admin.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
@@ -32,7 +32,7 @@ Tfrm_Tulajdonos::Tfrm_Tulajdonos(Tabla *tbl, QWidget *szulo)
       Tbl(tbl)
 {
     setWindowTitle("Tulajdonos adatai");
-    setFont(AdminBetu());
+    setFont(AblakBetu());
     setObjectName("Tfrm_Tulajdonos");
     setFixedSize(466, 248);
     const TablaLeiras &t = Tbl->leiras();

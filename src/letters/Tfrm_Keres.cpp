@@ -1,4 +1,5 @@
 #include "Tfrm_Keres.h"
+#include "AblakBetu.h"
 #include "KeresoLekerdezes.h"
 #include "Levelek.h"
 #include "MezoKonvencio.h"
@@ -64,7 +65,7 @@ private:
 
 Tfrm_Keres::Tfrm_Keres(QWidget *szulo) : QDialog(szulo)
 {
-    setFont(QFont("Tahoma", 8));
+    setFont(AblakBetu());
     setWindowTitle("Termék keresése");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     auto *fo = new QVBoxLayout(this);

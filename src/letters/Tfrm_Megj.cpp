@@ -1,4 +1,5 @@
 #include "Tfrm_Megj.h"
+#include "AblakBetu.h"
 #include "Adatbazis.h"
 #include "KurzorModell.h"
 #include "Levelek.h"
@@ -23,7 +24,7 @@
 Tfrm_Megj::Tfrm_Megj(Tabla &tbl, int doksi, const QString &szam, QWidget *szulo)
     : QDialog(szulo), Tbl(tbl), m_doksi(doksi)
 {
-    setFont(QFont("Tahoma", 8));
+    setFont(AblakBetu());
     setWindowTitle("Csatolt dokumentumok");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     auto *fo = new QVBoxLayout(this);
@@ -54,7 +55,7 @@ Tfrm_Megj::Tfrm_Megj(Tabla &tbl, int doksi, const QString &szam, QWidget *szulo)
     aBezar = akcio("Bezár", Qt::Key_Escape);
 
     Panel1 = new QLabel("   " + szam);
-    Panel1->setFont(QFont("Tahoma", 9, QFont::Bold));
+    Panel1->setFont(AblakBetu(9, true));
     Panel1->setFrameShape(QFrame::Panel);
     Panel1->setFrameShadow(QFrame::Raised);
     fo->addWidget(Panel1);

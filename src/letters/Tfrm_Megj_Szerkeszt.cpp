@@ -1,4 +1,5 @@
 #include "Tfrm_Megj_Szerkeszt.h"
+#include "AblakBetu.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
 #include "Tabla.h"
@@ -14,7 +15,7 @@
 
 Tfrm_Megj_Szerkeszt::Tfrm_Megj_Szerkeszt(Tabla &tbl, QWidget *szulo) : QDialog(szulo), m_tbl(tbl)
 {
-    setFont(QFont("Tahoma", 8));
+    setFont(AblakBetu());
     setWindowTitle("Csatolt dokumentum");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     auto *r = new QGridLayout(this);

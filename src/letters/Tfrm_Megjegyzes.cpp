@@ -1,4 +1,5 @@
 #include "Tfrm_Megjegyzes.h"
+#include "AblakBetu.h"
 #include "Adatbazis.h"
 #include "Kozepre.h"
 #include "KurzorModell.h"
@@ -29,7 +30,7 @@ bool levelLetezik(int doksi)
 Tfrm_Megjegyzes::Tfrm_Megjegyzes(Tabla &tbl, int doksi, QWidget *szulo)
     : QDialog(szulo), Tbl(tbl), m_doksi(doksi)
 {
-    setFont(QFont("Tahoma", 8));
+    setFont(AblakBetu());
     setWindowTitle("Megjegyzések");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     auto *fo = new QVBoxLayout(this);

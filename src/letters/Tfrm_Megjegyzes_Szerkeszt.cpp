@@ -1,4 +1,5 @@
 #include "Tfrm_Megjegyzes_Szerkeszt.h"
+#include "AblakBetu.h"
 #include "Beall.h"
 #include "Kozepre.h"
 #include "Mezo.h"
@@ -22,7 +23,7 @@
 
 Tfrm_Megjegyzes_Szerkeszt::Tfrm_Megjegyzes_Szerkeszt(Tabla &tbl, QWidget *szulo) : QDialog(szulo), m_tbl(tbl)
 {
-    setFont(QFont("Tahoma", 8));
+    setFont(AblakBetu());
     setWindowTitle("Megjegyzés szerkesztése");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     auto *fo = new QVBoxLayout(this);
@@ -31,7 +32,7 @@ Tfrm_Megjegyzes_Szerkeszt::Tfrm_Megjegyzes_Szerkeszt(Tabla &tbl, QWidget *szulo)
 
     auto *eszkozok = new QToolBar(this);
     eszkozok->setIconSize(QSize(16, 16));
-    eszkozok->setFont(QFont("Tahoma", 7));   // seven commands fit in the fixed width
+    eszkozok->setFont(AblakBetu(7));   // seven commands fit in the fixed width
     eszkozok->setToolButtonStyle(Qt::ToolButtonTextOnly);
     fo->addWidget(eszkozok);
 

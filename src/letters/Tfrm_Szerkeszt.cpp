@@ -1,4 +1,5 @@
 #include "Tfrm_Szerkeszt.h"
+#include "AblakBetu.h"
 #include "Adatbazis.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
@@ -78,7 +79,7 @@ QString szamFormatum(const QVariant &v) { return v.isNull() ? QString() : QStrin
 Tfrm_Szerkeszt::Tfrm_Szerkeszt(Tabla &tbl, bool szereles, QWidget *szulo)
     : QDialog(szulo), Tbl(tbl), m_szereles(szereles)
 {
-    setFont(QFont("Tahoma", 8));
+    setFont(AblakBetu());
     setWindowTitle("Szerkesztés");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     auto *fo = new QVBoxLayout(this);

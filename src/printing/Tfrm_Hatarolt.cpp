@@ -1,4 +1,5 @@
 #include "Tfrm_Hatarolt.h"
+#include "AblakBetu.h"
 #include "Export.h"
 #include "MezoKonvencio.h"
 #include "Seged.h"
@@ -24,20 +25,6 @@
 
 namespace {
 
-QFont tahoma8()
-{
-    static const bool betoltve = [] {
-        for (const char *f : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
-            if (QFile::exists(f))
-                QFontDatabase::addApplicationFont(f);
-        return true;
-    }();
-    Q_UNUSED(betoltve);
-    QFont f("Tahoma");
-    f.setPointSize(8);
-    return f;
-}
-
 QGroupBox *radioCsoport(QWidget *szulo, const QString &cim, const QRect &hely, const QStringList &elemek,
                         QList<QRadioButton *> &gombok)
 {
@@ -60,7 +47,7 @@ QGroupBox *radioCsoport(QWidget *szulo, const QString &cim, const QRect &hely, c
 Tfrm_Hatarolt::Tfrm_Hatarolt(Tabla &ds, const QString &fajlnev, QWidget *szulo) : QDialog(szulo), m_ds(ds)
 {
     setWindowTitle("Határolt szöveg export");
-    setFont(tahoma8());
+    setFont(AblakBetu());
     setFixedSize(355, 207);
 
     QList<QRadioButton *> e, j;

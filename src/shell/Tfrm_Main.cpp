@@ -3,6 +3,7 @@
 #include "Admin.h"
 #include "Archival.h"
 #include "Beall.h"
+#include "AblakBetu.h"
 #include "Export.h"
 #include "HuSzoveg.h"
 #include "Ikonok.h"
@@ -24,7 +25,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -110,10 +110,7 @@ Tfrm_Main::Tfrm_Main(QWidget *szulo) : QMainWindow(szulo)
     setObjectName("frm_Main");
     setWindowTitle("DorvPrg");
     resize(657, 528);
-    // Tahoma 8 of the design; the wine package carries a metric twin that fontconfig misses
-    static const bool tahoma = QFontDatabase::addApplicationFont("/usr/share/wine/fonts/tahoma.ttf") >= 0;
-    if (tahoma || QFontDatabase::hasFamily("Tahoma"))
-        setFont(QFont("Tahoma", 8));
+    setFont(AblakBetu());
 
     m_tbl = new Tabla("doksi", this);
     LevelListaKurzor(*m_tbl, "J");
