@@ -1,5 +1,6 @@
 #include "Tfrm_Beallit.h"
 #include "AblakBetu.h"
+#include "EgySorosTabla.h"
 #include "Admin.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
@@ -183,21 +184,5 @@ void Tfrm_Beallit::btnOKClick()
 
 void Beallitasok(QWidget *szulo)
 {
-    Tabla tbl("beallit");
-    try {
-        tbl.setIndex("beallit");
-        tbl.megnyit();
-        if (tbl.ures())
-            tbl.beszur();
-        else
-            tbl.szerkeszt();
-        Tfrm_Beallit f(&tbl, szulo);
-        if (f.exec() != QDialog::Accepted && tbl.szerkesztes())
-            tbl.megse();
-    } catch (const StoreHiba &h) {
-        if (tbl.szerkesztes())
-            tbl.megse();
-        FelsoHiba(h.uzenet(), szulo);
-    }
-    tbl.bezar();
+    EgySorSzerkeszt<Tfrm_Beallit>("beallit", szulo);
 }

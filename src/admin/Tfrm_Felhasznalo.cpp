@@ -6,6 +6,7 @@
 #include "StoreHiba.h"
 #include "Tabla.h"
 #include "Tfrm_FelhasznaloSzerkeszt.h"
+#include "Kozepre.h"
 
 #include <QAction>
 #include <QApplication>
@@ -95,8 +96,7 @@ Tfrm_Felhasznalo::Tfrm_Felhasznalo(QWidget *szulo)
     Tbl->megnyit();
     m_modell->kovet(DBGrid1);
     DBGrid1->setFocus();
-    if (const QScreen *s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    kepernyoKozepre(this);
 }
 
 Tfrm_Felhasznalo::~Tfrm_Felhasznalo()

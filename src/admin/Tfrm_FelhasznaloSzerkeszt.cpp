@@ -6,6 +6,7 @@
 #include "Sema.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
+#include "Kozepre.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -64,8 +65,7 @@ Tfrm_FelhasznaloSzerkeszt::Tfrm_FelhasznaloSzerkeszt(Tabla *tbl, QWidget *szulo)
     auto *mk = new MezoKonvencio(this);
     mk->szinezMind();
     mk->enterBekot();
-    if (const QScreen *s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    kepernyoKozepre(this);
 }
 
 void Tfrm_FelhasznaloSzerkeszt::showEvent(QShowEvent *e)

@@ -8,6 +8,7 @@
 #include "Seged.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
+#include "Kozepre.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -67,8 +68,7 @@ Tfrm_Login::Tfrm_Login(QWidget *szulo)
     mk->szinezMind();
     mk->enterBekot();
 
-    if (const QScreen *s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    kepernyoKozepre(this);
 }
 
 Tfrm_Login::~Tfrm_Login()

@@ -1,6 +1,7 @@
 #include "Tfrm_Nevjegy.h"
 #include "AblakBetu.h"
 #include "Admin.h"
+#include "Kozepre.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -69,8 +70,7 @@ Tfrm_Nevjegy::Tfrm_Nevjegy(QWidget *szulo)
     ok->setGeometry(127, 312, 75, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    if (const QScreen *s = QGuiApplication::primaryScreen())
-        move(s->geometry().center() - rect().center());
+    kepernyoKozepre(this);
 }
 
 void Nevjegy(QWidget *szulo)

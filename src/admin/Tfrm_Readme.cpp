@@ -1,5 +1,6 @@
 #include "Tfrm_Readme.h"
 #include "Admin.h"
+#include "Kozepre.h"
 
 #include <QGuiApplication>
 #include <QPlainTextEdit>
@@ -80,8 +81,7 @@ Tfrm_Readme::Tfrm_Readme(QWidget *szulo)
     Memo1->setFont(f);
     Memo1->setPlainText(szoveg());
     lay->addWidget(Memo1);
-    if (const QScreen *s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    kepernyoKozepre(this);
 }
 
 void FontosInformaciok(QWidget *szulo)

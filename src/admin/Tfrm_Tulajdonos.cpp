@@ -1,5 +1,6 @@
 #include "Tfrm_Tulajdonos.h"
 #include "AblakBetu.h"
+#include "EgySorosTabla.h"
 #include "Admin.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
@@ -7,6 +8,7 @@
 #include "Seged.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
+#include "Kozepre.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -72,8 +74,7 @@ Tfrm_Tulajdonos::Tfrm_Tulajdonos(Tabla *tbl, QWidget *szulo)
     auto *mk = new MezoKonvencio(this);
     mk->szinezMind();
     mk->enterBekot();
-    if (const QScreen *s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    kepernyoKozepre(this);
     m_mezok["tulajdonos"]->setFocus();
 }
 
@@ -94,20 +95,5 @@ void Tfrm_Tulajdonos::btnOKClick()
 
 void TulajdonosSzerkeszt(QWidget *szulo)
 {
-    Tabla tbl("tulajdonos");
-    try {
-        tbl.megnyit();
-        if (tbl.ures())
-            tbl.beszur();
-        else
-            tbl.szerkeszt();
-        Tfrm_Tulajdonos f(&tbl, szulo);
-        if (f.exec() != QDialog::Accepted && tbl.szerkesztes())
-            tbl.megse();
-    } catch (const StoreHiba &h) {
-        if (tbl.szerkesztes())
-            tbl.megse();
-        FelsoHiba(h.uzenet(), szulo);
-    }
-    tbl.bezar();
+    EgySorSzerkeszt<Tfrm_Tulajdonos>("tulajdonos", szulo);
 }

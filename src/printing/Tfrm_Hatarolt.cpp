@@ -1,5 +1,6 @@
 #include "Tfrm_Hatarolt.h"
 #include "AblakBetu.h"
+#include "Kozepre.h"
 #include "Export.h"
 #include "MezoKonvencio.h"
 #include "Seged.h"
@@ -94,8 +95,7 @@ Tfrm_Hatarolt::Tfrm_Hatarolt(Tabla &ds, const QString &fajlnev, QWidget *szulo) 
     connect(btnBezar, &QPushButton::clicked, this, &Tfrm_Hatarolt::reject);
     connect(btnTallozas, &QToolButton::clicked, this, &Tfrm_Hatarolt::btnTallozasClick);
 
-    if (QScreen *s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    kepernyoKozepre(this);
 }
 
 void Tfrm_Hatarolt::btnTallozasClick()

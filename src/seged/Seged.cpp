@@ -1,4 +1,5 @@
 #include "Seged.h"
+#include "Kozepre.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -139,8 +140,7 @@ bool JelszoBekeres(const QString &cim, const QString &kerdes, const QString &mas
     QObject::connect(ok, &QPushButton::clicked, &d, &QDialog::accept);
     QObject::connect(megse, &QPushButton::clicked, &d, &QDialog::reject);
     d.setFixedSize(skala(180, cx, 4), megse->y() + megse->height() + 13);
-    if (const QScreen *s = QGuiApplication::primaryScreen())
-        d.move(s->geometry().center() - d.rect().center());
+    kepernyoKozepre(&d);
     e->setFocus();
     if (d.exec() != QDialog::Accepted)
         return false;

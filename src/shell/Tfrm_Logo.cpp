@@ -1,4 +1,5 @@
 #include "Tfrm_Logo.h"
+#include "Kozepre.h"
 
 #include <QBitmap>
 #include <QGuiApplication>
@@ -19,8 +20,7 @@ Tfrm_Logo::Tfrm_Logo(QWidget *szulo)
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(400, 240);
     setMask(m_kep.createMaskFromColor(ATLATSZO, Qt::MaskInColor));
-    if (const QScreen *s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    kepernyoKozepre(this);
     m_timer.setInterval(4000);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &QWidget::close);
