@@ -3,8 +3,10 @@
 #include "Adatbazis.h"
 #include "Kozepre.h"
 #include "KurzorModell.h"
+#include "LevelNyomtatas.h"
 #include "Levelek.h"
 #include "Mezo.h"
+#include "Nyomtatas.h"
 #include "Seged.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
@@ -88,9 +90,9 @@ Tfrm_Megjegyzes::Tfrm_Megjegyzes(Tabla &tbl, int doksi, QWidget *szulo)
     connect(aSzerkeszt, &QAction::triggered, this, &Tfrm_Megjegyzes::aSzerkesztExecute);
     connect(aTorol, &QAction::triggered, this, &Tfrm_Megjegyzes::aTorolExecute);
     connect(aBezar, &QAction::triggered, this, &QDialog::reject);
-    // the notes printout arrives with the printing module
-    aNyomtatkep->setEnabled(false);
-    aNyomtat->setEnabled(false);
+    // the printout reads the stored notes of the letter this window shows
+    connect(aNyomtatkep, &QAction::triggered, this, [this] { LevelNyomtat(MegjegyzesNyomtat, m_doksi, false, this); });
+    connect(aNyomtat, &QAction::triggered, this, [this] { LevelNyomtat(MegjegyzesNyomtat, m_doksi, true, this); });
     aUj->setEnabled(levelLetezik(m_doksi));
     memoFrissit();
     setFixedSize(402, 389);

@@ -3,6 +3,7 @@
 #include "Adatbazis.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
+#include "LevelNyomtatas.h"
 #include "Levelek.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
@@ -482,4 +483,10 @@ void LevelSzerkeszt(Tabla &tbl, bool uj, const QString &tipus, QWidget *szulo)
             f.nyomtatKell = false;
         }
     }
+    if (!f.nyomtatKell)
+        return;
+    // the editor is hidden by now; the preview shows the stored row of the page in front
+    const int doksi = MezoEgesz(tbl.ertek("doksi"));
+    if (doksi > 0)
+        LevelNyomtat(LapNyomtatvanya(f.PageControl1->currentIndex()), doksi, false, szulo);
 }

@@ -1,13 +1,17 @@
 #include "Adatbazis.h"
 #include "Beall.h"
+#include "LevelNyomtatas.h"
 #include "Levelek.h"
 #include "Mezo.h"
+#include "Nyomtatas.h"
 #include "Tabla.h"
 #include "TesztKornyezet.h"
+#include "Tfrm_Elonezet.h"
 #include "Tfrm_Megjegyzes.h"
 #include "Tfrm_Megjegyzes_Szerkeszt.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -203,6 +207,79 @@ private slots:
         f.aUjExecute();
         QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM doksi_megj").toInt(), 0);
         QVERIFY(!tblMegj.nyitva());
+    }
+
+    // Ctrl+K previews, Ctrl+P prints the notes of the letter the window shows
+    void nyomtatas()
+    {
+        TesztKornyezet k;
+        level();
+        const int d = level();   // the second letter, so the key is not 1 by chance
+        Adatbazis::vegrehajt("INSERT INTO doksi_megj (doksi, rovid) VALUES (?, 'x')", {d});
+        struct Hivas {
+            NyomtatoBelepes belepes;
+            int doksi;
+            bool nyomtat;
+        };
+        QList<Hivas> hivasok;
+        setLevelNyomtato([&](NyomtatoBelepes b, int doksi, bool nyomtat, QWidget *) { hivasok << Hivas{b, doksi, nyomtat}; });
+        auto vissza = qScopeGuard([] { setLevelNyomtato({}); });
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            zarBiztosan(w);
+            auto *f = qobject_cast<Tfrm_Megjegyzes *>(w);
+            QVERIFY(f);
+            f->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(f));
+            QVERIFY(f->aNyomtatkep->isEnabled() && f->aNyomtat->isEnabled());
+            QTest::keyClick(f->DBGrid1, Qt::Key_K, Qt::ControlModifier);
+            QTest::keyClick(f->DBGrid1, Qt::Key_P, Qt::ControlModifier);
+            f->aBezar->trigger();
+        });
+        MegjegyzesLista(d);
+        QCOMPARE(hivasok.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(reinterpret_cast<void *>(hivasok[i].belepes), reinterpret_cast<void *>(&MegjegyzesNyomtat));
+            QCOMPARE(hivasok[i].doksi, d);
+            QCOMPARE(hivasok[i].nyomtat, i == 1);
+        }
+    }
+
+    // the real preview of the notes opens over the list and closes again
+    void valodiElonezet()
+    {
+        TesztKornyezet k;
+        const int d = level();
+        Adatbazis::vegrehajt("INSERT INTO doksi_megj (doksi, rovid, datum) VALUES (?, 'x', '2026-01-06')", {d});
+        QString cim;
+        bool bezarult = false;
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            zarBiztosan(w);
+            auto *f = qobject_cast<Tfrm_Megjegyzes *>(w);
+            QVERIFY(f);
+            std::function<void(int)> var;
+            var = [&, f](int proba) {
+                QTimer::singleShot(20, f, [&, proba] {
+                    Tfrm_Elonezet *p = nullptr;
+                    for (QWidget *t : QApplication::topLevelWidgets())
+                        if (auto *e = qobject_cast<Tfrm_Elonezet *>(t); e && e->isVisible())
+                            p = e;
+                    if (!p || !p->aNyomtat->isEnabled()) {
+                        if (proba < 250)
+                            var(proba + 1);
+                        return;
+                    }
+                    cim = p->windowTitle();
+                    p->close();
+                });
+            };
+            var(0);
+            f->aNyomtatkep->trigger();   // returns when the preview has closed
+            bezarult = true;
+            f->aBezar->trigger();
+        });
+        MegjegyzesLista(d);
+        QVERIFY(bezarult);
+        QCOMPARE(cim, QString("Megjegyzések"));
     }
 };
 

@@ -1,12 +1,16 @@
 #include "Adatbazis.h"
+#include "LevelNyomtatas.h"
 #include "Levelek.h"
 #include "Mezo.h"
+#include "Nyomtatas.h"
 #include "Tabla.h"
 #include "TesztKornyezet.h"
+#include "Tfrm_Elonezet.h"
 #include "Tfrm_Szerkeszt.h"
 #include "Tfrm_TorzsLista.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
@@ -48,6 +52,33 @@ void ujLevel(Tabla &t, const QString &tipus, std::function<void(Tfrm_Szerkeszt *
     });
     LevelSzerkeszt(t, true, tipus);
 }
+
+// A printout the editor asked for, with what was true at the moment of the call.
+struct Hivas {
+    NyomtatoBelepes belepes = nullptr;
+    int doksi = 0;
+    bool nyomtat = true;
+    bool szerkesztoLathato = true;
+    int taroltSor = 0;   // rows of the store holding that key and the typed number plate
+};
+
+struct Figyelo {
+    QList<Hivas> hivasok;
+    Figyelo()
+    {
+        setLevelNyomtato([this](NyomtatoBelepes b, int doksi, bool nyomtat, QWidget *) {
+            Hivas h{b, doksi, nyomtat, false, 0};
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (qobject_cast<Tfrm_Szerkeszt *>(w) && w->isVisible())
+                    h.szerkesztoLathato = true;
+            h.taroltSor = Adatbazis::ertek("SELECT count(*) FROM doksi WHERE doksi = ? AND rendszam = 'NY-1'",
+                                           {doksi})
+                              .toInt();
+            hivasok << h;
+        });
+    }
+    ~Figyelo() { setLevelNyomtato({}); }
+};
 } // namespace
 
 class SzerkesztoTeszt : public QObject {
@@ -202,6 +233,145 @@ private slots:
         Nezet s("S");
         LevelSzerkeszt(s.tbl, false, "S");
         QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM doksi").toInt(), 1);
+    }
+
+    // "OK, nyomtat" stores the letter, then opens the printout of the page in front
+    void nyomtatasLaponkent_data()
+    {
+        QTest::addColumn<QString>("tipus");
+        QTest::addColumn<int>("lap");
+        QTest::addColumn<void *>("belepes");
+        QTest::newRow("J tanúsítvány") << "J" << 0 << reinterpret_cast<void *>(&JotallasNyomtat);
+        QTest::newRow("S első lap") << "S" << 0 << reinterpret_cast<void *>(&JotallasNyomtat);
+        QTest::newRow("S ki/besz") << "S" << 1 << reinterpret_cast<void *>(&SzerelesNyomtat);
+        QTest::newRow("S megrendelőlap") << "S" << 2 << reinterpret_cast<void *>(&JavitasNyomtat);
+        QTest::newRow("S munkalap") << "S" << 3 << reinterpret_cast<void *>(&SzereloNyomtat);
+    }
+    void nyomtatasLaponkent()
+    {
+        QFETCH(QString, tipus);
+        QFETCH(int, lap);
+        QFETCH(void *, belepes);
+        TesztKornyezet k;
+        // letters of the other kind first, so the key differs from the letter's number
+        const QString masik = tipus == "J" ? "S" : "J";
+        Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip) VALUES (7, ?), (8, ?), (9, ?)", {masik, masik, masik});
+        Nezet n(tipus.toLatin1().constData());
+        Figyelo fig;
+        // plain "OK" and "Mégsem" print nothing
+        ujLevel(n.tbl, tipus, [](Tfrm_Szerkeszt *e) { e->ok[0]->click(); });
+        ujLevel(n.tbl, tipus, [](Tfrm_Szerkeszt *e) { e->megse[0]->click(); });
+        QVERIFY(fig.hivasok.isEmpty());
+
+        ujLevel(n.tbl, tipus, [lap](Tfrm_Szerkeszt *e) {
+            e->PageControl1->setCurrentIndex(lap);
+            QTest::keyClicks(e->mezo("rendszam", lap), "ny-1");
+            e->okNyomtat[lap]->click();
+        });
+        QCOMPARE(fig.hivasok.size(), 1);
+        const Hivas h = fig.hivasok[0];
+        QCOMPARE(reinterpret_cast<void *>(h.belepes), belepes);
+        QCOMPARE(h.nyomtat, false);
+        QCOMPARE(h.doksi, n.tbl.ertek("doksi").toInt());
+        QCOMPARE(n.tbl.ertek("doksi_id").toInt(), 2);
+        QVERIFY(h.doksi > 3);
+        QVERIFY(!h.szerkesztoLathato);
+        QCOMPARE(h.taroltSor, 1);
+
+        // editing an existing letter prints the same way, and a later plain "OK" does not
+        TesztKornyezet::modalisan([lap](QWidget *w) {
+            zarBiztosan(w);
+            auto *e = qobject_cast<Tfrm_Szerkeszt *>(w);
+            QVERIFY(e);
+            e->PageControl1->setCurrentIndex(lap);
+            e->okNyomtat[lap]->click();
+        });
+        LevelSzerkeszt(n.tbl, false, QString());
+        ujLevel(n.tbl, tipus, [](Tfrm_Szerkeszt *e) { e->ok[0]->click(); });
+        QCOMPARE(fig.hivasok.size(), 2);
+        QCOMPARE(reinterpret_cast<void *>(fig.hivasok[1].belepes), belepes);
+        QCOMPARE(fig.hivasok[1].doksi, h.doksi);
+    }
+
+    // a refused post shows the editor again; the printout follows the post that succeeds
+    void elutasitottPostUtanNyomtat()
+    {
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("CREATE TRIGGER tilt BEFORE INSERT ON doksi WHEN new.rendszam = 'TILOS' "
+                             "BEGIN SELECT RAISE(ABORT, 'tiltott rendszám'); END");
+        Nezet s("S");
+        Figyelo fig;
+        int kor = 0;
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            zarBiztosan(w);
+            auto *e = qobject_cast<Tfrm_Szerkeszt *>(w);
+            QVERIFY(e);
+            ++kor;
+            e->PageControl1->setCurrentIndex(3);
+            QTest::keyClicks(e->mezo("rendszam", 3), "tilos");
+            TesztKornyezet::modalisan([&](QWidget *w2) {
+                zarBiztosan(w2);
+                auto *e2 = qobject_cast<Tfrm_Szerkeszt *>(w2);
+                QVERIFY(e2);
+                ++kor;
+                QVERIFY(fig.hivasok.isEmpty());
+                auto *r = qobject_cast<QLineEdit *>(e2->mezo("rendszam", 3));
+                r->selectAll();
+                QTest::keyClicks(r, "ny-1");
+                e2->okNyomtat[3]->click();
+            });
+            e->okNyomtat[3]->click();
+        });
+        LevelSzerkeszt(s.tbl, true, "S");
+        QCOMPARE(kor, 2);
+        QCOMPARE(fig.hivasok.size(), 1);
+        QCOMPARE(reinterpret_cast<void *>(fig.hivasok[0].belepes), reinterpret_cast<void *>(&SzereloNyomtat));
+        QCOMPARE(fig.hivasok[0].taroltSor, 1);
+    }
+
+    // the real preview opens on the stored letter and Esc ends it
+    void valodiElonezet()
+    {
+        TesztKornyezet k;
+        Nezet s("S");
+        QString cim;
+        int lapok = 0;
+        bool szerkesztoLathato = true;
+        std::function<void(int)> var = [&](int proba) {
+            QTimer::singleShot(20, [&, proba] {
+                Tfrm_Elonezet *p = nullptr;
+                for (QWidget *w : QApplication::topLevelWidgets()) {
+                    if (auto *e = qobject_cast<Tfrm_Elonezet *>(w); e && e->isVisible())
+                        p = e;
+                }
+                if (!p || !p->aNyomtat->isEnabled()) {
+                    if (proba < 250)
+                        var(proba + 1);
+                    return;
+                }
+                auto zar = qScopeGuard([p] { p->close(); });   // the entry returns whatever happens
+                szerkesztoLathato = false;
+                for (QWidget *w : QApplication::topLevelWidgets())
+                    if (qobject_cast<Tfrm_Szerkeszt *>(w) && w->isVisible())
+                        szerkesztoLathato = true;
+                cim = p->windowTitle();
+                lapok = p->lapSzam();
+                p->activateWindow();
+                (void)QTest::qWaitForWindowActive(p);
+                QTest::keyClick(p, Qt::Key_Escape);
+                QVERIFY(!p->isVisible());
+            });
+        };
+        var(0);
+        ujLevel(s.tbl, "S", [](Tfrm_Szerkeszt *e) {
+            e->PageControl1->setCurrentIndex(2);
+            QTest::keyClicks(e->mezo("rendszam", 2), "ny-1");
+            e->okNyomtat[2]->click();
+        });
+        QCOMPARE(cim, QString("Javításra hozott gépkocsi megrendelőlap"));
+        QVERIFY(lapok >= 1);
+        QVERIFY(!szerkesztoLathato);
+        QCOMPARE(Adatbazis::ertek("SELECT rendszam FROM doksi WHERE prntip = 'S'").toString(), QString("NY-1"));
     }
 };
 
