@@ -1,7 +1,9 @@
 // bench_kereses FOLDER [N]: the detailed search on a generated register of N letters
 // (default 1,000,000; written into FOLDER first when it is not there yet).
-// Reports the median time of each method, query opened and every row fetched, for a
-// text that matches a few letters and one that matches thousands.
+// Reports the median time of each method for a text that matches a few letters, one that
+// matches thousands and one too short for the trigram index: the first screen of the window
+// (query opened, 64 rows fetched, as the result grid does) and every row fetched; wall clock
+// and the process's CPU time (the machine may be shared).
 #include "Adatbazis.h"
 #include "Generator.h"
 #include "KeresoLekerdezes.h"
@@ -11,6 +13,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
+#include <ctime>
 #include <cstdio>
 
 namespace {
@@ -21,23 +24,37 @@ double median(QList<double> v)
     return v.isEmpty() ? 0 : v[v.size() / 2];
 }
 
+double cpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
 void meres(const QString &szoveg, const char *leiras)
 {
     for (int m = 0; m < 3; ++m) {
-        QList<double> idok;
+        QList<double> elso, elsoCpu, mind, mindCpu;
         int sorok = 0;
         for (int i = 0; i < 5; ++i) {
             QElapsedTimer t;
             t.start();
+            const double c0 = cpuMs();
             Lekerdezes q;
             KeresoLekerdezes::epit(q, szoveg, m);
             q.megnyit();
+            q.betolt(64);
+            elso << t.nsecsElapsed() / 1e6;
+            elsoCpu << cpuMs() - c0;
             sorok = q.osszesBetolt();
-            idok << t.nsecsElapsed() / 1e6;
+            mind << t.nsecsElapsed() / 1e6;
+            mindCpu << cpuMs() - c0;
         }
-        std::printf("%-12s %-28s módszer %d: %9.1f ms  (%d sor)%s\n", leiras,
-                    qPrintable('"' + szoveg + '"'), m, median(idok), sorok,
-                    m == 0 ? (median(idok) < 100 ? "  cél < 100 ms: OK" : "  cél < 100 ms: LASSÚ") : "");
+        std::printf("%-12s %-12s módszer %d: első képernyő %8.1f ms (CPU %8.1f), minden sor %8.1f ms (CPU %8.1f)"
+                    "  (%d sor)%s\n", leiras, qPrintable('"' + szoveg + '"'), m, median(elso), median(elsoCpu),
+                    median(mind), median(mindCpu), sorok,
+                    m == 0 ? (median(mind) < 100 ? "  cél < 100 ms: OK" : "  cél < 100 ms: LASSÚ") : "");
+        std::fflush(stdout);
     }
 }
 
@@ -59,6 +76,7 @@ int main(int argc, char *argv[])
         t.start();
         Adatbazis::megnyit(mappa);   // an older register gets its search index here
         std::printf("adatbázis megnyitva: %.1f ms\n", t.nsecsElapsed() / 1e6);
+        std::fflush(stdout);
         // a registration number belongs to a few letters; a word of a customer name to thousands
         const QString ritka = Adatbazis::ertek("SELECT rendszam FROM doksi WHERE rendszam IS NOT NULL "
                                                "ORDER BY doksi LIMIT 1 OFFSET ?", {n / 3}).toString();

@@ -30,23 +30,31 @@ const char *const KAPCSOLATOK =
     " LEFT OUTER JOIN alkatresz ON (doksi.alkatresz = alkatresz.alkatresz)"
     " LEFT OUTER JOIN ugyfel ON (doksi.ugyfel = ugyfel.ugyfel)";
 
-// Letters that may match: the trigram tables give the rows whose texts hold the piece.
-const char *const JELOLTEK =
-    "(SELECT rowid AS k FROM doksi_kereso WHERE doksi_kereso MATCH :pdarab"
-    " UNION SELECT doksi FROM doksi WHERE marka IN"
-    " (SELECT rowid FROM marka_kereso WHERE marka_kereso MATCH :pdarab)"
-    " UNION SELECT doksi FROM doksi WHERE alkatresz IN"
-    " (SELECT rowid FROM alkatresz_kereso WHERE alkatresz_kereso MATCH :pdarab)"
-    " UNION SELECT doksi FROM doksi WHERE ugyfel IN"
-    " (SELECT rowid FROM ugyfel_kereso WHERE ugyfel_kereso MATCH :pdarab)) jelolt";
-
-QString feltetel(int modszer)
+// The searched texts are compared upper-cased as the store keeps them in the narrow
+// *_nagybetu tables, natively, without calling UPPER on any row. The trigram table, when
+// the pattern has a piece it can look for, narrows the rows compared.
+QString feltetel(const char *tabla, const char *kulcs, const QStringList &mezok, int modszer, bool darab)
 {
-    const QString op = modszer == KeresoLekerdezes::Egyezo ? "=" : "LIKE";
+    const QString op = modszer == KeresoLekerdezes::Egyezo ? " = " : " LIKE ";
     QStringList r;
-    for (const char *m : {"alkatresz_nev", "marka_nev", "rendszam", "ugyfel_nev", "sorozatszam"})
-        r << QString("(UPPER(%1) %2 :pminta)").arg(m, op);
-    return r.join(" OR ");
+    for (const QString &m : mezok)
+        r << m + op + ":pminta";
+    QString s = QString("SELECT %1 FROM %2_nagybetu WHERE ").arg(kulcs, tabla);
+    if (darab)
+        s += QString("%1 IN (SELECT rowid FROM %2_kereso WHERE %2_kereso MATCH :pdarab) AND ").arg(kulcs, tabla);
+    return s + '(' + r.join(" OR ") + ')';
+}
+
+// Keys of the letters found: by their own texts or by the names of their master rows.
+QString talalatok(int modszer, bool darab)
+{
+    QString s = feltetel("doksi", "doksi", {"rendszam", "sorozatszam"}, modszer, darab);
+    const struct { const char *tabla, *nev; } torzsek[] = {
+        {"marka", "marka_nev"}, {"alkatresz", "alkatresz_nev"}, {"ugyfel", "ugyfel_nev"}};
+    for (const auto &t : torzsek)
+        s += QString(" UNION ALL SELECT doksi FROM doksi WHERE %1 IN (%2)")
+                 .arg(t.tabla, feltetel(t.tabla, t.tabla, {t.nev}, modszer, darab));
+    return s;
 }
 
 } // namespace
@@ -82,13 +90,8 @@ void KeresoLekerdezes::epit(Lekerdezes &q, const QString &szoveg, int modszer)
 {
     const QString m = minta(szoveg, modszer);
     const QString darab = indexResz(m, modszer);
-    QString sql = QString(OSZLOPOK) + " FROM ";
-    if (!darab.isEmpty())
-        sql += QString(JELOLTEK) + " CROSS JOIN doksi ON (doksi.doksi = jelolt.k)";
-    else
-        sql += "doksi";
-    sql += QString(KAPCSOLATOK) + " WHERE " + feltetel(modszer) + " ORDER BY doksi.doksi_id, doksi.doksi";
-    q.setSql(sql);
+    q.setSql(QString(OSZLOPOK) + " FROM doksi" + KAPCSOLATOK + " WHERE doksi.doksi IN ("
+             + talalatok(modszer, !darab.isEmpty()) + ") ORDER BY doksi.doksi_id, doksi.doksi");
     q.setParam("pminta", m);
     if (!darab.isEmpty())
         q.setParam("pdarab", '"' + QString(darab).replace('"', "\"\"") + '"');

@@ -78,8 +78,8 @@ void frissit()
     if (v.toInt() >= Sema::verzio())
         return;
     Adatbazis::Tranzakcio t;
-    if (v.toInt() < 2) {
-        for (const QString &s : Sema::keresoIndex() + Sema::keresoFeltolt())
+    if (v.toInt() < 3) {
+        for (const QString &s : Sema::keresoFrissit())
             Adatbazis::vegrehajt(s);
     }
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});

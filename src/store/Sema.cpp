@@ -93,19 +93,21 @@ const TablaLeiras *Sema::tabla(const QString &nev)
     return nullptr;
 }
 
-int Sema::verzio() { return 2; }
+int Sema::verzio() { return 3; }
 
 namespace {
-// Substring index of the five searched columns: trigram tables hold the upper-cased texts
-// (rowid = the row's key), kept in step by triggers, so a search never upper-cases every row.
-struct Kereso { const char *tabla, *kulcs, *fts; QStringList mezok; };
+// Search index of the five searched columns. A narrow table per searched table holds the
+// upper-cased texts (key = the row's key), so a search compares them natively instead of
+// upper-casing every row; a trigram table over it (external content) finds the rows that
+// hold a piece of three characters or more. Triggers keep both in step with the register.
+struct Kereso { const char *tabla, *kulcs; QStringList mezok; };
 const QList<Kereso> &keresok()
 {
     static const QList<Kereso> k = {
-        {"doksi", "doksi", "doksi_kereso", {"rendszam", "sorozatszam"}},
-        {"marka", "marka", "marka_kereso", {"marka_nev"}},
-        {"alkatresz", "alkatresz", "alkatresz_kereso", {"alkatresz_nev"}},
-        {"ugyfel", "ugyfel", "ugyfel_kereso", {"ugyfel_nev"}},
+        {"doksi", "doksi", {"rendszam", "sorozatszam"}},
+        {"marka", "marka", {"marka_nev"}},
+        {"alkatresz", "alkatresz", {"alkatresz_nev"}},
+        {"ugyfel", "ugyfel", {"ugyfel_nev"}},
     };
     return k;
 }
@@ -117,36 +119,65 @@ QString felsok(const QStringList &mezok, const QString &elotag)
         f << QString("UPPER(%1%2)").arg(elotag, m);
     return f.join(", ");
 }
-} // namespace
 
-QStringList Sema::keresoIndex()
+QString elotaggal(const QStringList &mezok, const QString &elotag)
+{
+    QStringList f;
+    for (const QString &m : mezok)
+        f << elotag + m;
+    return f.join(", ");
+}
+
+QStringList keresoEpit(bool feltolt)
 {
     QStringList s;
     for (const Kereso &k : keresok()) {
+        const QString nagy = Sema::nagybetusTabla(k.tabla), fts = Sema::keresoTabla(k.tabla);
         const QString mezok = k.mezok.join(", ");
-        s << QString("CREATE VIRTUAL TABLE %1 USING fts5(%2, tokenize='trigram case_sensitive 1')").arg(k.fts, mezok)
-          << QString("CREATE TRIGGER %1_be AFTER INSERT ON %2 BEGIN INSERT INTO %1 (rowid, %3) VALUES (new.%4, %5); END")
-                 .arg(k.fts, k.tabla, mezok, k.kulcs, felsok(k.mezok, "new."))
-          << QString("CREATE TRIGGER %1_ki AFTER DELETE ON %2 BEGIN DELETE FROM %1 WHERE rowid = old.%3; END")
-                 .arg(k.fts, k.tabla, k.kulcs)
-          << QString("CREATE TRIGGER %1_mod AFTER UPDATE ON %2 BEGIN DELETE FROM %1 WHERE rowid = old.%3; "
-                     "INSERT INTO %1 (rowid, %4) VALUES (new.%3, %5); END")
-                 .arg(k.fts, k.tabla, k.kulcs, mezok, felsok(k.mezok, "new."));
+        s << QString("CREATE TABLE %1 (%2 INTEGER PRIMARY KEY, %3)").arg(nagy, k.kulcs, mezok)
+          << QString("CREATE VIRTUAL TABLE %1 USING fts5(%2, content='%3', content_rowid='%4',"
+                     " tokenize='trigram case_sensitive 1')").arg(fts, mezok, nagy, k.kulcs);
+        if (feltolt)   // in bulk, before the triggers exist
+            s << QString("INSERT INTO %1 (%2, %3) SELECT %2, %4 FROM %5")
+                     .arg(nagy, k.kulcs, mezok, felsok(k.mezok, {}), k.tabla)
+              << QString("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(fts);
+        // the narrow table feeds the trigram table
+        s << QString("CREATE TRIGGER %1_be AFTER INSERT ON %1 BEGIN INSERT INTO %2 (rowid, %3) VALUES (new.%4, %5); END")
+                 .arg(nagy, fts, mezok, k.kulcs, elotaggal(k.mezok, "new."))
+          << QString("CREATE TRIGGER %1_ki AFTER DELETE ON %1 BEGIN INSERT INTO %2 (%2, rowid, %3) VALUES ('delete', old.%4, %5); END")
+                 .arg(nagy, fts, mezok, k.kulcs, elotaggal(k.mezok, "old."))
+        // the register feeds the narrow table; other fields of a row leave the index alone
+          << QString("CREATE TRIGGER %1_nagy_be AFTER INSERT ON %1 BEGIN INSERT INTO %2 (%3, %4) VALUES (new.%3, %5); END")
+                 .arg(k.tabla, nagy, k.kulcs, mezok, felsok(k.mezok, "new."))
+          << QString("CREATE TRIGGER %1_nagy_ki AFTER DELETE ON %1 BEGIN DELETE FROM %2 WHERE %3 = old.%3; END")
+                 .arg(k.tabla, nagy, k.kulcs)
+          << QString("CREATE TRIGGER %1_nagy_mod AFTER UPDATE OF %3, %4 ON %1 BEGIN DELETE FROM %2 WHERE %3 = old.%3; "
+                     "INSERT INTO %2 (%3, %4) VALUES (new.%3, %5); END")
+                 .arg(k.tabla, nagy, k.kulcs, mezok, felsok(k.mezok, "new."));
     }
     // letters of the master rows that a name search finds
-    s << "CREATE INDEX idx_doksi_marka ON doksi (marka)"
-      << "CREATE INDEX idx_doksi_alkatresz ON doksi (alkatresz)"
-      << "CREATE INDEX idx_doksi_ugyfel ON doksi (ugyfel)";
+    s << "CREATE INDEX IF NOT EXISTS idx_doksi_marka ON doksi (marka)"
+      << "CREATE INDEX IF NOT EXISTS idx_doksi_alkatresz ON doksi (alkatresz)"
+      << "CREATE INDEX IF NOT EXISTS idx_doksi_ugyfel ON doksi (ugyfel)";
     return s;
 }
+} // namespace
 
-QStringList Sema::keresoFeltolt()
+QString Sema::nagybetusTabla(const QString &tabla) { return tabla + "_nagybetu"; }
+QString Sema::keresoTabla(const QString &tabla) { return tabla + "_kereso"; }
+
+QStringList Sema::keresoIndex() { return keresoEpit(false); }
+
+QStringList Sema::keresoFrissit()
 {
     QStringList s;
-    for (const Kereso &k : keresok())
-        s << QString("INSERT INTO %1 (rowid, %2) SELECT %3, %4 FROM %5")
-                 .arg(k.fts, k.mezok.join(", "), k.kulcs, felsok(k.mezok, {}), k.tabla);
-    return s;
+    for (const Kereso &k : keresok()) {
+        // the index of version 2: a trigram table with its own copy and triggers on the register
+        for (const char *v : {"_be", "_ki", "_mod"})
+            s << QString("DROP TRIGGER IF EXISTS %1_kereso%2").arg(k.tabla, v);
+        s << QString("DROP TABLE IF EXISTS %1").arg(keresoTabla(k.tabla));
+    }
+    return s + keresoEpit(true);
 }
 
 QStringList Sema::letrehozo()

@@ -92,7 +92,8 @@ private slots:
         QTest::addColumn<int>("modszer");
         const char *const szovegek[] = {"abc", "ABC", "ő", "Őö", "őöó", "ŐÖÓ", "o'k", "O'", "'", "''",
                                         "ab", "a", "", "a_c", "a%c", "%", "_", "__", "%ab%c", "o k",
-                                        "árvíztűrő", "KOVÁCS ŐRS", "kovács őrs", "-1K", "\"ab\"", "ab\"c"};
+                                        "árvíztűrő", "KOVÁCS ŐRS", "kovács őrs", "-1K", "\"ab\"", "ab\"c",
+                                        "abc-123", "o'k bt", "abc%ő", "%abc_", "őrs", "x", "árvíz", "c ő"};
         for (int m = 0; m < 3; ++m)
             for (const char *s : szovegek)
                 QTest::addRow("%d %s", m, s) << QString::fromUtf8(s) << m;
@@ -129,6 +130,10 @@ private slots:
             Adatbazis::vegrehajt("UPDATE doksi SET rendszam = 'ABC-123' WHERE doksi % 7 = 0");
             Adatbazis::vegrehajt("DELETE FROM marka WHERE marka = ?", {m[5]});
             Adatbazis::vegrehajt("DELETE FROM doksi WHERE doksi % 11 = 0");
+            // a key that changes takes its texts along; other fields leave the index alone
+            Adatbazis::vegrehajt("UPDATE alkatresz SET alkatresz = 500 WHERE alkatresz = ?", {a[2]});
+            Adatbazis::vegrehajt("UPDATE doksi SET alkatresz = 500 WHERE doksi % 13 = 0");
+            Adatbazis::vegrehajt("UPDATE doksi SET megjegyzes = 'abc', prntip = 'S' WHERE doksi % 5 = 0");
         }
         Lekerdezes sima(simaUtasitas(szoveg, modszer));
         Lekerdezes uj;
@@ -166,28 +171,56 @@ private slots:
         QCOMPARE(KeresoLekerdezes::indexResz(minta, modszer), darab);
     }
 
+    void regiAdatbazisFrissul_data()
+    {
+        QTest::addColumn<int>("verzio");
+        QTest::newRow("no index") << 1;
+        QTest::newRow("trigram tables with their own copy") << 2;
+    }
     void regiAdatbazisFrissul()
     {
+        QFETCH(int, verzio);
         TesztKornyezet k;
         const int u = ugyfel("Szabó Éva");
         level(1, "J", {}, {}, u, "abc-123", {});
-        // make it look like a database from before the search index
+        // make it look like a database of that version
         for (const char *t : {"doksi", "marka", "alkatresz", "ugyfel"}) {
-            for (const char *v : {"_be", "_ki", "_mod"})
-                Adatbazis::vegrehajt(QString("DROP TRIGGER %1_kereso%2").arg(t, v));
+            for (const char *v : {"_nagy_be", "_nagy_ki", "_nagy_mod"})
+                Adatbazis::vegrehajt(QString("DROP TRIGGER %1%2").arg(t, v));
             Adatbazis::vegrehajt(QString("DROP TABLE %1_kereso").arg(t));
+            Adatbazis::vegrehajt(QString("DROP TABLE %1_nagybetu").arg(t));
         }
         for (const char *i : {"idx_doksi_marka", "idx_doksi_alkatresz", "idx_doksi_ugyfel"})
             Adatbazis::vegrehajt(QString("DROP INDEX %1").arg(i));
-        Adatbazis::vegrehajt("UPDATE meta SET ertek = '1' WHERE kulcs = 'verzio'");
-        Adatbazis::megnyit(k.adatMappa());
-        QCOMPARE(Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt(), 2);
-        for (const char *s : {"szabó", "ABC-1"}) {
-            Lekerdezes q;
-            KeresoLekerdezes::epit(q, QString::fromUtf8(s), 0);
-            QVERIFY(q.sql().contains("MATCH"));
-            QCOMPARE(sorok(q).size(), 1);
+        if (verzio == 2) {
+            Adatbazis::vegrehajt("CREATE VIRTUAL TABLE ugyfel_kereso USING fts5(ugyfel_nev, tokenize='trigram case_sensitive 1')");
+            Adatbazis::vegrehajt("CREATE TRIGGER ugyfel_kereso_be AFTER INSERT ON ugyfel BEGIN "
+                                 "INSERT INTO ugyfel_kereso (rowid, ugyfel_nev) VALUES (new.ugyfel, UPPER(new.ugyfel_nev)); END");
+            Adatbazis::vegrehajt("CREATE TRIGGER ugyfel_kereso_ki AFTER DELETE ON ugyfel BEGIN "
+                                 "DELETE FROM ugyfel_kereso WHERE rowid = old.ugyfel; END");
+            Adatbazis::vegrehajt("INSERT INTO ugyfel_kereso (rowid, ugyfel_nev) SELECT ugyfel, UPPER(ugyfel_nev) FROM ugyfel");
+            Adatbazis::vegrehajt("CREATE INDEX idx_doksi_ugyfel ON doksi (ugyfel)");
         }
+        Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(verzio)});
+        Adatbazis::megnyit(k.adatMappa());
+        QCOMPARE(Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt(), 3);
+        QVERIFY(!Adatbazis::ertek("SELECT name FROM sqlite_master WHERE name LIKE '%kereso_be'").isValid());
+        auto talal = [](const char *s, int modszer) {
+            Lekerdezes q;
+            KeresoLekerdezes::epit(q, QString::fromUtf8(s), modszer);
+            return sorok(q).size();
+        };
+        QCOMPARE(talal("szabó", 0), 1);
+        QCOMPARE(talal("ABC-1", 1), 1);
+        QCOMPARE(talal("sz", 0), 1);
+        QCOMPARE(talal("abc-123", 2), 1);
+        // the new triggers keep the migrated index in step
+        Adatbazis::vegrehajt("UPDATE ugyfel SET ugyfel_nev = 'Kiss Ödön' WHERE ugyfel = ?", {u});
+        QCOMPARE(talal("szabó", 0), 0);
+        QCOMPARE(talal("ödön", 0), 1);
+        Adatbazis::vegrehajt("DELETE FROM ugyfel");
+        QCOMPARE(talal("ödön", 0), 0);
+        QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM ugyfel_kereso WHERE ugyfel_kereso MATCH '\"ÖDÖN\"'").toInt(), 0);
     }
 
     void ablak()
