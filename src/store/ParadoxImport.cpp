@@ -668,9 +668,9 @@ ParadoxImport::Eredmeny Importalo::futtat()
             }
             for (const QString &sql : indexek)
                 Adatbazis::vegrehajt(sql);
-            for (const QString &sql : triggerek)
-                Adatbazis::vegrehajt(sql);
             for (const QString &sql : Sema::keresoFeltolt())
+                Adatbazis::vegrehajt(sql);
+            for (const QString &sql : triggerek)
                 Adatbazis::vegrehajt(sql);
             sorszamokBeallit(munkak);
             tr.commit();

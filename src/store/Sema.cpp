@@ -128,7 +128,7 @@ QString elotaggal(const QStringList &mezok, const QString &elotag)
     return f.join(", ");
 }
 
-QStringList keresoEpit(bool feltolt)
+QStringList keresoEpit()
 {
     QStringList s;
     for (const Kereso &k : keresok()) {
@@ -137,10 +137,6 @@ QStringList keresoEpit(bool feltolt)
         s << QString("CREATE TABLE %1 (%2 INTEGER PRIMARY KEY, %3)").arg(nagy, k.kulcs, mezok)
           << QString("CREATE VIRTUAL TABLE %1 USING fts5(%2, content='%3', content_rowid='%4',"
                      " tokenize='trigram case_sensitive 1')").arg(fts, mezok, nagy, k.kulcs);
-        if (feltolt)   // in bulk, before the triggers exist
-            s << QString("INSERT INTO %1 (%2, %3) SELECT %2, %4 FROM %5")
-                     .arg(nagy, k.kulcs, mezok, felsok(k.mezok, {}), k.tabla)
-              << QString("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(fts);
         // the narrow table feeds the trigram table
         s << QString("CREATE TRIGGER %1_be AFTER INSERT ON %1 BEGIN INSERT INTO %2 (rowid, %3) VALUES (new.%4, %5); END")
                  .arg(nagy, fts, mezok, k.kulcs, elotaggal(k.mezok, "new."))
@@ -166,7 +162,20 @@ QStringList keresoEpit(bool feltolt)
 QString Sema::nagybetusTabla(const QString &tabla) { return tabla + "_nagybetu"; }
 QString Sema::keresoTabla(const QString &tabla) { return tabla + "_kereso"; }
 
-QStringList Sema::keresoIndex() { return keresoEpit(false); }
+QStringList Sema::keresoIndex() { return keresoEpit(); }
+
+QStringList Sema::keresoFeltolt()
+{
+    QStringList s;
+    for (const Kereso &k : keresok()) {
+        const QString nagy = nagybetusTabla(k.tabla);
+        s << QString("DELETE FROM %1").arg(nagy)
+          << QString("INSERT INTO %1 (%2, %3) SELECT %2, %4 FROM %5")
+                 .arg(nagy, k.kulcs, k.mezok.join(", "), felsok(k.mezok, {}), k.tabla)
+          << QString("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(keresoTabla(k.tabla));
+    }
+    return s;
+}
 
 QStringList Sema::keresoFrissit()
 {
@@ -177,7 +186,11 @@ QStringList Sema::keresoFrissit()
             s << QString("DROP TRIGGER IF EXISTS %1_kereso%2").arg(k.tabla, v);
         s << QString("DROP TABLE IF EXISTS %1").arg(keresoTabla(k.tabla));
     }
-    return s + keresoEpit(true);
+    // filled in bulk before the triggers exist
+    QStringList triggerek;
+    for (const QString &t : keresoEpit())
+        (t.startsWith("CREATE TRIGGER ") ? triggerek : s) << t;
+    return s + keresoFeltolt() + triggerek;
 }
 
 QStringList Sema::letrehozo()

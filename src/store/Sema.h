@@ -29,6 +29,7 @@ const TablaLeiras *tabla(const QString &nev);   // also takes "doksi.DB"
 int verzio();
 QStringList letrehozo();                        // CREATE statements of a new database
 QStringList keresoIndex();                      // the search index: tables, triggers, indexes
+QStringList keresoFeltolt();                    // refills the search index from the register
 QStringList keresoFrissit();                    // replaces an older search index by a filled one
 QString nagybetusTabla(const QString &tabla);   // upper-cased searched texts of a table
 QString keresoTabla(const QString &tabla);      // trigram table over those
