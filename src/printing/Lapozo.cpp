@@ -5,6 +5,7 @@
 
 #include <QPainter>
 #include <QPen>
+#include <QTextLayout>
 
 #include <cmath>
 
@@ -34,6 +35,12 @@ QString jobbVagott(const QString &s)
 QStringList Lapozo::sorokraTor(const QString &szoveg, const QFontMetricsF &fm, double szeles,
                                bool sortores, bool autoMeret)
 {
+    return sorokraTor(szoveg, [&fm](const QString &s) { return szelesseg(fm, s); }, szeles, sortores, autoMeret);
+}
+
+QStringList Lapozo::sorokraTor(const QString &szoveg, const std::function<double(const QString &)> &szelesseg,
+                               double szeles, bool sortores, bool autoMeret)
+{
     // lines end at carriage returns; line feeds alone (texts typed on Linux) end lines too
     QStringList bekezdesek;
     if (!szoveg.contains('\r') && !szoveg.contains('\n')) {
@@ -49,7 +56,7 @@ QStringList Lapozo::sorokraTor(const QString &szoveg, const QFontMetricsF &fm, d
 
     QStringList ki;
     for (const QString &bek : bekezdesek) {
-        if (bek.isEmpty() || szelesseg(fm, bek) < szeles) {
+        if (bek.isEmpty() || szelesseg(bek) < szeles) {
             ki << bek;
             continue;
         }
@@ -69,7 +76,7 @@ QStringList Lapozo::sorokraTor(const QString &szoveg, const QFontMetricsF &fm, d
         bool vege = false;
         while (i < szavak.size() && !vege) {
             const QString jelolt = sor + szavak.at(i);
-            if (szelesseg(fm, jelolt) < szeles) {
+            if (szelesseg(jelolt) < szeles) {
                 sor = jelolt;
                 ++i;
                 continue;
@@ -83,7 +90,7 @@ QStringList Lapozo::sorokraTor(const QString &szoveg, const QFontMetricsF &fm, d
             // a word wider than the box by itself: cut after its last fitting character
             const QString &szo = szavak.at(i);
             int n = 1;
-            while (n < szo.size() && szelesseg(fm, szo.left(n + 1)) < szeles)
+            while (n < szo.size() && szelesseg(szo.left(n + 1)) < szeles)
                 ++n;
             ki << szo.left(n);
             if (!sortores) {
@@ -121,9 +128,60 @@ int Lapozo::betuIndex(const Betu &b)
     const QFont f = Betuk::font(b);
     m_o.betuk << f;
     m_metrikak << std::make_shared<QFontMetricsF>(f);
+    m_kepek.append(QHash<QString, Kep>());
     const int i = int(m_o.betuk.size()) - 1;
     m_betuIndex.insert(kulcs, i);
     return i;
+}
+
+Lapozo::Kep &Lapozo::kep(int betu, const QString &s)
+{
+    QHash<QString, Kep> &k = m_kepek[betu];
+    if (k.size() > 50000)
+        k.clear();   // a bound for very long printouts; the pages keep what they use
+    return k[s];
+}
+
+double Lapozo::meres(int betu, const QString &s)
+{
+    const QString t = jobbVagott(s);
+    Kep &k = kep(betu, t);
+    if (k.szeles < 0)
+        k.szeles = szelesseg(*m_metrikak.at(betu), t);
+    return k.szeles;
+}
+
+const QList<QGlyphRun> &Lapozo::futasok(int betu, const QString &s)
+{
+    Kep &k = kep(betu, s);
+    if (k.alakitva)
+        return k.futasok;
+    k.alakitva = true;
+    // control characters and right-to-left text keep the painter's own text drawing
+    if (s.isRightToLeft())
+        return k.futasok;
+    for (QChar c : s)
+        if (c.unicode() < 0x20 || c.category() == QChar::Other_Format)
+            return k.futasok;
+    QTextLayout l(s, m_o.betuk.at(betu));
+    QTextOption o;
+    o.setWrapMode(QTextOption::NoWrap);
+    l.setTextOption(o);
+    l.beginLayout();
+    QTextLine sor = l.createLine();
+    l.endLayout();
+    if (!sor.isValid())
+        return k.futasok;
+    // shaped as the painter shapes a text drawn at a point: baseline moved to y 0
+    const double alap = sor.y() + sor.ascent();
+    for (QGlyphRun f : sor.glyphRuns()) {
+        QList<QPointF> hely = f.positions();
+        for (QPointF &h : hely)
+            h.ry() -= alap;
+        f.setPositions(hely);
+        k.futasok << f;
+    }
+    return k.futasok;
 }
 
 Betu Lapozo::betuje(const Sav &s, const Elem &e) const
@@ -185,13 +243,15 @@ QList<Lapozo::Elhelyezett> Lapozo::elhelyez(const Sav &s)
             const QFontMetricsF &fm = *m_metrikak.at(h.betu);
             h.sorMagas = fm.height() / Betuk::EGYSEG;
             h.emelkedes = fm.ascent() / Betuk::EGYSEG;
-            h.sorok = sorokraTor(szoveg(e), fm, e.szeles, e.sortores, e.autoMeret);
+            const int betu = h.betu;
+            h.sorok = sorokraTor(szoveg(e), [this, betu](const QString &s) { return meres(betu, s); }, e.szeles,
+                                 e.sortores, e.autoMeret);
             // widths matter only where the box is placed by them
             const bool merni = e.autoMeret || e.igazitas != Igazitas::Bal;
             double legszelesebb = 0;
             for (QString &sor : h.sorok) {
                 sor = jobbVagott(sor);
-                h.sorSzeles << (merni ? szelesseg(fm, sor) : 0.0);
+                h.sorSzeles << (merni ? meres(h.betu, sor) : 0.0);
                 legszelesebb = std::max(legszelesebb, h.sorSzeles.last());
             }
             if (e.autoMeret) {
@@ -284,6 +344,7 @@ void Lapozo::rajzol(const Sav &s, const QList<Elhelyezett> &elemek, double y, do
             m.a = QPointF(x, r.top() + i * h.sorMagas + h.emelkedes);
             m.betu = h.betu;
             m.szoveg = h.sorok.at(i);
+            m.futasok = futasok(h.betu, m.szoveg);
             m_lap->muveletek << m;
         }
     }
@@ -366,6 +427,7 @@ Oldalak Lapozo::lapoz()
     m_o = Oldalak();
     m_betuIndex.clear();
     m_metrikak.clear();
+    m_kepek.clear();
     m_elemBetu.clear();
     m_o.cim = m_e.cim;
     m_o.papirSzeles = m_e.papirSzeles;
@@ -376,30 +438,40 @@ Oldalak Lapozo::lapoz()
     const Sav *csoport = m_e.sav(SavTipus::CsoportFejlec);
     const Sav *reszlet = m_e.sav(SavTipus::Reszlet);
 
-    m_vanSor = m_fo && m_fo->elso();
-    lapKezd();
     const int osszes = m_fo ? m_fo->sorokSzama() : 0;
     int szam = 0;
     QVariant elozoCsoport;
-    bool elsoSor = true;
-    while (m_vanSor) {
+    bool zarva = false;
+    auto sor = [&]() -> bool {
+        if (szam == 0) {
+            m_vanSor = true;
+            lapKezd();
+        }
         if (csoport) {
             const QVariant c = m_fo->ertek(csoport->csoportMezo);
-            if (elsoSor || c != elozoCsoport)
+            if (szam == 0 || c != elozoCsoport)
                 savNyomtat(*csoport);
             elozoCsoport = c;
         }
         if (reszlet)
             savNyomtat(*reszlet);
-        elsoSor = false;
         ++szam;
         if (m_haladas && osszes > 0 && !m_haladas(int(qint64(szam) * 100 / osszes))) {
             m_megszakitva = true;
-            break;
+            lapZar();   // still on the row where it stopped
+            zarva = true;
+            return false;
         }
-        m_vanSor = m_fo->kovetkezo();
-    }
-    lapZar();
+        return true;
+    };
+    m_vanSor = false;
+    if (m_fo)
+        m_fo->bejar(sor);
+    if (szam == 0)
+        lapKezd();
+    m_vanSor = false;
+    if (!zarva)
+        lapZar();
     return std::move(m_o);
 }
 
@@ -412,6 +484,8 @@ void LapRajzol(QPainter &p, const Oldalak &o, int lap, const QRectF &cel)
     p.scale(cel.width() / (o.papirSzeles * Betuk::EGYSEG), cel.height() / (o.papirMagas * Betuk::EGYSEG));
     const double E = Betuk::EGYSEG;
     int betu = -1;
+    bool szovegToll = false;
+    QColor szovegSzin;
     for (const RajzMuvelet &m : o.lapok.at(lap).muveletek) {
         switch (m.tipus) {
         case RajzMuvelet::Szoveg:
@@ -419,10 +493,19 @@ void LapRajzol(QPainter &p, const Oldalak &o, int lap, const QRectF &cel)
                 betu = m.betu;
                 p.setFont(o.betuk.at(betu));
             }
-            p.setPen(m.szin);
-            p.drawText(m.a * E, m.szoveg);
+            if (!szovegToll || m.szin != szovegSzin) {
+                p.setPen(m.szin);   // once for a run of texts, not for each
+                szovegToll = true;
+                szovegSzin = m.szin;
+            }
+            if (m.futasok.isEmpty())
+                p.drawText(m.a * E, m.szoveg);
+            else
+                for (const QGlyphRun &f : m.futasok)
+                    p.drawGlyphRun(m.a * E, f);
             break;
         case RajzMuvelet::Vonal: {
+            szovegToll = false;
             QPen toll(m.szin, ptMm(m.vastagsag) * E);
             toll.setCapStyle(Qt::FlatCap);
             if (m.pontozott)

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QList>
 #include <QPointF>
 #include <QRectF>
@@ -22,6 +23,7 @@ struct RajzMuvelet {
     QPointF b;            // line: end; fill: bottom-right
     int betu = -1;        // text: index into Oldalak::betuk
     QString szoveg;
+    QList<QGlyphRun> futasok;   // text: the shaped glyphs, baseline at y 0 (drawText when empty)
     QColor szin = Qt::black;
     double vastagsag = 0; // line width in points
     bool pontozott = false;
@@ -57,6 +59,9 @@ public:
     // The printed lines of a text in a box of the given width (the text layout rules).
     static QStringList sorokraTor(const QString &szoveg, const QFontMetricsF &fm, double szeles,
                                   bool sortores, bool autoMeret);
+    // The same with a measure of its own: the width in millimetres of a text
+    static QStringList sorokraTor(const QString &szoveg, const std::function<double(const QString &)> &szelesseg,
+                                  double szeles, bool sortores, bool autoMeret);
 
 private:
     struct Elhelyezett {
@@ -68,6 +73,16 @@ private:
         QList<double> sorSzeles;
         double szuksegesMagas() const;   // the box height after auto stretch
     };
+
+    // a line of text once measured and shaped in one font; list values repeat a lot
+    struct Kep {
+        double szeles = -1;              // mm, trailing blanks left out; -1 until measured
+        bool alakitva = false;
+        QList<QGlyphRun> futasok;
+    };
+    Kep &kep(int betu, const QString &s);
+    double meres(int betu, const QString &s);
+    const QList<QGlyphRun> &futasok(int betu, const QString &s);
 
     int betuIndex(const Betu &b);
     Betu betuje(const Sav &s, const Elem &e) const;
@@ -91,6 +106,7 @@ private:
     QHash<QString, int> m_betuIndex;
     QHash<const Elem *, int> m_elemBetu;
     QList<std::shared_ptr<QFontMetricsF>> m_metrikak;
+    QList<QHash<QString, Kep>> m_kepek;   // by font index
     Lap *m_lap = nullptr;
     double m_y = 0;
     double m_fejlecAlja = 0;

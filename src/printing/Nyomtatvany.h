@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <optional>
 
 // The band layout model of the printouts. Every length is in millimetres, measured from
@@ -83,6 +84,15 @@ public:
     virtual bool kovetkezo() = 0;                  // false past the last row
     virtual QVariant ertek(const QString &mezo) const = 0;   // invalid for an unknown field
     virtual int sorokSzama() const { return -1; }  // for progress; -1 when unknown
+    // Visits the rows in order, positioned on each while f runs; f returns false to stop.
+    // Sources that can read all their rows in one pass do so here.
+    virtual void bejar(const std::function<bool()> &f)
+    {
+        if (!elso())
+            return;
+        while (f() && kovetkezo()) {
+        }
+    }
 };
 
 // One row held in memory (the owner details).

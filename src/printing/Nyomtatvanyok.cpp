@@ -442,7 +442,33 @@ bool TablaForras::kovetkezo()
 
 QVariant TablaForras::ertek(const QString &mezo) const
 {
-    return m_t.vanMezo(mezo) ? m_t.ertek(mezo) : QVariant();
+    if (!m_sor)
+        return m_t.vanMezo(mezo) ? m_t.ertek(mezo) : QVariant();
+    auto it = m_oszlop.constFind(mezo);
+    if (it == m_oszlop.constEnd())
+        it = m_oszlop.insert(mezo, m_t.oszlop(mezo));
+    return *it >= 0 && *it < m_sor->size() ? m_sor->at(*it) : QVariant();
+}
+
+void TablaForras::bejar(const std::function<bool()> &f)
+{
+    if (m_t.ures())
+        return;
+    if (m_t.szerkesztes())
+        m_t.post();
+    int utolso = -1;
+    bool vegig = true;
+    m_t.bejar([&](int sor, const QVector<QVariant> &ertekek) {
+        m_sor = &ertekek;
+        utolso = sor;
+        vegig = f();
+        return vegig;
+    });
+    m_sor = nullptr;
+    if (vegig)
+        m_t.utolso();
+    else if (utolso >= 0)
+        m_t.ugrik(utolso);
 }
 
 int TablaForras::sorokSzama() const { return m_t.rekordSzam(); }

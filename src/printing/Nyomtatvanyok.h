@@ -42,9 +42,14 @@ public:
     bool kovetkezo() override;
     QVariant ertek(const QString &mezo) const override;
     int sorokSzama() const override;
+    // one ordered read of the view instead of moving the cursor row by row; the cursor is
+    // left where the printing stopped (the last row when it went through)
+    void bejar(const std::function<bool()> &f) override;
 
 private:
     Tabla &m_t;
+    const QVector<QVariant> *m_sor = nullptr;   // the row of the pass, while it runs
+    mutable QHash<QString, int> m_oszlop;
 };
 
 // One printout with its datasets open, for the life of one entry call. Opening reads the
