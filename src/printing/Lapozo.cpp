@@ -172,6 +172,9 @@ const QList<QGlyphRun> &Lapozo::futasok(int betu, const QString &s)
     l.endLayout();
     if (!sor.isValid())
         return k.futasok;
+    // the line's advance is the measure of the text (the sum of the same glyph advances)
+    if (k.szeles < 0 && s == jobbVagott(s))
+        k.szeles = sor.horizontalAdvance() / Betuk::EGYSEG;
     // shaped as the painter shapes a text drawn at a point: baseline moved to y 0
     const double alap = sor.y() + sor.ascent();
     for (QGlyphRun f : sor.glyphRuns()) {
@@ -244,7 +247,11 @@ QList<Lapozo::Elhelyezett> Lapozo::elhelyez(const Sav &s)
             h.sorMagas = fm.height() / Betuk::EGYSEG;
             h.emelkedes = fm.ascent() / Betuk::EGYSEG;
             const int betu = h.betu;
-            h.sorok = sorokraTor(szoveg(e), [this, betu](const QString &s) { return meres(betu, s); }, e.szeles,
+            const QString sz = szoveg(e);
+            // a one-line text is most often printed as it is: shaped once, it is measured too
+            if (!sz.contains('\r') && !sz.contains('\n') && !jobbVagott(sz).isEmpty())
+                futasok(betu, jobbVagott(sz));
+            h.sorok = sorokraTor(sz, [this, betu](const QString &s) { return meres(betu, s); }, e.szeles,
                                  e.sortores, e.autoMeret);
             // widths matter only where the box is placed by them
             const bool merni = e.autoMeret || e.igazitas != Igazitas::Bal;
