@@ -116,6 +116,8 @@ bool Adatbazis::megnyit(const QString &mappa)
         vegrehajt("PRAGMA foreign_keys = OFF");
         ertek("SELECT count(*) FROM sqlite_master");
         vegrehajt("PRAGMA synchronous = FULL");
+        // a larger page cache for the joins of whole-view passes (list, export, search)
+        vegrehajt("PRAGMA cache_size = -32768");
         if (uj) {
             letrehoz();
             alapSzovegekIr(mappa);
