@@ -1,5 +1,6 @@
 #include "Tfrm_Megj.h"
 #include "AblakBetu.h"
+#include "ParancsKeszlet.h"
 #include "Adatbazis.h"
 #include "KurzorModell.h"
 #include "Levelek.h"
@@ -34,25 +35,15 @@ Tfrm_Megj::Tfrm_Megj(Tabla &tbl, int doksi, const QString &szam, QWidget *szulo)
     eszkozok->setToolButtonStyle(Qt::ToolButtonTextOnly);
     fo->addWidget(eszkozok);
 
-    auto *menu = new QMenu(this);
-    auto akcio = [&](const QString &szoveg, const QKeySequence &k) {
-        auto *a = new QAction(szoveg, this);
-        a->setStatusTip(szoveg);
-        a->setShortcut(k);
-        eszkozok->addAction(a);
-        menu->addAction(a);
-        addAction(a);
-        return a;
-    };
-    aUj = akcio("Új dokumentum", Qt::Key_Insert);
-    aSzerkeszt = akcio("Szerkeszt", Qt::Key_F2);
-    aTorol = akcio("Töröl", QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    eszkozok->addSeparator();
-    menu->addSeparator();
-    aMegnyit = akcio("Megnyit", Qt::Key_F5);
-    eszkozok->addSeparator();
-    menu->addSeparator();
-    aBezar = akcio("Bezár", Qt::Key_Escape);
+    ParancsKeszlet parancsok(this, eszkozok);
+    QMenu *menu = parancsok.menu();
+    aUj = parancsok.uj("Új dokumentum", Qt::Key_Insert);
+    aSzerkeszt = parancsok.uj("Szerkeszt", Qt::Key_F2);
+    aTorol = parancsok.uj("Töröl", QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    parancsok.elvalaszto();
+    aMegnyit = parancsok.uj("Megnyit", Qt::Key_F5);
+    parancsok.elvalaszto();
+    aBezar = parancsok.uj("Bezár", Qt::Key_Escape);
 
     Panel1 = new QLabel("   " + szam);
     Panel1->setFont(AblakBetu(9, true));

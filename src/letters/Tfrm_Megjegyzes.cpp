@@ -1,5 +1,6 @@
 #include "Tfrm_Megjegyzes.h"
 #include "AblakBetu.h"
+#include "ParancsKeszlet.h"
 #include "Adatbazis.h"
 #include "Kozepre.h"
 #include "KurzorModell.h"
@@ -41,26 +42,16 @@ Tfrm_Megjegyzes::Tfrm_Megjegyzes(Tabla &tbl, int doksi, QWidget *szulo)
     eszkozok->setToolButtonStyle(Qt::ToolButtonTextOnly);
     fo->addWidget(eszkozok);
 
-    auto *menu = new QMenu(this);
-    auto akcio = [&](const QString &szoveg, const QKeySequence &k) {
-        auto *a = new QAction(szoveg, this);
-        a->setStatusTip(szoveg);
-        a->setShortcut(k);
-        eszkozok->addAction(a);
-        menu->addAction(a);
-        addAction(a);
-        return a;
-    };
-    aUj = akcio("Új", Qt::Key_Insert);
-    aSzerkeszt = akcio("Szerkeszt", Qt::Key_F2);
-    aTorol = akcio("Töröl", QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    eszkozok->addSeparator();
-    menu->addSeparator();
-    aNyomtatkep = akcio("Nyomtatási kép", QKeySequence(Qt::CTRL | Qt::Key_K));
-    aNyomtat = akcio("Nyomtat", QKeySequence(Qt::CTRL | Qt::Key_P));
-    eszkozok->addSeparator();
-    menu->addSeparator();
-    aBezar = akcio("Bezár", Qt::Key_Escape);
+    ParancsKeszlet parancsok(this, eszkozok);
+    QMenu *menu = parancsok.menu();
+    aUj = parancsok.uj("Új", Qt::Key_Insert);
+    aSzerkeszt = parancsok.uj("Szerkeszt", Qt::Key_F2);
+    aTorol = parancsok.uj("Töröl", QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    parancsok.elvalaszto();
+    aNyomtatkep = parancsok.uj("Nyomtatási kép", QKeySequence(Qt::CTRL | Qt::Key_K));
+    aNyomtat = parancsok.uj("Nyomtat", QKeySequence(Qt::CTRL | Qt::Key_P));
+    parancsok.elvalaszto();
+    aBezar = parancsok.uj("Bezár", Qt::Key_Escape);
 
     auto *oszto = new QSplitter(Qt::Vertical, this);
     DBGrid1 = new QTableView;
