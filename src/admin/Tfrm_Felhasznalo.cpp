@@ -62,11 +62,7 @@ Tfrm_Felhasznalo::Tfrm_Felhasznalo(QWidget *szulo)
     m_modell = new KurzorModell(Tbl, {{"felhasznalo", "Felhasználó"}}, this);
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName("DBGrid1");
-    DBGrid1->setModel(m_modell);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 4);
+    RacsBeallit(DBGrid1, m_modell);
     DBGrid1->setColumnWidth(0, 164);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
     // the selection keeps its colour when the grid loses the focus

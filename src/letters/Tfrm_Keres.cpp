@@ -1,5 +1,6 @@
 #include "Tfrm_Keres.h"
 #include "AblakBetu.h"
+#include "KurzorModell.h"
 #include "KeresoLekerdezes.h"
 #include "Levelek.h"
 #include "MezoKonvencio.h"
@@ -106,11 +107,7 @@ Tfrm_Keres::Tfrm_Keres(QWidget *szulo) : QDialog(szulo)
     auto *l2 = new QHBoxLayout(lap2);
     m_modell = new EredmenyModell(Qry, this);
     DBGrid1 = new QTableView;
-    DBGrid1->setModel(m_modell);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    RacsBeallit(DBGrid1, m_modell);
     DBGrid1->setColumnWidth(0, 60);
     DBGrid1->setColumnWidth(1, 66);
     DBGrid1->setColumnWidth(2, 189);

@@ -53,11 +53,7 @@ Tfrm_Megj::Tfrm_Megj(Tabla &tbl, int doksi, const QString &szam, QWidget *szulo)
 
     DBGrid1 = new QTableView;
     auto *modell = new KurzorModell(&Tbl, {{"datum", "dátum"}, {"doknev_rovid", "leírás"}}, this);
-    DBGrid1->setModel(modell);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    RacsBeallit(DBGrid1, modell);
     DBGrid1->setColumnWidth(0, 81);
     DBGrid1->setColumnWidth(1, 298);
     DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);

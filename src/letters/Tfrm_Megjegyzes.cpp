@@ -56,11 +56,7 @@ Tfrm_Megjegyzes::Tfrm_Megjegyzes(Tabla &tbl, int doksi, QWidget *szulo)
     auto *oszto = new QSplitter(Qt::Vertical, this);
     DBGrid1 = new QTableView;
     auto *modell = new KurzorModell(&Tbl, {{"datum", "dátum"}, {"rovid", "rövid leírás"}}, this);
-    DBGrid1->setModel(modell);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    RacsBeallit(DBGrid1, modell);
     DBGrid1->setColumnWidth(0, 69);
     DBGrid1->setColumnWidth(1, 298);
     DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -5,7 +5,9 @@
 #include "Tabla.h"
 
 #include <QAbstractItemView>
+#include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QTableView>
 
 KurzorModell::KurzorModell(Tabla *tabla, const QList<Oszlop> &oszlopok, QObject *szulo)
     : QAbstractTableModel(szulo), m_tabla(tabla), m_oszlopok(oszlopok)
@@ -84,4 +86,13 @@ void KurzorModell::kovet(QAbstractItemView *nezet)
     // a model reset drops the view's selection; put the cursor's row back afterwards
     connect(this, &QAbstractItemModel::modelReset, nezet, igazit, Qt::QueuedConnection);
     igazit();
+}
+
+void RacsBeallit(QTableView *racs, QAbstractItemModel *modell)
+{
+    racs->setModel(modell);
+    racs->setSelectionBehavior(QAbstractItemView::SelectRows);
+    racs->setSelectionMode(QAbstractItemView::SingleSelection);
+    racs->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    racs->verticalHeader()->setDefaultSectionSize(racs->fontMetrics().height() + 4);
 }

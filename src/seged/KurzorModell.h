@@ -4,6 +4,7 @@
 #include <functional>
 
 class QAbstractItemView;
+class QTableView;
 class Tabla;
 
 // Shows a cursor in a grid. Rows are asked of the cursor by position when the grid paints
@@ -39,3 +40,7 @@ private:
     int m_sorok = 0;
     bool m_igazit = false;
 };
+
+// The read-only grids of the program: whole rows selected one at a time, no cell editing,
+// rows as high as a line of the grid's font.
+void RacsBeallit(QTableView *racs, QAbstractItemModel *modell);
