@@ -51,18 +51,6 @@ void fuggvenyekBejegyez(sqlite3 *h)
     sqlite3_create_function(h, "HURENDEZ", 1, f, nullptr, szovegFuggveny<HuSzoveg::rendezoKulcs>, nullptr, nullptr);
 }
 
-QSqlQuery lefuttat(const QString &sql, const QVariantList &ertekek)
-{
-    QSqlQuery q(Adatbazis::db());
-    if (!q.prepare(sql))
-        throw StoreHiba(q.lastError().text());
-    for (const QVariant &v : ertekek)
-        q.addBindValue(v);
-    if (!q.exec())
-        throw StoreHiba(q.lastError().text());
-    return q;
-}
-
 void letrehoz()
 {
     Adatbazis::Tranzakcio t;
@@ -181,14 +169,27 @@ void Adatbazis::megszakit()
         sqlite3_interrupt(handle());
 }
 
+QSqlQuery Adatbazis::lekerdez(const QString &sql, const QVariantList &ertekek)
+{
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw StoreHiba(q.lastError().text());
+    for (const QVariant &v : ertekek)
+        q.addBindValue(v);
+    if (!q.exec())
+        throw StoreHiba(q.lastError().text());
+    return q;
+}
+
 void Adatbazis::vegrehajt(const QString &sql, const QVariantList &ertekek)
 {
-    lefuttat(sql, ertekek);
+    Adatbazis::lekerdez(sql, ertekek);
 }
 
 QVariant Adatbazis::ertek(const QString &sql, const QVariantList &ertekek)
 {
-    QSqlQuery q = lefuttat(sql, ertekek);
+    QSqlQuery q = Adatbazis::lekerdez(sql, ertekek);
     return q.next() ? q.value(0) : QVariant();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 
@@ -28,6 +29,8 @@ void megszakit();                    // interrupts a running statement (free SQL
 
 // A statement without result, values bound by position; throws StoreHiba.
 void vegrehajt(const QString &sql, const QVariantList &ertekek = {});
+// A query run forward-only with values bound by position; throws StoreHiba.
+QSqlQuery lekerdez(const QString &sql, const QVariantList &ertekek = {});
 // First column of the first row, or an invalid QVariant when there is no row.
 QVariant ertek(const QString &sql, const QVariantList &ertekek = {});
 

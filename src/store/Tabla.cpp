@@ -14,19 +14,6 @@
 
 namespace {
 
-QSqlQuery futtat(const QString &sql, const QVariantList &ertekek)
-{
-    QSqlQuery q(Adatbazis::db());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw StoreHiba(q.lastError().text());
-    for (const QVariant &v : ertekek)
-        q.addBindValue(v);
-    if (!q.exec())
-        throw StoreHiba(q.lastError().text());
-    return q;
-}
-
 // Straight through SQLite rather than QSqlQuery where a pass reads a whole view: for half a
 // million rows the per-row cost of QSqlQuery would be most of the time.
 using Utasitas = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)>;
@@ -435,7 +422,7 @@ bool Tabla::keres(const QString &mezo, const QVariant &ertek, KeresMod mod)
                 ertekek << v;
             }
         }
-        QSqlQuery q = futtat(sql, ertekek);
+        QSqlQuery q = Adatbazis::lekerdez(sql, ertekek);
         while (q.next()) {
             const int p = pozicio(q.value(0).toLongLong());
             if (p >= 0 && (talalt < 0 || p < talalt))
@@ -467,7 +454,7 @@ void Tabla::lapOlvas(int sor) const
         }
     if (kulcsok.isEmpty())
         return;
-    QSqlQuery q = futtat(selectResz() + " WHERE t.rowid IN (" + jelek.join(',') + ")", kulcsok);
+    QSqlQuery q = Adatbazis::lekerdez(selectResz() + " WHERE t.rowid IN (" + jelek.join(',') + ")", kulcsok);
     const int n = int(m_oszlopok.size());
     while (q.next()) {
         Sor s(n);
@@ -673,7 +660,7 @@ void Tabla::post()
         sql = QString("UPDATE %1 SET %2 WHERE rowid = ?").arg(m_leiras->nev, jelek.join(", "));
         ertekek << m_szerkesztettKulcs;
     }
-    QSqlQuery q = futtat(sql, ertekek);   // throws; the row stays in edit state
+    QSqlQuery q = Adatbazis::lekerdez(sql, ertekek);   // throws; the row stays in edit state
     const qint64 kulcs = m_allapot == Allapot::Beszuras ? q.lastInsertId().toLongLong() : m_szerkesztettKulcs;
     const int regi = m_sor;
     m_allapot = Allapot::Tallozas;
@@ -704,7 +691,7 @@ void Tabla::torol()
         megse();
     if (ures())
         throw StoreHiba("Nincs törölhető sor.");
-    futtat(QString("DELETE FROM %1 WHERE rowid = ?").arg(m_leiras->nev), {aktualisKulcs()});
+    Adatbazis::lekerdez(QString("DELETE FROM %1 WHERE rowid = ?").arg(m_leiras->nev), {aktualisKulcs()});
     const int regi = m_sor;
     kulcsokOlvas();
     aktualisra(regi);
