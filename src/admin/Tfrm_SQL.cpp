@@ -1,8 +1,10 @@
 #include "Tfrm_SQL.h"
 #include "Adatbazis.h"
 #include "AblakBetu.h"
+#include "BiztosFajl.h"
 #include "Export.h"
 #include "HuSzoveg.h"
+#include "RegiszterFajl.h"
 #include "Seged.h"
 #include "StoreHiba.h"
 #include "SzabadLekerdezes.h"
@@ -19,7 +21,6 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStyle>
@@ -378,10 +379,14 @@ void Tfrm_SQL::aMentExecute()
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
         return;
     const QString fajl = d.selectedFiles().first();
-    QSaveFile f(fajl);
-    const QByteArray b = sqlKodol(edSQL->text());
-    if (!f.open(QIODevice::WriteOnly) || f.write(b) != b.size() || !f.commit()) {
-        HibaUzenet(QString("Nem írható a fájl: %1\r\n%2").arg(fajl, f.errorString()), this);
+    try {
+        RegiszterFajlVed(fajl);
+        BiztosFajl f(fajl);
+        f.megnyit();
+        f.irMind(sqlKodol(edSQL->text()));
+        f.veglegesit();
+    } catch (const StoreHiba &h) {
+        HibaUzenet(h.uzenet(), this);
         return;
     }
     m_fajlnev = fajl;

@@ -1,13 +1,14 @@
 #include "Export.h"
+#include "BiztosFajl.h"
 #include "HuSzoveg.h"
 #include "Lekerdezes.h"
 #include "Mezo.h"
+#include "RegiszterFajl.h"
 #include "Sema.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
 
 #include <QDate>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QVector>
 
@@ -17,7 +18,7 @@ namespace {
 // per piece instead of one per line keeps a half-million-row export quick.
 class SorIro {
 public:
-    SorIro(QSaveFile &f) : m_f(f) { m_puffer.reserve(DARAB + 4096); }
+    SorIro(BiztosFajl &f) : m_f(f) { m_puffer.reserve(DARAB + 4096); }
     QString &puffer() { return m_puffer; }
     void sorVege()
     {
@@ -29,21 +30,18 @@ public:
     {
         if (m_puffer.isEmpty())
             return;
-        const QByteArray b = HuSzoveg::kodol1250(m_puffer);
-        if (m_f.write(b) != b.size())
-            throw StoreHiba(QString("Nem írható a fájl: %1\r\n%2").arg(m_f.fileName(), m_f.errorString()));
+        m_f.irMind(HuSzoveg::kodol1250(m_puffer));
         m_puffer.clear();
     }
     void lezar()
     {
         kiir();
-        if (!m_f.commit())
-            throw StoreHiba(QString("Nem írható a fájl: %1\r\n%2").arg(m_f.fileName(), m_f.errorString()));
+        m_f.veglegesit();
     }
 
 private:
     static constexpr int DARAB = 1 << 16;
-    QSaveFile &m_f;
+    BiztosFajl &m_f;
     QString m_puffer;
 };
 
@@ -159,9 +157,9 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
         blob << (m && m->tipus == MezoTipus::Memo);
     }
 
-    QSaveFile f(fajl);
-    if (!f.open(QIODevice::WriteOnly))
-        throw StoreHiba(QString("Nem hozható létre a fájl: %1\r\n%2").arg(fajl, f.errorString()));
+    RegiszterFajlVed(fajl);
+    BiztosFajl f(fajl);
+    f.megnyit();
     SorIro iro(f);
     QString &sor = iro.puffer();
     for (const QString &c : HataroltFejlec(ds))
@@ -227,10 +225,13 @@ bool CsvIr(Lekerdezes &q, const QString &fajl, const QString &elvalaszto, QStrin
         ~Zaro() { if (kell) q.bezar(); }
     } zaro{q, !voltNyitva};
 
-    QSaveFile f(fajl);
-    if (!f.open(QIODevice::WriteOnly)) {
+    BiztosFajl f(fajl);
+    try {
+        RegiszterFajlVed(fajl);
+        f.megnyit();
+    } catch (const StoreHiba &h) {
         if (nyitasHiba)
-            *nyitasHiba = f.errorString();
+            *nyitasHiba = h.uzenet();
         return false;
     }
     SorIro iro(f);

@@ -1,5 +1,7 @@
 #include "NyomtatasPdf.h"
 
+#include "BiztosFajl.h"
+#include "RegiszterFajl.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
 
@@ -8,7 +10,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace {
 constexpr int FELBONTAS = 1200;   // dpi of the PDF's device space
@@ -16,9 +17,9 @@ constexpr int FELBONTAS = 1200;   // dpi of the PDF's device space
 
 void OldalakPdf(const Oldalak &o, const QString &fajl)
 {
-    QSaveFile f(fajl);
-    if (!f.open(QIODevice::WriteOnly))
-        throw StoreHiba(QString("A PDF fájl nem írható: %1 (%2)").arg(QFileInfo(fajl).absoluteFilePath(), f.errorString()));
+    RegiszterFajlVed(fajl);
+    BiztosFajl f(fajl);
+    f.megnyit();
     {
         QPdfWriter w(&f);
         w.setResolution(FELBONTAS);
@@ -35,10 +36,11 @@ void OldalakPdf(const Oldalak &o, const QString &fajl)
                 w.newPage();
             LapRajzol(p, o, i, cel);
         }
-        p.end();
+        if (!p.end())
+            throw StoreHiba(QString("A PDF fájl nem írható: %1").arg(fajl));
     }
-    if (!f.commit())
-        throw StoreHiba(QString("A PDF fájl nem írható: %1 (%2)").arg(QFileInfo(fajl).absoluteFilePath(), f.errorString()));
+    // QPdfWriter does not look at write()'s result; the file remembers a failed write
+    f.veglegesit();
 }
 
 int NyomtatvanyPdf(NyomtatvanyFajta f, int doksi, const QString &fajl)

@@ -19,10 +19,16 @@ public:
     explicit IniFajl(const QString &ut) : m_ut(ut)
     {
         QFile f(ut);
+        if (!f.exists())
+            return;
+        m_hibas = true;
         if (!f.open(QIODevice::ReadOnly))
             return;
+        const QByteArray b = f.readAll();
+        if (f.error() != QFileDevice::NoError)
+            return;
         QString szakasz;
-        for (QString sor : HuSzoveg::dekodol(f.readAll()).split('\n')) {
+        for (QString sor : HuSzoveg::dekodol(b).split('\n')) {
             sor = sor.trimmed();
             if (sor.startsWith('[') && sor.endsWith(']')) {
                 szakasz = sor.mid(1, sor.size() - 2).trimmed();
@@ -33,7 +39,11 @@ public:
                 m_adat[szakasz.toLower()][sor.left(i).trimmed().toLower()] = {sor.left(i).trimmed(), sor.mid(i + 1)};
             }
         }
+        // a file without a single section is damaged or emptied, not a fresh start
+        m_hibas = m_sorrend.isEmpty();
     }
+    // there but unreadable, empty or without any section
+    bool hibas() const { return m_hibas; }
     QString ertek(const QString &sz, const QString &k, bool *van = nullptr) const
     {
         const auto s = m_adat.value(sz.toLower());
@@ -48,7 +58,7 @@ public:
             m_sorrend << sz;
         m_adat[sz.toLower()][k.toLower()] = {k, v};
     }
-    void ment() const
+    void ment(const QString &ut) const
     {
         QString s;
         for (const QString &sz : m_sorrend) {
@@ -57,11 +67,23 @@ public:
                 s += kv.first + '=' + kv.second + "\r\n";
             s += "\r\n";
         }
-        HuSzoveg::fajlIr(m_ut, s);
+        try {
+            HuSzoveg::fajlIr(ut, s);
+        } catch (const StoreHiba &) {
+            throw StoreHiba(QString("Unable to write to %1").arg(ut));
+        }
+    }
+    // The settings file, then its spare copy: the copy tells where the register was should
+    // the settings file itself be lost or emptied.
+    void ment() const
+    {
+        ment(m_ut);
+        ment(m_ut + ".bak");
     }
 
 private:
     QString m_ut;
+    bool m_hibas = false;
     QStringList m_sorrend;
     QMap<QString, QMap<QString, QPair<QString, QString>>> m_adat;
 };
@@ -82,7 +104,14 @@ QString AlapAdatbazisMappa() { return QDir(ProgramMappa()).filePath("Data"); }
 QString AlapMentesMappa() { return QDir(ProgramMappa()).filePath("Archiv"); }
 QString DorvidoFajlUt() { return QDir(ProgramMappa()).filePath("dorvido.ini"); }
 
-bool BeallitasOlvas()
+QString ElozoAdatbazisMappa()
+{
+    const IniFajl tartalek(IniFajlUt() + ".bak");
+    const QString m = tartalek.hibas() ? QString() : tartalek.ertek("Adatbazis", "Utvonal");
+    return letezoMappa(m) ? m : QString();
+}
+
+IniAllapot BeallitasOlvas()
 {
     const IniFajl ini(IniFajlUt());
     bool ok = false;
@@ -107,11 +136,13 @@ bool BeallitasOlvas()
 
     if (!letezoMappa(Beall.MentesUtvonal))
         Beall.MentesUtvonal = AlapMentesMappa();
+    if (ini.hibas())
+        return IniAllapot::Hibas;
     if (!letezoMappa(Beall.AdatbazisUtvonal)) {
         Beall.AdatbazisUtvonal = AlapAdatbazisMappa();
-        return false;
+        return IniAllapot::MappaVisszaallitva;
     }
-    return true;
+    return IniAllapot::Rendben;
 }
 
 void BeallitasIr(const QRect &foablak)

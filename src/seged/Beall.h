@@ -28,12 +28,21 @@ QString AlapAdatbazisMappa();        // ProgramMappa + "/Data"
 QString AlapMentesMappa();           // ProgramMappa + "/Archiv"
 QString DorvidoFajlUt();             // ProgramMappa + "/dorvido.ini"
 
+enum class IniAllapot {
+    Rendben,
+    MappaVisszaallitva,   // the database folder named is gone: the default is taken
+    Hibas,                // the file is there but unreadable, empty or damaged
+};
 // Reads DorvPrg.ini into Beall (missing or unreadable values take their defaults).
-// Returns false when the database folder had to fall back to the default (the caller
-// shows the message); the archive folder falls back silently.
-bool BeallitasOlvas();
-// Writes DorvPrg.ini with the main window's geometry; throws StoreHiba
-// "Unable to write to <file>" when the file cannot be written.
+// MappaVisszaallitva: the database folder fell back to the default (the caller shows the
+// message); the archive folder falls back silently. Hibas: the defaults are in Beall, but
+// the caller must not quietly take them for the register the user had: it asks.
+IniAllapot BeallitasOlvas();
+// The database folder of the spare copy of DorvPrg.ini kept beside it (when that folder
+// exists), or an empty string.
+QString ElozoAdatbazisMappa();
+// Writes DorvPrg.ini (and its spare copy) with the main window's geometry; throws StoreHiba
+// "Unable to write to <file>" when the file cannot be written, leaving the old file whole.
 void BeallitasIr(const QRect &foablak);
 // Writes only Archiv/MentesDatum (archiving without a main window).
 void MentesDatumIr(const QDate &d);

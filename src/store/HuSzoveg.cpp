@@ -1,8 +1,8 @@
 #include "HuSzoveg.h"
+#include "BiztosFajl.h"
 #include "StoreHiba.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -79,7 +79,8 @@ QStringList HuSzoveg::fajlSorok(const QString &ut)
 
 void HuSzoveg::fajlIr(const QString &ut, const QString &szoveg)
 {
-    QSaveFile f(ut);
-    if (!f.open(QIODevice::WriteOnly) || f.write(kodol1250(szoveg)) < 0 || !f.commit())
-        throw StoreHiba(QString("Unable to write to %1").arg(ut));
+    BiztosFajl f(ut);
+    f.megnyit();
+    f.irMind(kodol1250(szoveg));
+    f.veglegesit();
 }

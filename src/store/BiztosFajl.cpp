@@ -1,0 +1,162 @@
+#include "BiztosFajl.h"
+#include "StoreHiba.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int folytatva(int r) { return r < 0 && errno == EINTR ? 1 : 0; }
+
+// fsync of a folder or a device may be refused as unsupported; that is no lost data
+bool szinkron(int fd)
+{
+    int r;
+    do r = ::fsync(fd);
+    while (folytatva(r));
+    return r == 0 || errno == EINVAL || errno == EROFS;
+}
+
+mode_t alapJog()
+{
+    const mode_t m = ::umask(0);
+    ::umask(m);
+    return 0666 & ~m;
+}
+
+} // namespace
+
+QString RendszerHibaSzoveg(int kod)
+{
+    QString elo;
+    switch (kod) {
+    case ENOSPC:
+    case EDQUOT: elo = "Megtelt a lemez."; break;
+    case EROFS: elo = "A hely csak olvasható."; break;
+    case EACCES:
+    case EPERM: elo = "Nincs írási jog."; break;
+    case EIO: elo = "Lemezhiba (I/O hiba)."; break;
+    case EISDIR: elo = "Ez egy mappa, nem fájl."; break;
+    case ENOENT: elo = "A mappa nem létezik."; break;
+    default: break;
+    }
+    const QString rendszer = QString::fromLocal8Bit(std::strerror(kod));
+    return elo.isEmpty() ? rendszer : elo + " (" + rendszer + ")";
+}
+
+BiztosFajl::BiztosFajl(const QString &cel) : m_cel(cel) {}
+
+BiztosFajl::~BiztosFajl() { eldob(); }
+
+void BiztosFajl::hiba(int kod)
+{
+    if (!m_hibaKod)
+        m_hibaKod = kod;
+    throw StoreHiba(QString("Nem írható a fájl: %1\r\n%2")
+                        .arg(QDir::toNativeSeparators(QFileInfo(m_cel).absoluteFilePath()), RendszerHibaSzoveg(m_hibaKod)));
+}
+
+void BiztosFajl::megnyit()
+{
+    if (m_cel.isEmpty())
+        throw StoreHiba("Nincs megadva a fájl neve.");
+    const QFileInfo fi(m_cel);
+    m_vegleges = fi.exists() ? fi.canonicalFilePath() : fi.absoluteFilePath();
+    struct stat st;
+    const QByteArray vegleges = QFile::encodeName(m_vegleges);
+    const bool van = ::stat(vegleges.constData(), &st) == 0;
+    if (van && S_ISDIR(st.st_mode))
+        hiba(EISDIR);
+    if (van && !S_ISREG(st.st_mode)) {
+        // a device or a pipe: no rename is possible, write straight into it
+        do m_fd = ::open(vegleges.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        while (m_fd < 0 && errno == EINTR);
+        if (m_fd < 0)
+            hiba(errno);
+    } else {
+        const QFileInfo vi(m_vegleges);
+        QByteArray minta = QFile::encodeName(vi.absolutePath() + "/." + vi.fileName() + ".dorvprg-XXXXXX");
+        m_fd = ::mkostemp(minta.data(), O_CLOEXEC);
+        if (m_fd < 0)
+            hiba(errno);
+        m_ideiglenes = QFile::decodeName(minta);
+        // the new file gets the rights the old one had, or those of any new file
+        if (::fchmod(m_fd, van ? (st.st_mode & 07777) : alapJog()) != 0)
+            hiba(errno);
+    }
+    QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+qint64 BiztosFajl::writeData(const char *adat, qint64 hossz)
+{
+    if (m_hibaKod || m_fd < 0)
+        return -1;
+    qint64 kesz = 0;
+    while (kesz < hossz) {
+        const ssize_t r = ::write(m_fd, adat + kesz, size_t(hossz - kesz));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0) {
+            m_hibaKod = r < 0 ? errno : EIO;
+            setErrorString(RendszerHibaSzoveg(m_hibaKod));
+            return -1;
+        }
+        kesz += r;
+    }
+    return kesz;
+}
+
+void BiztosFajl::irMind(const QByteArray &b)
+{
+    if (write(b) != b.size())
+        hiba(m_hibaKod ? m_hibaKod : EIO);
+}
+
+void BiztosFajl::veglegesit()
+{
+    if (m_fd < 0)
+        hiba(m_hibaKod ? m_hibaKod : EBADF);
+    if (m_hibaKod)
+        hiba(m_hibaKod);
+    if (!szinkron(m_fd))
+        hiba(errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    QIODevice::close();
+    if (::close(fd) != 0 && errno != EINTR)
+        hiba(errno);
+    if (m_ideiglenes.isEmpty())
+        return;
+    if (::rename(QFile::encodeName(m_ideiglenes).constData(), QFile::encodeName(m_vegleges).constData()) != 0)
+        hiba(errno);
+    m_ideiglenes.clear();
+    // the rename itself must survive a power cut too
+    const int mappa = ::open(QFile::encodeName(QFileInfo(m_vegleges).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (mappa >= 0) {
+        const bool ok = szinkron(mappa);
+        const int kod = errno;
+        ::close(mappa);
+        if (!ok)
+            hiba(kod);
+    }
+}
+
+void BiztosFajl::eldob()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (isOpen())
+        QIODevice::close();
+    if (!m_ideiglenes.isEmpty()) {
+        ::unlink(QFile::encodeName(m_ideiglenes).constData());
+        m_ideiglenes.clear();
+    }
+}
