@@ -456,8 +456,11 @@ bool Tfrm_Main::inditas()
                        "ebben a mappában tartja:\r\n%1").arg(ProgramMappa()), this);
     // the default database folder beside the program is made on the first start
     QDir().mkpath(AlapAdatbazisMappa());
-    if (!BeallitasOlvas())
+    const IniAllapot ini = BeallitasOlvas();
+    if (ini == IniAllapot::MappaVisszaallitva)
         HibaUzenet("Nem létező adatbázis mappa, alapértelmezés visszaállítva.", this);
+    if (ini == IniAllapot::Hibas && !hibasIniValasztas())
+        return false;
     if (!adatbazisNyit())
         return false;
 
@@ -488,6 +491,29 @@ bool Tfrm_Main::inditas()
     }
     m_nyitva = true;
     return true;
+}
+
+// A damaged or emptied DorvPrg.ini must not silently start an empty register elsewhere:
+// the user picks the folder the spare copy remembers, the default one, or leaves.
+bool Tfrm_Main::hibasIniValasztas()
+{
+    const QString fajl = QDir::toNativeSeparators(IniFajlUt());
+    const QString elozo = ElozoAdatbazisMappa();
+    if (!elozo.isEmpty()
+        && Kerdes(QString("A beállítások fájlja üres vagy sérült:\r\n%1\r\n\r\n"
+                          "Az adatbázis legutóbb ebben a mappában volt:\r\n%2\r\n\r\nEzt a mappát használjam?")
+                      .arg(fajl, QDir::toNativeSeparators(elozo)),
+                  "Kérdés", this)) {
+        Beall.AdatbazisUtvonal = elozo;
+        return true;
+    }
+    const QString alap = QDir::toNativeSeparators(AlapAdatbazisMappa());
+    const QString eleje = elozo.isEmpty()
+        ? QString("A beállítások fájlja üres vagy sérült:\r\n%1\r\nAz adatbázis mappája nem ismert.\r\n\r\n").arg(fajl)
+        : QString();
+    return Kerdes(eleje + QString("Az alapértelmezett adatbázis mappát használjam?\r\n%1\r\n\r\n"
+                                  "Nem: a program kilép, és nem változtat semmin.").arg(alap),
+                  "Kérdés", this);
 }
 
 bool Tfrm_Main::adatbazisNyit()

@@ -70,6 +70,7 @@ private:
     QWidget *gridPanel(int i);
     void statusSorEpit();
     bool adatbazisNyit();
+    bool hibasIniValasztas();
     void feliratBeallit();
     bool belepes();
     void listaBeallit();

@@ -1,5 +1,6 @@
 #include "Adatbazis.h"
 #include "HuSzoveg.h"
+#include "MasikProgramHiba.h"
 #include "Sema.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
@@ -19,6 +20,15 @@ namespace {
 
 QString g_mappa;
 QSet<Tabla *> g_kurzorok;
+qint64 g_adatVerzio = -1;   // PRAGMA data_version at the last look
+
+// Another program's lock outlasted the busy timeout: the user is told who holds the register.
+void foglaltHiba(const QSqlError &e)
+{
+    if ((e.nativeErrorCode().toInt() & 0xff) == SQLITE_BUSY)
+        throw MasikProgramHiba("A nyilvántartást most egy másik program használja, ezért a művelet nem "
+                               "hajtható végre.\r\nPróbálja újra néhány másodperc múlva.");
+}
 
 QString szovegArg(sqlite3_value *v)
 {
@@ -95,6 +105,8 @@ bool Adatbazis::megnyit(const QString &mappa)
     QSqlDatabase d = QSqlDatabase::contains(KAPCSOLAT) ? QSqlDatabase::database(KAPCSOLAT, false)
                                                        : QSqlDatabase::addDatabase("QSQLITE", KAPCSOLAT);
     d.setDatabaseName(fajl);
+    // another program's write lock is waited for this long before the user is told
+    d.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
     if (!d.open())
         throw StoreHiba(QString("Az adatbázis nem nyitható meg: %1\r\n%2").arg(fajl, d.lastError().text()));
     g_mappa = QDir::cleanPath(mi.absoluteFilePath());
@@ -114,6 +126,7 @@ bool Adatbazis::megnyit(const QString &mappa)
         } else {
             frissit();
         }
+        g_adatVerzio = ertek("PRAGMA data_version").toLongLong();
     } catch (const StoreHiba &h) {
         d.close();
         g_mappa.clear();
@@ -173,12 +186,16 @@ QSqlQuery Adatbazis::lekerdez(const QString &sql, const QVariantList &ertekek)
 {
     QSqlQuery q(db());
     q.setForwardOnly(true);
-    if (!q.prepare(sql))
+    if (!q.prepare(sql)) {
+        foglaltHiba(q.lastError());
         throw StoreHiba(q.lastError().text());
+    }
     for (const QVariant &v : ertekek)
         q.addBindValue(v);
-    if (!q.exec())
+    if (!q.exec()) {
+        foglaltHiba(q.lastError());
         throw StoreHiba(q.lastError().text());
+    }
     return q;
 }
 
@@ -193,13 +210,30 @@ QVariant Adatbazis::ertek(const QString &sql, const QVariantList &ertekek)
     return q.next() ? q.value(0) : QVariant();
 }
 
+bool Adatbazis::masikProgramIrt()
+{
+    const qint64 v = ertek("PRAGMA data_version").toLongLong();
+    const bool valtozott = v != g_adatVerzio;
+    g_adatVerzio = v;
+    return valtozott;
+}
+
+void Adatbazis::kurzorokFrissit()
+{
+    const QSet<Tabla *> k = g_kurzorok;
+    for (Tabla *t : k)
+        if (g_kurzorok.contains(t))   // a re-read may close another cursor
+            t->kulsoValtozas();
+}
+
 void Adatbazis::kurzorBejegyez(Tabla *t) { g_kurzorok.insert(t); }
 void Adatbazis::kurzorKijegyez(Tabla *t) { g_kurzorok.remove(t); }
 
 Adatbazis::Tranzakcio::Tranzakcio()
 {
-    if (!db().transaction())
-        throw StoreHiba(db().lastError().text());
+    // the write lock at once: a transaction that reads first and writes later could meet
+    // another program's writer with no busy wait at all
+    vegrehajt("BEGIN IMMEDIATE");
 }
 
 Adatbazis::Tranzakcio::~Tranzakcio()
@@ -210,7 +244,6 @@ Adatbazis::Tranzakcio::~Tranzakcio()
 
 void Adatbazis::Tranzakcio::commit()
 {
-    if (!db().commit())
-        throw StoreHiba(db().lastError().text());
+    vegrehajt("COMMIT");   // a refused commit leaves the transaction to the rollback
     m_kesz = true;
 }

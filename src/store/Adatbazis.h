@@ -34,6 +34,13 @@ QSqlQuery lekerdez(const QString &sql, const QVariantList &ertekek = {});
 // First column of the first row, or an invalid QVariant when there is no row.
 QVariant ertek(const QString &sql, const QVariantList &ertekek = {});
 
+// True when another program has committed to the database since the last call (PRAGMA
+// data_version; this connection's own writes do not count).
+bool masikProgramIrt();
+// Re-reads every open cursor after another program's change; one being edited is re-read
+// when its edit ends.
+void kurzorokFrissit();
+
 // The schema's default texts written into a new database folder (code page 1250).
 void alapSzovegekIr(const QString &mappa);
 
@@ -41,7 +48,7 @@ void alapSzovegekIr(const QString &mappa);
 void kurzorBejegyez(Tabla *t);
 void kurzorKijegyez(Tabla *t);
 
-// RAII transaction: rolls back unless committed.
+// RAII write transaction (BEGIN IMMEDIATE): rolls back unless committed.
 class Tranzakcio {
 public:
     Tranzakcio();

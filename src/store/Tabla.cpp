@@ -1,6 +1,7 @@
 #include "Tabla.h"
 #include "Adatbazis.h"
 #include "HuSzoveg.h"
+#include "MasikProgramHiba.h"
 #include "Sema.h"
 #include "StoreHiba.h"
 
@@ -10,6 +11,7 @@
 #include <QSqlQuery>
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <sqlite3.h>
 
 namespace {
@@ -73,6 +75,14 @@ bool kisebb(const QVariant &a, const QVariant &b)
 }
 
 bool egyenlo(const QVariant &a, const QVariant &b) { return !kisebb(a, b) && !kisebb(b, a); }
+
+// Stored values alike: both null, or the same text (5 and 5.0 from SQLite are alike).
+bool azonos(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() == b.isNull();
+    return a.toString() == b.toString();
+}
 
 } // namespace
 
@@ -276,8 +286,19 @@ void Tabla::frissit()
     const qint64 k = aktualisKulcs();
     const int regi = m_sor;
     kulcsokOlvas();
+    m_frissitKell = false;
     const int p = k >= 0 ? pozicio(k) : -1;
     aktualisra(p >= 0 ? p : regi);
+}
+
+void Tabla::kulsoValtozas()
+{
+    if (!nyitva())
+        return;
+    if (szerkesztes())
+        m_frissitKell = true;   // the rows under an edit stay put
+    else
+        frissit();
 }
 
 qint64 Tabla::aktualisKulcs() const
@@ -593,6 +614,7 @@ void Tabla::setErtek(const QString &mezo, const QVariant &ertek)
         throw StoreHiba(QString("A mező nem írható: %1").arg(mezo));
     // read back as it will be stored: cut, empty as null, typed
     m_puffer[c] = olvasott(c, tarolhato(m.nev, ertek));
+    m_modositott[c] = true;
     for (int i = 0; i < m_keresok.size(); ++i) {
         const Kereso &k = m_keresok[i];
         if (k.sajat.compare(m.nev, Qt::CaseInsensitive) != 0)
@@ -614,7 +636,10 @@ void Tabla::beszur()
     if (szerkesztes())
         post();
     m_puffer = Sor(m_oszlopok.size());
+    m_eredeti.clear();
+    m_modositott = QVector<bool>(m_leiras->mezok.size(), false);
     m_szerkesztettKulcs = -1;
+    m_sorszamMezo.clear();
     m_allapot = Allapot::Beszuras;
     emit allapotValtozott();
 }
@@ -628,18 +653,63 @@ void Tabla::szerkeszt()
         return;
     if (ures())
         throw StoreHiba("Nincs szerkeszthető sor.");
-    const Sor *s = sorAdat(m_sor);
-    m_puffer = s ? *s : Sor(m_oszlopok.size());
-    m_szerkesztettKulcs = aktualisKulcs();
+    // the page cache may be older than another program's change: the edit starts from the store
+    const qint64 kulcs = aktualisKulcs();
+    Sor sor;
+    if (!sorOlvas(kulcs, sor, m_eredeti)) {
+        frissit();
+        throw MasikProgramHiba("A sort közben egy másik program törölte.");
+    }
+    m_cache.insert(kulcs, sor);
+    m_puffer = sor;
+    m_modositott = QVector<bool>(m_leiras->mezok.size(), false);
+    m_szerkesztettKulcs = kulcs;
+    m_sorszamMezo.clear();
     m_allapot = Allapot::Szerkesztes;
     emit allapotValtozott();
 }
 
-void Tabla::post()
+// The row by key with its lookup fields as the cursor shows them, and its fields as stored.
+bool Tabla::sorOlvas(qint64 rowid, Sor &olvasottSor, Sor &tarolt) const
 {
-    ellenoriz();
-    if (!szerkesztes())
-        return;
+    QSqlQuery q = Adatbazis::lekerdez(selectResz() + " WHERE t.rowid = ?", {rowid});
+    if (!q.next())
+        return false;
+    const int n = int(m_oszlopok.size());
+    olvasottSor = Sor(n);
+    tarolt = Sor(m_leiras->mezok.size());
+    for (int c = 0; c < n; ++c) {
+        const QVariant v = q.value(c + 1);
+        olvasottSor[c] = olvasott(c, v);
+        if (c < tarolt.size())
+            tarolt[c] = v.isNull() ? QVariant() : v;
+    }
+    return true;
+}
+
+int Tabla::kovetkezoSzam(const QString &mezo, const QString &csoportMezo, const QVariant &csoport) const
+{
+    const MezoLeiras *m = m_leiras->mezo(mezo), *cs = m_leiras->mezo(csoportMezo);
+    if (!m || !cs)
+        throw StoreHiba(QString("Ismeretlen mező: %1").arg(m ? csoportMezo : mezo));
+    const QVariant max = Adatbazis::ertek(QString("SELECT max(%1) FROM %2 WHERE %3 IS ?").arg(m->nev, m_leiras->nev, cs->nev),
+                                          {tarolhato(cs->nev, csoport)});
+    return max.isNull() ? 1 : max.toInt() + 1;
+}
+
+void Tabla::sorszamoz(const QString &mezo, const QString &csoportMezo)
+{
+    if (m_allapot != Allapot::Beszuras)
+        throw StoreHiba(QString("A(z) %1 tábla nincs beszúrás állapotban.").arg(m_leiras->nev));
+    const MezoLeiras *m = m_leiras->mezo(mezo), *cs = m_leiras->mezo(csoportMezo);
+    if (!m || !cs)
+        throw StoreHiba(QString("Ismeretlen mező: %1").arg(m ? csoportMezo : mezo));
+    m_sorszamMezo = m->nev;
+    m_sorszamCsoport = cs->nev;
+}
+
+qint64 Tabla::beszuras()
+{
     QStringList mezok, jelek;
     QVariantList ertekek;
     for (int c = 0; c < m_leiras->mezok.size(); ++c) {
@@ -647,24 +717,86 @@ void Tabla::post()
         if (m.tipus == MezoTipus::Autoinc)
             continue;
         mezok << m.nev;
+        jelek << "?";
         ertekek << tarolhato(m.nev, m_puffer.value(c));
     }
-    QString sql;
-    if (m_allapot == Allapot::Beszuras) {
-        for (int i = 0; i < mezok.size(); ++i)
-            jelek << "?";
-        sql = QString("INSERT INTO %1 (%2) VALUES (%3)").arg(m_leiras->nev, mezok.join(", "), jelek.join(", "));
-    } else {
-        for (const QString &m : mezok)
-            jelek << m + " = ?";
-        sql = QString("UPDATE %1 SET %2 WHERE rowid = ?").arg(m_leiras->nev, jelek.join(", "));
-        ertekek << m_szerkesztettKulcs;
+    if (!m_sorszamMezo.isEmpty()) {
+        // the number shown stays unless another program took it (or a higher one) meanwhile
+        const int i = int(mezok.indexOf(m_sorszamMezo));
+        const int kovetkezo = kovetkezoSzam(m_sorszamMezo, m_sorszamCsoport, m_puffer.value(oszlop(m_sorszamCsoport)));
+        if (ertekek[i].isNull() || ertekek[i].toLongLong() < kovetkezo)
+            ertekek[i] = qlonglong(kovetkezo);
     }
-    QSqlQuery q = Adatbazis::lekerdez(sql, ertekek);   // throws; the row stays in edit state
-    const qint64 kulcs = m_allapot == Allapot::Beszuras ? q.lastInsertId().toLongLong() : m_szerkesztettKulcs;
+    const QSqlQuery q = Adatbazis::lekerdez(
+        QString("INSERT INTO %1 (%2) VALUES (%3)").arg(m_leiras->nev, mezok.join(", "), jelek.join(", ")), ertekek);
+    return q.lastInsertId().toLongLong();
+}
+
+// Only the fields this edit changed are written, and only while nobody else has changed them
+// since szerkeszt() read the row: two programs editing different fields of a row both keep
+// their changes, and neither silently undoes the other's.
+void Tabla::modositas()
+{
+    QStringList jelek;
+    QVariantList ertekek;
+    QList<int> valtozott;
+    for (int c = 0; c < m_leiras->mezok.size(); ++c) {
+        const MezoLeiras &m = m_leiras->mezok[c];
+        if (m.tipus == MezoTipus::Autoinc || !m_modositott.value(c))
+            continue;
+        const QVariant v = tarolhato(m.nev, m_puffer.value(c));
+        if (azonos(v, m_eredeti.value(c)))
+            continue;
+        valtozott << c;
+        jelek << m.nev + " = ?";
+        ertekek << v;
+    }
+    Sor sor, most;
+    if (!sorOlvas(m_szerkesztettKulcs, sor, most)) {
+        m_frissitKell = true;
+        throw MasikProgramHiba("A sort közben egy másik program törölte, ezért a változtatás nem menthető.");
+    }
+    QStringList utkozo;
+    for (int c : std::as_const(valtozott))
+        if (!azonos(most.value(c), m_eredeti.value(c))) {
+            const MezoLeiras &m = m_leiras->mezok[c];
+            utkozo << (m.cimke.isEmpty() ? m.nev : m.cimke);
+        }
+    if (!utkozo.isEmpty()) {
+        m_frissitKell = true;
+        throw MasikProgramHiba(QString("A sort közben egy másik program is módosította (%1), ezért ez a változtatás "
+                                       "nem menthető.\r\nA Mégsem után a friss adatokkal kezdheti újra.")
+                                   .arg(utkozo.join(", ")));
+    }
+    if (valtozott.isEmpty())
+        return;
+    ertekek << m_szerkesztettKulcs;
+    Adatbazis::vegrehajt(QString("UPDATE %1 SET %2 WHERE rowid = ?").arg(m_leiras->nev, jelek.join(", ")), ertekek);
+}
+
+void Tabla::post()
+{
+    ellenoriz();
+    if (!szerkesztes())
+        return;
+    // the comparison and the numbering hold only under the write lock; a caller's own
+    // transaction already has it
+    std::optional<Adatbazis::Tranzakcio> tr;
+    if (sqlite3_get_autocommit(Adatbazis::handle()))
+        tr.emplace();
+    qint64 kulcs = m_szerkesztettKulcs;
+    if (m_allapot == Allapot::Beszuras)
+        kulcs = beszuras();
+    else
+        modositas();
+    if (tr)
+        tr->commit();   // throws; the row stays in edit state
     const int regi = m_sor;
     m_allapot = Allapot::Tallozas;
     m_puffer.clear();
+    m_eredeti.clear();
+    m_sorszamMezo.clear();
+    m_frissitKell = false;
     kulcsokOlvas();
     const int p = pozicio(kulcs);
     aktualisra(p >= 0 ? p : regi);
@@ -678,7 +810,19 @@ void Tabla::megse()
         return;
     m_allapot = Allapot::Tallozas;
     m_puffer.clear();
+    m_eredeti.clear();
+    m_sorszamMezo.clear();
     emit allapotValtozott();
+    if (m_frissitKell) {
+        // what another program wrote during the edit shows now
+        m_cache.clear();
+        try {
+            frissit();
+            return;
+        } catch (const StoreHiba &) {
+            // the keys are read again at the next change or post
+        }
+    }
     emit mozgasUtan();
 }
 

@@ -41,6 +41,8 @@ public:
     void bezar();
     bool nyitva() const { return m_allapot != Allapot::Zarva; }
     void frissit();   // re-reads the rows, keeping the current row where it still shows
+    // Another program changed the database: re-reads now, or when the edit in progress ends.
+    void kulsoValtozas();
 
     // moving
     int rekordSzam() const { return int(m_kulcsok.size()); }
@@ -75,10 +77,20 @@ public:
     Allapot allapot() const { return m_allapot; }
     bool szerkesztes() const { return m_allapot == Allapot::Beszuras || m_allapot == Allapot::Szerkesztes; }
     void beszur();
+    // Reads the current row afresh: the post compares with these values.
     void szerkeszt();
-    void post();       // throws StoreHiba and stays in edit state when the store refuses
+    // Writes the fields this edit changed, in one write transaction. Throws StoreHiba and
+    // stays in edit state when the store refuses; MasikProgramHiba when another program has
+    // changed one of those fields or deleted the row since szerkeszt(), or holds the lock.
+    void post();
     void megse();
     void torol();
+
+    // Numbers kept per group (letters per kind): the highest stored plus one.
+    int kovetkezoSzam(const QString &mezo, const QString &csoportMezo, const QVariant &csoport) const;
+    // The row being inserted gets its number in the post, under the write lock: a number that
+    // another program has taken meanwhile gives way to the next free one of its group.
+    void sorszamoz(const QString &mezo, const QString &csoportMezo);
 
 signals:
     void mozgasUtan();        // the current row changed (or the rows were re-read)
@@ -102,6 +114,9 @@ private:
     QVariant tarolhato(const QString &mezo, const QVariant &v) const;
     QVariant olvasott(int oszlop, const QVariant &v) const;
     int pozicio(qint64 rowid) const;
+    bool sorOlvas(qint64 rowid, Sor &olvasott, Sor &tarolt) const;
+    qint64 beszuras();
+    void modositas();
 
     const TablaLeiras *m_leiras;
     bool m_csakOlvas = false;
@@ -124,5 +139,9 @@ private:
     bool m_eof = true, m_bof = true;
     Allapot m_allapot = Allapot::Zarva;
     Sor m_puffer;                           // row being inserted or edited
+    Sor m_eredeti;                          // the edited row's fields as stored when szerkeszt() read it
+    QVector<bool> m_modositott;             // fields set during this edit
     qint64 m_szerkesztettKulcs = -1;
+    QString m_sorszamMezo, m_sorszamCsoport;
+    bool m_frissitKell = false;             // another program wrote while this cursor was being edited
 };

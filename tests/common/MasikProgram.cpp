@@ -1,0 +1,165 @@
+#include "MasikProgram.h"
+#include "Adatbazis.h"
+#include "MasikProgramHiba.h"
+#include "Tabla.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace {
+
+void mond(const QString &s)
+{
+    std::printf("%s\n", s.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+void sorraVar()
+{
+    char sor[64];
+    if (!std::fgets(sor, sizeof sor, stdin))
+        throw StoreHiba("a bemenet véget ért");
+}
+
+int modosit(const QStringList &a)
+{
+    Tabla t(a.value(2));
+    t.megnyit();
+    if (!t.ugrikKulcsra(a.value(3).toLongLong()))
+        throw StoreHiba("nincs ilyen sor");
+    t.szerkeszt();
+    mond("olvasva");
+    sorraVar();
+    t.setErtek(a.value(4), a.value(5));
+    try {
+        t.post();
+    } catch (const MasikProgramHiba &h) {
+        mond("elutasitva: " + h.uzenet());
+        if (t.szerkesztes())
+            mond("szerkesztesben");
+        return 2;
+    }
+    return 0;
+}
+
+int torol(const QStringList &a)
+{
+    Tabla t(a.value(2));
+    t.megnyit();
+    if (!t.ugrikKulcsra(a.value(3).toLongLong()))
+        throw StoreHiba("nincs ilyen sor");
+    t.torol();
+    return 0;
+}
+
+// As LevelSzerkeszt: the number shown comes from the store, the post may give another one.
+int uj(const QStringList &a)
+{
+    const QString tipus = a.value(2);
+    Tabla t("doksi");
+    t.setIndex("idx_doksi_id_desc");
+    t.setSzuro(QString("prntip='%1'").arg(tipus));
+    t.setSzurt(true);
+    t.megnyit();
+    mond("varok");
+    sorraVar();
+    int atszamozva = 0, foglalt = 0;
+    for (int i = 0; i < a.value(3).toInt(); ++i) {
+        const int szam = t.kovetkezoSzam("doksi_id", "prntip", tipus);
+        t.beszur();
+        t.sorszamoz("doksi_id", "prntip");
+        t.setErtek("doksi_id", szam);
+        t.setErtek("prntip", tipus);
+        t.setErtek("rendszam", QString("P%1-%2").arg(QCoreApplication::applicationPid()).arg(i));
+        // a busy register refuses the post and keeps the row: the user presses OK again
+        for (int proba = 0;; ++proba) {
+            try {
+                t.post();
+                break;
+            } catch (const MasikProgramHiba &) {
+                if (proba == 20)
+                    throw;
+                ++foglalt;
+            }
+        }
+        if (t.ertek("doksi_id").toInt() != szam)
+            ++atszamozva;
+    }
+    mond(QString("atszamozva=%1 foglalt=%2").arg(atszamozva).arg(foglalt));
+    return 0;
+}
+
+int zarol()
+{
+    Adatbazis::vegrehajt("BEGIN IMMEDIATE");
+    mond("zarolva");
+    sorraVar();
+    Adatbazis::vegrehajt("ROLLBACK");
+    return 0;
+}
+
+} // namespace
+
+int MasikProgramFuttat(int argc, char *argv[])
+{
+    if (!qEnvironmentVariableIsSet("DORVPRG_MASIK"))
+        return -1;
+    QCoreApplication app(argc, argv);
+    const QStringList a = app.arguments().mid(1);
+    try {
+        Adatbazis::megnyit(a.value(1));
+        const QString p = a.value(0);
+        const int kod = p == "modosit" ? modosit(a) : p == "torol" ? torol(a) : p == "uj" ? uj(a) : p == "zarol" ? zarol() : 3;
+        Adatbazis::bezar();
+        if (kod == 0)
+            mond("kesz");
+        return kod;
+    } catch (const StoreHiba &h) {
+        mond("hiba: " + h.uzenet());
+        return 3;
+    }
+}
+
+MasikProgram::MasikProgram(const QStringList &parancs)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DORVPRG_MASIK", "1");
+    m_p.setProcessEnvironment(env);
+    m_p.setProcessChannelMode(QProcess::MergedChannels);
+    m_p.start(QCoreApplication::applicationFilePath(), parancs);
+    m_p.waitForStarted();
+}
+
+MasikProgram::~MasikProgram()
+{
+    if (m_p.state() != QProcess::NotRunning) {
+        m_p.kill();
+        m_p.waitForFinished();
+    }
+}
+
+bool MasikProgram::var(const QByteArray &jel)
+{
+    for (;;) {
+        m_ki += m_p.readAllStandardOutput();
+        if (m_ki.contains(jel))
+            return true;
+        if (m_p.state() == QProcess::NotRunning || !m_p.waitForReadyRead(60000)) {
+            m_ki += m_p.readAllStandardOutput();
+            return m_ki.contains(jel);
+        }
+    }
+}
+
+void MasikProgram::tovabb()
+{
+    m_p.write("tovabb\n");
+    m_p.waitForBytesWritten();
+}
+
+int MasikProgram::vege(int ezredmp)
+{
+    const bool vegzett = m_p.state() == QProcess::NotRunning || m_p.waitForFinished(ezredmp);
+    m_ki += m_p.readAllStandardOutput();
+    return vegzett && m_p.exitStatus() == QProcess::NormalExit ? m_p.exitCode() : -1;
+}
