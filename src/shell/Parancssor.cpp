@@ -342,9 +342,7 @@ bool ParancssorFuttat(const QStringList &argumentumok, int &kilepesiKod)
         try {
             // a damaged settings file must not send a form to the default, maybe empty, register
             // (the import names its folder itself)
-            const IniAllapot ini = BeallitasOlvas();
-            g_iniMappaHianyzik = ini == IniAllapot::MappaVisszaallitva;
-            if (ini == IniAllapot::Hibas && mappa.isEmpty() && a.first() != "--import-paradox")
+            if (BeallitasOlvas() == IniAllapot::Hibas && mappa.isEmpty() && a.first() != "--import-paradox")
                 throw StoreHiba(QString("A beállítások fájlja üres vagy sérült: %1; adja meg az adatbázis mappát "
                                         "a --data kapcsolóval (legutóbb: %2).")
                                     .arg(IniFajlUt(), ElozoAdatbazisMappa().isEmpty() ? "nem ismert" : ElozoAdatbazisMappa()));
