@@ -4,13 +4,19 @@
 
 int main(int argc, char *argv[])
 {
-    // the window-less forms run without a display
-    if (ParancssorKell(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // Any argument runs the window-less forms: they need no display, and Qt gets none of the
+    // arguments, so none of them can make it look for one.
+    const bool parancssor = ParancssorKell(argc, argv);
+    QStringList argumentumok;
+    for (int i = 0; i < argc; ++i)
+        argumentumok << QString::fromLocal8Bit(argv[i]);
+    if (parancssor)
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    DorvAlkalmazas app(argc, argv);
+    int qtArgc = parancssor ? 1 : argc;
+    DorvAlkalmazas app(qtArgc, argv);
     ProgramMappa();
     int kod = 0;
-    if (ParancssorFuttat(QApplication::arguments(), kod))
+    if (ParancssorFuttat(argumentumok, kod))
         return kod;
     return Inditas();
 }

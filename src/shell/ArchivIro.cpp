@@ -1,13 +1,18 @@
 #include "ArchivIro.h"
+#include "Adatbazis.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QList>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -138,7 +143,54 @@ zip_int64_t forrasFuggveny(void *ud, void *data, zip_uint64_t len, zip_source_cm
     }
 }
 
-QList<Bejegyzes> fajlokListaja(const QString &mappa, const QString &kihagy)
+// ".<archive name>.archiv-XXXXXX": the work folder of one archive, beside its target
+const QRegularExpression &munkaNev()
+{
+    static const QRegularExpression r("^\\..+\\.archiv-[A-Za-z0-9]{6}$");
+    return r;
+}
+
+// What the packing leaves out: the archive itself, the work folders of archives (this one's
+// and others' running or left over), and, when the database is packed from its snapshot,
+// the live database's journal files, which belong to the live file only.
+struct Kihagyas {
+    QString cel;         // canonical path of the target
+    bool pillanatkep = false;
+
+    bool kihagy(const QString &ut, const QString &nev) const
+    {
+        const QStringList reszek = nev.split('/');
+        for (int i = 0; i + 1 < reszek.size(); ++i)
+            if (munkaNev().match(reszek[i]).hasMatch())
+                return true;
+        if (pillanatkep) {
+            const QString db = Adatbazis::FAJLNEV;
+            if (nev == db + "-journal" || nev == db + "-wal" || nev == db + "-shm")
+                return true;
+        }
+        return QFileInfo(ut).canonicalFilePath() == cel;
+    }
+};
+
+Bejegyzes bejegyzes(const QString &ut, const QString &nev)
+{
+    Bejegyzes b;
+    b.ut = ut;
+    b.nev = nev;
+    struct stat st;
+    if (::stat(QFile::encodeName(ut).constData(), &st) != 0)
+        throw StoreHiba(QString("A fájl nem olvasható: %1\r\n%2").arg(nev, rendszerHiba(errno)));
+    if (!S_ISREG(st.st_mode))
+        throw StoreHiba(QString("A fájl nem olvasható: %1\r\nNem közönséges fájl.").arg(nev));
+    if (st.st_size >= ZIP_MAX_MERET)
+        throw StoreHiba(QString("A fájl nagyobb, mint amit a ZIP archívum 4 GB-os korlátja enged: %1").arg(nev));
+    b.meret = st.st_size;
+    b.mtime = st.st_mtime;
+    b.mod = st.st_mode;
+    return b;
+}
+
+QList<Bejegyzes> fajlokListaja(const QString &mappa, const Kihagyas &kihagyas)
 {
     QList<Bejegyzes> l;
     QDirIterator it(mappa, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
@@ -146,29 +198,150 @@ QList<Bejegyzes> fajlokListaja(const QString &mappa, const QString &kihagy)
     const QDir alap(mappa);
     while (it.hasNext()) {
         const QString ut = it.next();
-        const QFileInfo fi(ut);
-        if (!kihagy.isEmpty() && fi.canonicalFilePath() == kihagy)
-            continue;
-        Bejegyzes b;
-        b.ut = ut;
-        b.nev = alap.relativeFilePath(ut);
-        struct stat st;
-        if (::stat(QFile::encodeName(ut).constData(), &st) != 0)
-            throw StoreHiba(QString("A fájl nem olvasható: %1\r\n%2").arg(b.nev, rendszerHiba(errno)));
-        if (!S_ISREG(st.st_mode))
-            throw StoreHiba(QString("A fájl nem olvasható: %1\r\nNem közönséges fájl.").arg(b.nev));
-        if (st.st_size >= ZIP_MAX_MERET)
-            throw StoreHiba(QString("A fájl nagyobb, mint amit a ZIP archívum 4 GB-os korlátja enged: %1").arg(b.nev));
-        b.meret = st.st_size;
-        b.mtime = st.st_mtime;
-        b.mod = st.st_mode;
-        l << b;
+        const QString nev = alap.relativeFilePath(ut);
+        if (!kihagyas.kihagy(ut, nev))
+            l << bejegyzes(ut, nev);
     }
+    if (l.isEmpty())
+        throw StoreHiba(QString("Az adatbázis mappában nincs archiválható fájl: %1").arg(mappa));
     if (l.size() > ZIP_MAX_BEJEGYZES)
         throw StoreHiba(QString("Túl sok fájl (%1): a ZIP archívum legfeljebb %2 fájlt tarthat.")
                             .arg(l.size()).arg(ZIP_MAX_BEJEGYZES));
     std::sort(l.begin(), l.end(), [](const Bejegyzes &x, const Bejegyzes &y) { return x.nev < y.nev; });
     return l;
+}
+
+// Removes the regular files of a work folder (it holds nothing else of ours).
+void tartalomTorol(int mappaFd)
+{
+    const int fd = ::dup(mappaFd);
+    DIR *d = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!d) {
+        if (fd >= 0)
+            ::close(fd);
+        return;
+    }
+    ::rewinddir(d);
+    while (const dirent *e = ::readdir(d)) {
+        struct stat st;
+        if (::fstatat(mappaFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            ::unlinkat(mappaFd, e->d_name, 0);
+    }
+    ::closedir(d);
+}
+
+bool ugyanazMappa(int fd, const QByteArray &ut)
+{
+    struct stat a, b;
+    return ::fstat(fd, &a) == 0 && ::lstat(ut.constData(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Work folders that archives of earlier runs left behind (killed, power cut). A folder
+// whose lock is held belongs to an archive being written now and stays.
+void maradekTorol(const QString &mappa)
+{
+    const QDir d(mappa);
+    for (const QString &n : d.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+        if (!munkaNev().match(n).hasMatch())
+            continue;
+        const QByteArray ut = QFile::encodeName(d.filePath(n));
+        const int fd = ::open(ut.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ugyanazMappa(fd, ut)) {
+            tartalomTorol(fd);
+            ::rmdir(ut.constData());
+        }
+        ::close(fd);
+    }
+}
+
+// A hidden folder of this archive beside its target, locked for as long as the archive is
+// made: the snapshot of the database and libzip's work file are written there, and whatever
+// a failure or a kill leaves there is known for ours and removed by the next archive.
+class MunkaMappa {
+public:
+    MunkaMappa(const QString &celMappa, const QString &celNev)
+    {
+        for (int proba = 0; proba < 5; ++proba) {
+            QByteArray minta = QFile::encodeName(QDir(celMappa).filePath("." + celNev + ".archiv-XXXXXX"));
+            if (!::mkdtemp(minta.data()))
+                throw StoreHiba(QString("Az archív állomány nem hozható létre: %1\r\n%2")
+                                    .arg(QDir(celMappa).filePath(celNev), rendszerHiba(errno)));
+            const int fd = ::open(minta.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            const bool zarva = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+            // a file system without locks: the folder is still ours, the next archive leaves it alone
+            const bool zarNelkul = fd >= 0 && !zarva && errno != EWOULDBLOCK;
+            // another archive's clean-up may have taken it between its making and the lock
+            if ((zarva || zarNelkul) && ugyanazMappa(fd, minta)) {
+                m_fd = fd;
+                m_ut = minta;
+                return;
+            }
+            if (fd >= 0)
+                ::close(fd);
+        }
+        throw StoreHiba(QString("Az archív állomány munkamappája nem hozható létre: %1").arg(celMappa));
+    }
+    ~MunkaMappa()
+    {
+        tartalomTorol(m_fd);
+        ::rmdir(m_ut.constData());
+        ::close(m_fd);
+    }
+    QString fajl(const char *nev) const { return QFile::decodeName(m_ut + '/' + nev); }
+    MunkaMappa(const MunkaMappa &) = delete;
+    MunkaMappa &operator=(const MunkaMappa &) = delete;
+
+private:
+    QByteArray m_ut;
+    int m_fd = -1;
+};
+
+// Copies the database through SQLite's online backup inside one read transaction: the copy
+// holds every committed transaction wholly or not at all, however long the packing takes
+// and whatever another program commits meanwhile.
+void pillanatkep(const QString &forras, const QString &cel, qint64 meret, Allapot &a)
+{
+    struct Kapcsolat {
+        sqlite3 *h = nullptr;
+        ~Kapcsolat() { sqlite3_close(h); }
+    } be, ki;
+    auto hiba = [](const QString &mit, const QString &ut, const QString &sqlite) {
+        return StoreHiba(QString("%1: %2\r\n%3").arg(mit, ut, sqlite));
+    };
+    const QByteArray f = QFile::encodeName(forras);
+    if (sqlite3_open_v2(f.constData(), &be.h, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        throw hiba("Az adatbázis nem nyitható meg", forras, sqlite3_errmsg(be.h));
+    sqlite3_busy_timeout(be.h, 30000);
+    if (sqlite3_exec(be.h, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw hiba("Az adatbázis nem olvasható", forras, sqlite3_errmsg(be.h));
+    // a copy only for packing: no journal, no sync; a failed write still fails the step
+    const QByteArray c = QFile::encodeName(cel);
+    if (sqlite3_open_v2(c.constData(), &ki.h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK
+        || sqlite3_exec(ki.h, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw hiba("Az adatbázis másolata nem hozható létre", cel, sqlite3_errmsg(ki.h));
+    sqlite3_backup *b = sqlite3_backup_init(ki.h, "main", be.h, "main");
+    if (!b)
+        throw hiba("Az adatbázis másolata nem hozható létre", cel, sqlite3_errmsg(ki.h));
+    const qint64 kezdet = a.kesz;
+    int rc;
+    do {
+        rc = sqlite3_backup_step(b, 256);
+        const int lapok = sqlite3_backup_pagecount(b);
+        a.kesz = kezdet + (lapok > 0 ? meret * (lapok - sqlite3_backup_remaining(b)) / lapok : 0);
+        if (rc == SQLITE_OK && !a.jelez()) {
+            sqlite3_backup_finish(b);
+            throw ArchivMegszakitva();
+        }
+    } while (rc == SQLITE_OK);
+    const int vege = sqlite3_backup_finish(b);
+    if (rc != SQLITE_DONE || vege != SQLITE_OK)
+        throw hiba("Az adatbázis másolata nem írható", cel, sqlite3_errstr(rc != SQLITE_DONE ? rc : vege));
+    const int zaras = sqlite3_close(ki.h);
+    ki.h = nullptr;
+    if (zaras != SQLITE_OK)
+        throw hiba("Az adatbázis másolata nem írható", cel, sqlite3_errstr(zaras));
 }
 
 void iras(const QString &ideiglenes, const QString &cel, QList<Bejegyzes> &fajlok, Allapot &a)
@@ -306,15 +479,29 @@ void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejeg
     }
 }
 
-void lemezre(const QString &ut, bool mappa)
+// The archive gets the rights of the one it replaces, or those of any new file (libzip's
+// work file is private), and reaches the disk before it takes the target's name.
+void lemezre(const QString &ut, mode_t jog)
 {
-    const int fd = ::open(QFile::encodeName(ut).constData(), (mappa ? O_DIRECTORY : 0) | O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(ut).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fchmod(fd, jog) != 0 || ::fsync(fd) != 0) {
+        const int e = errno;
+        if (fd >= 0)
+            ::close(fd);
+        throw StoreHiba(QString("Az archív állomány nem írható ki a lemezre: %1\r\n%2").arg(ut, rendszerHiba(e)));
+    }
+    ::close(fd);
+}
+
+void mappaLemezre(const QString &ut)
+{
+    const int fd = ::open(QFile::encodeName(ut).constData(), O_DIRECTORY | O_RDONLY | O_CLOEXEC);
     if (fd < 0 || ::fsync(fd) != 0) {
         const int e = errno;
         if (fd >= 0)
             ::close(fd);
-        // some file systems cannot sync a folder; the archive file itself must be synced
-        if (mappa && (e == EINVAL || e == EBADF))
+        // some file systems cannot sync a folder
+        if (e == EINVAL || e == EBADF)
             return;
         throw StoreHiba(QString("Az archív állomány nem írható ki a lemezre: %1\r\n%2").arg(ut, rendszerHiba(e)));
     }
@@ -340,45 +527,64 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
     const QFileInfo mi(mappa);
     if (mappa.isEmpty() || !mi.isDir())
         throw StoreHiba(QString("Az adatbázis mappa nem létezik: %1").arg(mappa));
-    const QFileInfo ci(cel);
+    if (cel.isEmpty() || QFileInfo(cel).fileName().isEmpty())
+        throw StoreHiba("Nincs megadva az archív állomány neve.");
+    // a link to an archive is followed: the archive it names is replaced
+    const QFileInfo ci(QFileInfo(cel).exists() ? QFileInfo(cel).canonicalFilePath() : QFileInfo(cel).absoluteFilePath());
     const QFileInfo celMappa(ci.absolutePath());
     if (!celMappa.isDir())
         throw StoreHiba(QString("Az archív állomány mappája nem létezik: %1").arg(ci.absolutePath()));
     if (ci.isDir())
         throw StoreHiba(QString("Az archív állomány helyén mappa van: %1").arg(cel));
-    const QString celKanonikus = QDir(celMappa.canonicalFilePath()).filePath(ci.fileName());
+    struct stat cst;
+    const bool vanCel = ::stat(QFile::encodeName(ci.absoluteFilePath()).constData(), &cst) == 0;
+    // a device or a pipe would be replaced by the rename, not written
+    if (vanCel && !S_ISREG(cst.st_mode))
+        throw StoreHiba(QString("Az archív állomány helyén nem közönséges fájl van: %1").arg(cel));
+    const mode_t maszk = ::umask(0);
+    ::umask(maszk);
+    const mode_t jog = vanCel ? (cst.st_mode & 07777) : (0666 & ~maszk);
 
-    QList<Bejegyzes> fajlok = fajlokListaja(mi.canonicalFilePath(), celKanonikus);
+    const QString forras = mi.canonicalFilePath();
+    Kihagyas kihagyas;
+    kihagyas.cel = QDir(celMappa.canonicalFilePath()).filePath(ci.fileName());
+    kihagyas.pillanatkep = Adatbazis::vanAdatbazis(forras);
+    maradekTorol(celMappa.canonicalFilePath());
+    if (QDir(forras) != QDir(celMappa.canonicalFilePath()))
+        maradekTorol(forras);
+    QList<Bejegyzes> fajlok = fajlokListaja(forras, kihagyas);
     Allapot a;
     a.figyelo = figyelo;
     for (const Bejegyzes &b : fajlok)
         a.osszes += 2 * b.meret;   // packing, then reading back
+    Bejegyzes *db = nullptr;
+    for (Bejegyzes &b : fajlok)
+        if (kihagyas.pillanatkep && b.nev == Adatbazis::FAJLNEV)
+            db = &b;
+    if (db)
+        a.osszes += db->meret;     // and copying the database first
     a.jelez(true);
 
-    // a name of our own beside the target; libzip renames its work file onto it at close
-    QByteArray minta = QFile::encodeName(QDir(celMappa.absoluteFilePath()).filePath("." + ci.fileName() + ".XXXXXX"));
-    const int fd = ::mkstemp(minta.data());
-    if (fd < 0)
-        throw StoreHiba(QString("Az archív állomány nem hozható létre: %1\r\n%2").arg(cel, rendszerHiba(errno)));
-    // mkstemp makes it private; the archive gets the usual rights of a new file
-    const mode_t maszk = ::umask(0);
-    ::umask(maszk);
-    ::fchmod(fd, 0666 & ~maszk);
-    ::close(fd);
-    const QString ideiglenes = QFile::decodeName(minta);
-    try {
-        iras(ideiglenes, cel, fajlok, a);
-        if (QFileInfo(ideiglenes).size() > ZIP_MAX_MERET)
-            throw StoreHiba(QString("Az archív állomány nagyobb lenne 4 GB-nál: %1").arg(cel));
-        ellenorzes(ideiglenes, cel, fajlok, a);
-        lemezre(ideiglenes, false);
-        if (::rename(minta.constData(), QFile::encodeName(ci.absoluteFilePath()).constData()) != 0)
-            throw StoreHiba(QString("Az archív állomány nem írható: %1\r\n%2").arg(cel, rendszerHiba(errno)));
-    } catch (...) {
-        ::unlink(minta.constData());
-        throw;
+    const MunkaMappa munka(celMappa.canonicalFilePath(), ci.fileName());
+    if (db) {
+        const QString masolat = munka.fajl("adatbazis.db");
+        pillanatkep(db->ut, masolat, db->meret, a);
+        const mode_t mod = db->mod;
+        *db = bejegyzes(masolat, db->nev);
+        db->mod = mod;
+        a.osszes = a.kesz;
+        for (const Bejegyzes &b : fajlok)
+            a.osszes += 2 * b.meret;
     }
-    lemezre(celMappa.absoluteFilePath(), true);
+    const QString zip = munka.fajl("archiv.zip");
+    iras(zip, cel, fajlok, a);
+    if (QFileInfo(zip).size() > ZIP_MAX_MERET)
+        throw StoreHiba(QString("Az archív állomány nagyobb lenne 4 GB-nál: %1").arg(cel));
+    ellenorzes(zip, cel, fajlok, a);
+    lemezre(zip, jog);
+    if (::rename(QFile::encodeName(zip).constData(), QFile::encodeName(ci.absoluteFilePath()).constData()) != 0)
+        throw StoreHiba(QString("Az archív állomány nem írható: %1\r\n%2").arg(cel, rendszerHiba(errno)));
+    mappaLemezre(celMappa.absoluteFilePath());
     a.kesz = a.osszes;
     a.jelez(true);
 

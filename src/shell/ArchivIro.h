@@ -31,8 +31,13 @@ QString ArchivNev(const QDate &nap = QDate::currentDate());
 void ArchivMappaLetrehoz(const QString &mappa);
 
 // Every file of the folder and its subfolders under its relative path, deflate level 1,
-// no Zip64, the target itself left out. The archive is written beside the target under a
-// temporary name, read back and compared with what was packed, flushed to disk and only then
-// renamed over the target: a failure leaves an earlier archive of that name untouched and no
-// partial file behind. Throws StoreHiba with a readable message.
+// no Zip64, the target itself left out. The database file is packed from a snapshot taken
+// through SQLite's online backup, so that the archive holds each committed transaction
+// wholly or not at all while other programs go on writing; its journal files are left out.
+// Everything is written in a locked hidden work folder beside the target (".NAME.archiv-XXXXXX"),
+// read back and compared with what was packed, flushed to disk and only then renamed over the
+// target: a failure leaves an earlier archive of that name untouched and no partial file
+// behind. Work folders of earlier runs that nobody holds any more are removed from the target's
+// and the database's folder, and work folders are never packed. Throws StoreHiba with a
+// readable message.
 ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivFigyelo &figyelo = {});

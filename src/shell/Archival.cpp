@@ -1,5 +1,4 @@
 #include "Archival.h"
-#include "Adatbazis.h"
 #include "ArchivIro.h"
 #include "Beall.h"
 #include "Seged.h"
@@ -28,9 +27,6 @@ bool Archival(QWidget *szulo)
     if (sd1.exec() != QDialog::Accepted || sd1.selectedFiles().isEmpty())
         return false;
     const QString cel = sd1.selectedFiles().constFirst();
-
-    // the store's files must be complete and unchanging while they are packed
-    Adatbazis::bezar();
 
     QProgressDialog haladas("Az adatbázis archiválása...", "Mégsem", 0, 1000, szulo);
     haladas.setWindowTitle("Adatbázis archiválása");

@@ -4,8 +4,8 @@
 
 class QWidget;
 
-// Archives the database folder into a ZIP file chosen in a save dialog. The caller reopens
-// the store and its cursors afterwards. Returns true when an archive was written.
+// Archives the database folder into a ZIP file chosen in a save dialog; the store stays
+// open (the database is packed from a snapshot). Returns true when an archive was written.
 bool Archival(QWidget *szulo = nullptr);
 
 // The question at close: when the last archive is five or more days old, asks and, on Yes,

@@ -11,9 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
-#include <cstring>
 #include <functional>
-#include <sqlite3.h>
 #include <unistd.h>
 
 namespace {
@@ -29,6 +27,10 @@ QTextStream &hiba()
     static QTextStream s(stderr);
     return s;
 }
+
+// DorvPrg.ini named a database folder that is gone: a form must not quietly work on the
+// default folder instead.
+bool g_iniMappaHianyzik = false;
 
 // Opens the database folder of DorvPrg.ini, or the one given with --data.
 [[maybe_unused]] void adatbazisNyit(const QString &mappa)
@@ -79,6 +81,9 @@ int paradoxImportForma(const QStringList &a, const QString &data)
 // database (opening would create an empty one).
 QString letezoAdatbazis(const QString &data)
 {
+    if (data.isEmpty() && g_iniMappaHianyzik)
+        throw StoreHiba(QString("Nem létező adatbázis mappa a beállításokban (%1); adja meg a mappát a --data "
+                                "kapcsolóval.").arg(QDir::toNativeSeparators(IniFajlUt())));
     const QString mappa = data.isEmpty() ? Beall.AdatbazisUtvonal : data;
     if (mappa.isEmpty() || !QFileInfo(mappa).isDir())
         throw StoreHiba(QString("Nem létező adatbázis mappa: %1").arg(mappa));
@@ -88,41 +93,15 @@ QString letezoAdatbazis(const QString &data)
     return Beall.AdatbazisUtvonal;
 }
 
-// A read transaction of its own on the database file for the time of the packing: a running
-// program cannot commit a half-written change into the archive meanwhile.
-class OlvasoZar {
-public:
-    explicit OlvasoZar(const QString &mappa)
-    {
-        const QByteArray f = QFile::encodeName(QDir(mappa).filePath(Adatbazis::FAJLNEV));
-        if (sqlite3_open_v2(f.constData(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-            hibaval("Az adatbázis nem nyitható meg");
-        sqlite3_busy_timeout(m_db, 30000);
-        if (sqlite3_exec(m_db, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) != SQLITE_OK)
-            hibaval("Az adatbázis nem zárolható olvasásra");
-    }
-    ~OlvasoZar()
-    {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(m_db);
-    }
-
-private:
-    [[noreturn]] void hibaval(const char *mit)
-    {
-        const QString s = QString("%1: %2").arg(mit, QString::fromUtf8(sqlite3_errmsg(m_db)));
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        throw StoreHiba(s);
-    }
-    sqlite3 *m_db = nullptr;
-};
-
 // --archive [FÁJL]: the archive the menu makes, and the date for the reminder at close.
 int archivForma(const QStringList &a, const QString &data)
 {
     if (a.size() > 1) {
         hiba() << "Túl sok argumentum: dorvprg --archive [FÁJL]\n";
+        return 2;
+    }
+    if (!a.isEmpty() && a.first().isEmpty()) {
+        hiba() << "Üres fájlnév: dorvprg --archive [FÁJL]\n";
         return 2;
     }
     const QString mappa = letezoAdatbazis(data);
@@ -132,21 +111,18 @@ int archivForma(const QStringList &a, const QString &data)
         cel = QDir(Beall.MentesUtvonal).filePath(ArchivNev());
     } else {
         cel = QFileInfo(a.first()).absoluteFilePath();
-        if (QFileInfo(cel).suffix().isEmpty())   // as the save dialog adds it
+        // a new name without extension gets .zip, as in the save dialog
+        if (QFileInfo(cel).suffix().isEmpty() && !QFileInfo(cel).exists() && !QFileInfo(cel).isSymLink())
             cel += ".zip";
     }
     const bool terminal = isatty(STDERR_FILENO);
-    ArchivOsszegzes o;
-    {
-        OlvasoZar zar(mappa);
-        o = ArchivIr(mappa, cel, [&](qint64 kesz, qint64 osszes) {
-            if (terminal) {
-                hiba() << "\rArchiválás: " << (osszes > 0 ? kesz * 100 / osszes : 100) << "% ";
-                hiba().flush();
-            }
-            return true;
-        });
-    }
+    const ArchivOsszegzes o = ArchivIr(mappa, cel, [&](qint64 kesz, qint64 osszes) {
+        if (terminal) {
+            hiba() << "\rArchiválás: " << (osszes > 0 ? kesz * 100 / osszes : 100) << "% ";
+            hiba().flush();
+        }
+        return true;
+    });
     if (terminal)
         hiba() << "\r" << QString(20, ' ') << "\r";
     ki() << "Archív állomány kész: " << QDir::toNativeSeparators(cel) << " (" << o.fajlok << " fájl, " << o.bajtok
@@ -292,6 +268,20 @@ const QList<Forma> &formak()
     return f;
 }
 
+// Flushes the output: a report that did not reach stdout (a full disk behind a redirection)
+// is a failure too.
+int kimenetVege(int kod)
+{
+    ki().flush();
+    if (ki().status() != QTextStream::Ok) {
+        hiba() << "A kimenet nem írható (szabványos kimenet).\n";
+        if (kod == 0)
+            kod = 1;
+    }
+    hiba().flush();
+    return kod;
+}
+
 void sugo()
 {
     ki() << "Használat: dorvprg [--data MAPPA] FORMA [ARGUMENTUMOK]\n"
@@ -301,18 +291,11 @@ void sugo()
         ki() << "  " << f.sugo << "\n";
     ki() << "  --help\n      ez a leírás\n\n"
          << "  --data MAPPA   az adatbázis mappája (alapértelmezés: a DorvPrg.ini beállítása)\n";
-    ki().flush();
 }
 
 } // namespace
 
-bool ParancssorKell(int argc, char *argv[])
-{
-    for (int i = 1; i < argc; ++i)
-        if (std::strncmp(argv[i], "--", 2) == 0)
-            return true;
-    return false;
-}
+bool ParancssorKell(int argc, char *[]) { return argc > 1; }
 
 bool ParancssorFuttat(const QStringList &argumentumok, int &kilepesiKod)
 {
@@ -333,7 +316,7 @@ bool ParancssorFuttat(const QStringList &argumentumok, int &kilepesiKod)
     }
     if (a.isEmpty() || a.first() == "--help" || a.first() == "-h") {
         sugo();
-        kilepesiKod = a.isEmpty() ? 2 : 0;
+        kilepesiKod = kimenetVege(a.isEmpty() ? 2 : 0);
         return true;
     }
     for (const Forma &f : formak()) {
@@ -342,7 +325,9 @@ bool ParancssorFuttat(const QStringList &argumentumok, int &kilepesiKod)
         try {
             // a damaged settings file must not send a form to the default, maybe empty, register
             // (the import names its folder itself)
-            if (BeallitasOlvas() == IniAllapot::Hibas && mappa.isEmpty() && a.first() != "--import-paradox")
+            const IniAllapot ini = BeallitasOlvas();
+            g_iniMappaHianyzik = ini == IniAllapot::MappaVisszaallitva;
+            if (ini == IniAllapot::Hibas && mappa.isEmpty() && a.first() != "--import-paradox")
                 throw StoreHiba(QString("A beállítások fájlja üres vagy sérült: %1; adja meg az adatbázis mappát "
                                         "a --data kapcsolóval (legutóbb: %2).")
                                     .arg(IniFajlUt(), ElozoAdatbazisMappa().isEmpty() ? "nem ismert" : ElozoAdatbazisMappa()));
@@ -352,8 +337,7 @@ bool ParancssorFuttat(const QStringList &argumentumok, int &kilepesiKod)
             kilepesiKod = 1;
         }
         Adatbazis::bezar();
-        ki().flush();
-        hiba().flush();
+        kilepesiKod = kimenetVege(kilepesiKod);
         return true;
     }
     hiba() << "Ismeretlen forma: " << a.first() << " (dorvprg --help a formák listája)\n";

@@ -69,15 +69,30 @@ void letrehoz()
     t.commit();
 }
 
-// A database of an older version gets what its version lacks, all or nothing.
+// A database of an older version gets what its version lacks, all or nothing; a search
+// index with a table or trigger missing (dropped by hand) is built anew. One of a newer
+// version is left untouched: this program does not know what it holds.
 void frissit()
 {
-    const QVariant v = Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'");
-    if (v.toInt() >= Sema::verzio())
+    const int v = Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt();
+    if (v > Sema::verzio())
+        throw StoreHiba(QString("Az adatbázist a program egy újabb változata készítette (adatbázis-változat: %1, "
+                                "ez a program legfeljebb a %2. változatot ismeri). Ez a program nem módosíthatja; "
+                                "használja az újabb programot.").arg(v).arg(Sema::verzio()));
+    QSet<QString> nevek;
+    for (QSqlQuery q = Adatbazis::lekerdez("SELECT name FROM sqlite_master"); q.next();)
+        nevek.insert(q.value(0).toString());
+    bool hianyos = false;
+    for (const QString &n : Sema::keresoObjektumok())
+        hianyos = hianyos || !nevek.contains(n);
+    if (v == Sema::verzio() && !hianyos)
         return;
     Adatbazis::Tranzakcio t;
-    if (v.toInt() < 3) {
+    if (v < 3) {
         for (const QString &s : Sema::keresoFrissit())
+            Adatbazis::vegrehajt(s);
+    } else if (hianyos) {
+        for (const QString &s : Sema::keresoUjraepit())
             Adatbazis::vegrehajt(s);
     }
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});

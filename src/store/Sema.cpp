@@ -177,6 +177,23 @@ QStringList Sema::keresoFeltolt()
     return s;
 }
 
+namespace {
+// The index built anew after the given drops: filled in bulk before the triggers exist.
+QStringList feltoltveEpit(QStringList s)
+{
+    QStringList triggerek;
+    for (const QString &t : keresoEpit())
+        (t.startsWith("CREATE TRIGGER ") ? triggerek : s) << t;
+    return s + Sema::keresoFeltolt() + triggerek;
+}
+
+QStringList triggerNevek(const Kereso &k)
+{
+    const QString nagy = Sema::nagybetusTabla(k.tabla), t = k.tabla;
+    return {nagy + "_be", nagy + "_ki", t + "_nagy_be", t + "_nagy_ki", t + "_nagy_mod"};
+}
+} // namespace
+
 QStringList Sema::keresoFrissit()
 {
     QStringList s;
@@ -186,11 +203,27 @@ QStringList Sema::keresoFrissit()
             s << QString("DROP TRIGGER IF EXISTS %1_kereso%2").arg(k.tabla, v);
         s << QString("DROP TABLE IF EXISTS %1").arg(keresoTabla(k.tabla));
     }
-    // filled in bulk before the triggers exist
-    QStringList triggerek;
-    for (const QString &t : keresoEpit())
-        (t.startsWith("CREATE TRIGGER ") ? triggerek : s) << t;
-    return s + keresoFeltolt() + triggerek;
+    return feltoltveEpit(s);
+}
+
+QStringList Sema::keresoUjraepit()
+{
+    QStringList s;
+    for (const Kereso &k : keresok()) {
+        for (const QString &t : triggerNevek(k))
+            s << QString("DROP TRIGGER IF EXISTS %1").arg(t);
+        s << QString("DROP TABLE IF EXISTS %1").arg(keresoTabla(k.tabla))
+          << QString("DROP TABLE IF EXISTS %1").arg(nagybetusTabla(k.tabla));
+    }
+    return feltoltveEpit(s);
+}
+
+QStringList Sema::keresoObjektumok()
+{
+    QStringList n;
+    for (const Kereso &k : keresok())
+        n << nagybetusTabla(k.tabla) << keresoTabla(k.tabla) << triggerNevek(k);
+    return n;
 }
 
 QStringList Sema::letrehozo()

@@ -31,6 +31,8 @@ QStringList letrehozo();                        // CREATE statements of a new da
 QStringList keresoIndex();                      // the search index: tables, triggers, indexes
 QStringList keresoFeltolt();                    // refills the search index from the register
 QStringList keresoFrissit();                    // replaces an older search index by a filled one
+QStringList keresoUjraepit();                   // drops what is left of the search index, builds it filled
+QStringList keresoObjektumok();                 // names of its tables and triggers, to find a missing one
 QString nagybetusTabla(const QString &tabla);   // upper-cased searched texts of a table
 QString keresoTabla(const QString &tabla);      // trigram table over those
 }

@@ -8,6 +8,7 @@
 #include "Tfrm_Main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDirIterator>
 #include <QSettings>
 #include <QTabBar>
@@ -15,9 +16,11 @@
 #include <QFileDialog>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -84,6 +87,48 @@ QMap<QString, QByteArray> kicsomagol(const QString &zip)
     return mappaTartalom(d.path());
 }
 
+// The rows of every table of an SQLite file: the database is archived from a snapshot,
+// whose bytes differ from the live file's (change counter) while its data is the same.
+QByteArray adatbazisSorai(const QByteArray &fajl)
+{
+    QTemporaryDir d;
+    const QString ut = d.filePath("db");
+    QFile f(ut);
+    if (!f.open(QIODevice::WriteOnly) || f.write(fajl) != fajl.size() || !f.flush())
+        return {};
+    f.close();
+    sqlite3 *h = nullptr;
+    QByteArray sorok;
+    if (sqlite3_open_v2(QFile::encodeName(ut).constData(), &h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        QStringList tablak;
+        sqlite3_exec(h, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name",
+                     [](void *l, int, char **ertek, char **) {
+                         static_cast<QStringList *>(l)->append(QString::fromUtf8(ertek[0]));
+                         return 0;
+                     }, &tablak, nullptr);
+        for (const QString &t : tablak) {
+            sorok += "[" + t.toUtf8() + "]";
+            const QByteArray sql = QString("SELECT * FROM \"%1\"").arg(t).toUtf8();
+            sqlite3_exec(h, sql.constData(), [](void *s, int n, char **ertek, char **) {
+                for (int i = 0; i < n; ++i)
+                    *static_cast<QByteArray *>(s) += QByteArray(ertek[i] ? ertek[i] : "NULL") + '|';
+                *static_cast<QByteArray *>(s) += '\n';
+                return 0;
+            }, &sorok, nullptr);
+        }
+    }
+    sqlite3_close(h);
+    return sorok;
+}
+
+// A folder's or an archive's files with the database given by its rows.
+QMap<QString, QByteArray> sorokkal(QMap<QString, QByteArray> m)
+{
+    if (m.contains(Adatbazis::FAJLNEV))
+        m[Adatbazis::FAJLNEV] = adatbazisSorai(m[Adatbazis::FAJLNEV]);
+    return m;
+}
+
 // Answers the save dialog with a file name (empty: cancel) and records what it offered.
 struct Parbeszed {
     QString cim, szuro, mappa, fajl, utotag;
@@ -140,6 +185,58 @@ struct Csatolas {
     }
 };
 
+// Everything in a folder, hidden entries and folders too: what an archive may leave behind.
+QStringList bejegyzesek(const QString &mappa)
+{
+    return QDir(mappa).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+constexpr int TOLTO_SOROK = 600;
+
+// The second program of the concurrency test: commits into the register until it is killed.
+// Each transaction adds the brands "par N a" and "par N b" and writes N into a filler row
+// whose pages lie anywhere in the file; an archive must hold each one wholly or not at all.
+int masikIro(const char *fajl)
+{
+    sqlite3 *h = nullptr;
+    if (sqlite3_open_v2(fajl, &h, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        return 3;
+    sqlite3_busy_timeout(h, 120000);
+    for (int n = 1;; ++n) {
+        const QByteArray sql = QString("BEGIN IMMEDIATE; INSERT INTO marka (marka_nev) VALUES ('par %1 a');"
+                                       "UPDATE tolto SET n = %1, b = randomblob(16000) WHERE id = %2;"
+                                       "INSERT INTO marka (marka_nev) VALUES ('par %1 b'); COMMIT;")
+                                   .arg(n)
+                                   .arg(n % TOLTO_SOROK)
+                                   .toUtf8();
+        if (sqlite3_exec(h, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            fprintf(stderr, "%s\n", sqlite3_errmsg(h));
+            return 4;
+        }
+        ::usleep(200);
+    }
+}
+
+// The register is intact and holds the transactions 1..N of masikIro, each whole; returns N.
+int parokEpek(const QString &mappa)
+{
+    if (Adatbazis::megnyit(mappa) || Adatbazis::ertek("PRAGMA integrity_check").toString() != "ok")
+        return -1;
+    QMap<int, QString> parok;
+    for (QSqlQuery q = Adatbazis::lekerdez("SELECT marka_nev FROM marka WHERE marka_nev LIKE 'par %' ORDER BY marka"); q.next();) {
+        const QStringList r = q.value(0).toString().split(' ');
+        parok[r.value(1).toInt()] += r.value(2);
+    }
+    const int n = int(parok.size());
+    for (int i = 1; i <= n; ++i)
+        if (parok.value(i) != "ab")
+            return -1;
+    const bool tolto = Adatbazis::ertek("SELECT max(n) FROM tolto").toInt() == n
+                       && Adatbazis::ertek("SELECT n FROM tolto WHERE id = ?", {n % TOLTO_SOROK}).toInt() == n;
+    const bool kereso = Adatbazis::ertek("SELECT count(*) FROM marka_nagybetu WHERE marka_nev LIKE 'PAR %'").toInt() == 2 * n;
+    return tolto && kereso ? n : -1;
+}
+
 bool nincsZip64(const QString &zip)
 {
     const QByteArray b = fajlOlvas(zip);
@@ -178,16 +275,16 @@ private slots:
         QCOMPARE(QFileInfo(p.fajl).fileName(), QDate::currentDate().toString("yyyyMMdd") + ".zip");
         QCOMPARE(k.szovegek(), QStringList{"Archív állomány kész."});
         QCOMPARE(Beall.MentesDatum, QDate::currentDate());
-        QVERIFY(!Adatbazis::nyitva());   // the caller reopens the store
+        QVERIFY(Adatbazis::nyitva());
 
         const QString zip = QDir(Beall.MentesUtvonal).filePath(ArchivNev());
         const auto eredeti = mappaTartalom(k.adatMappa());
         QVERIFY(eredeti.contains(Adatbazis::FAJLNEV));
         QVERIFY(eredeti.contains("Kepek/level 1/rajz.bin"));
-        QCOMPARE(kicsomagol(zip), eredeti);
+        QCOMPARE(sorokkal(kicsomagol(zip)), sorokkal(eredeti));
         QVERIFY(nincsZip64(zip));
         // nothing but the archive in its folder: no work files left behind
-        QCOMPARE(QDir(Beall.MentesUtvonal).entryList(QDir::Files | QDir::Hidden), QStringList{ArchivNev()});
+        QCOMPARE(bejegyzesek(Beall.MentesUtvonal), QStringList{ArchivNev()});
 
         int hiba = 0;
         zip_t *za = zip_open(QFile::encodeName(zip).constData(), ZIP_RDONLY, &hiba);
@@ -217,7 +314,7 @@ private slots:
         QVERIFY(Archival());
         QCOMPARE(QFileInfo(p.fajl).fileName(), ArchivNev());
         QCOMPARE(k.szovegek(), QStringList({"Archív állomány kész.", "Archív állomány kész."}));
-        QCOMPARE(kicsomagol(QDir(Beall.MentesUtvonal).filePath(ArchivNev())), mappaTartalom(k.adatMappa()));
+        QCOMPARE(sorokkal(kicsomagol(QDir(Beall.MentesUtvonal).filePath(ArchivNev()))), sorokkal(mappaTartalom(k.adatMappa())));
 
         for (int i = 0; i < 2; ++i) {
             mentesParbeszed(QDir(k.adatMappa()).filePath("sajat"));
@@ -227,8 +324,8 @@ private slots:
         QVERIFY(QFileInfo::exists(sajat));
         auto vart = mappaTartalom(k.adatMappa());
         vart.remove("sajat.zip");
-        QCOMPARE(kicsomagol(sajat), vart);
-        QCOMPARE(QDir(k.adatMappa()).entryList({".sajat*"}, QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(sorokkal(kicsomagol(sajat)), sorokkal(vart));
+        QCOMPARE(bejegyzesek(k.adatMappa()).filter(".sajat"), QStringList());
     }
 
     void megsem()
@@ -239,7 +336,7 @@ private slots:
         QVERIFY(!Archival());
         QVERIFY(Adatbazis::nyitva());
         QVERIFY(k.szovegek().isEmpty());
-        QCOMPARE(QDir(Beall.MentesUtvonal).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(bejegyzesek(Beall.MentesUtvonal), QStringList());
         QCOMPARE(Beall.MentesDatum, QDate::currentDate().addDays(-6));
     }
 
@@ -337,6 +434,60 @@ private slots:
         QVERIFY(!Adatbazis::nyitva());
     }
 
+    void egyszerreIrva_data()
+    {
+        QTest::addColumn<bool>("menu");
+        QTest::newRow("menü") << true;
+        QTest::newRow("parancssor") << false;
+    }
+
+    // Another program commits all the time the archive is made: the archived register is
+    // whole, and every transaction is in it entirely or not at all.
+    void egyszerreIrva()
+    {
+        QFETCH(bool, menu);
+        TesztKornyezet k;
+        {
+            Adatbazis::Tranzakcio t;
+            Adatbazis::vegrehajt("CREATE TABLE tolto (id INTEGER PRIMARY KEY, n INTEGER, b BLOB)");
+            for (int i = 0; i < TOLTO_SOROK; ++i)
+                Adatbazis::vegrehajt("INSERT INTO tolto VALUES (?, 0, randomblob(16000))", {i});
+            t.commit();
+        }
+        const QString db = QDir(k.adatMappa()).filePath(Adatbazis::FAJLNEV);
+        QProcess iro;
+        iro.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        iro.start(QCoreApplication::applicationFilePath(), {"--masik-iro", db});
+        QVERIFY(iro.waitForStarted());
+        auto leallit = qScopeGuard([&] {
+            iro.kill();
+            iro.waitForFinished();
+        });
+        auto parok = [] { return Adatbazis::ertek("SELECT count(*) FROM marka WHERE marka_nev LIKE 'par % a'").toInt(); };
+        QTRY_VERIFY_WITH_TIMEOUT(parok() > 0, 60000);
+
+        const int elotte = parok();
+        const QString zip = QDir(k.programMappa()).filePath("egyszerre.zip");
+        if (menu) {
+            mentesParbeszed(zip);
+            QVERIFY(Archival());
+        } else {
+            const QString prog = QDir(k.programMappa()).filePath("dorvprg");
+            QVERIFY(QFile::copy(qEnvironmentVariable("DORVPRG_TEST_BIN"), prog));
+            QByteArray ki;
+            QCOMPARE(futtat(prog, {"--archive", zip}, &ki), 0);
+        }
+        const int utana = parok();
+        QVERIFY2(iro.state() == QProcess::Running, "the writing program stopped");
+        QVERIFY2(utana > elotte, "no transaction was committed while the archive was made");
+
+        QTemporaryDir ki;
+        QCOMPARE(futtat("unzip", {"-q", zip, "-d", ki.path()}), 0);
+        QVERIFY(!QFileInfo::exists(QDir(ki.path()).filePath(QString(Adatbazis::FAJLNEV) + "-journal")));
+        const int n = parokEpek(ki.path());
+        QVERIFY2(n >= elotte && n <= utana, qPrintable(QString("%1 pairs, %2 before, %3 after").arg(n).arg(elotte).arg(utana)));
+    }
+
     // Faults while archiving: the message, no date change, an earlier archive of the same
     // name intact, nothing half-written, and the store usable again.
     void hibak_data()
@@ -347,6 +498,7 @@ private slots:
         QTest::newRow("FIFO a mappában") << "fifo" << "cso";
         QTest::newRow("írásvédett archív mappa") << "irasvedett" << "Read-only file system";
         QTest::newRow("megtelt archív mappa") << "tele" << "No space left on device";
+        QTest::newRow("előre megtelt archív mappa") << "elore" << "Megtelt a lemez";
     }
 
     void hibak()
@@ -358,7 +510,7 @@ private slots:
         Beall.MentesDatum = regi;
         const QByteArray korabbi = "egy korabbi archivum helyett allo tartalom";
         std::unique_ptr<Csatolas> cs;
-        if (eset == "irasvedett" || eset == "tele") {
+        if (eset == "irasvedett" || eset == "tele" || eset == "elore") {
             if (geteuid() != 0)
                 QSKIP("a tmpfs mount needs root");
             cs = std::make_unique<Csatolas>(Beall.MentesUtvonal, "size=256k");
@@ -377,6 +529,14 @@ private slots:
             QVERIFY(cs->irasvedett());
         if (eset == "tele")
             fajlIr(k.adatMappa() + "/nagy.bin", veletlen(1 << 20));   // does not compress
+        if (eset == "elore") {
+            // not even the copy of the database fits
+            QFile t(QDir(Beall.MentesUtvonal).filePath("tolto.bin"));
+            QVERIFY(t.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            while (t.write(QByteArray(4096, 'x')) > 0) {
+            }
+        }
+        const QStringList elotte = bejegyzesek(Beall.MentesUtvonal);
 
         mentesParbeszed(zip);
         QVERIFY(!Archival());
@@ -387,7 +547,7 @@ private slots:
         QCOMPARE(k.uzenetek().first().tipus, UzenetKeres::Hiba);
         QCOMPARE(Beall.MentesDatum, regi);
         QCOMPARE(fajlOlvas(zip), korabbi);
-        QCOMPARE(QDir(Beall.MentesUtvonal).entryList(QDir::Files | QDir::Hidden), QStringList{ArchivNev()});
+        QCOMPARE(bejegyzesek(Beall.MentesUtvonal), elotte);
         adatbazisEp(k.adatMappa());
     }
 
@@ -433,9 +593,18 @@ private slots:
         int hivas = 0;
         QVERIFY_THROWS_EXCEPTION(ArchivMegszakitva, ArchivIr(adat, zip, [&](qint64, qint64) { return ++hivas < 3; }));
         QCOMPARE(fajlOlvas(zip), elso);
-        QCOMPARE(QDir(d.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.zip"});
+        QCOMPARE(bejegyzesek(d.path()), QStringList({"a.zip", "adat"}));
     }
 };
 
-QTEST_MAIN(ArchivalTeszt)
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && qstrcmp(argv[1], "--masik-iro") == 0)
+        return masikIro(argv[2]);
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    ArchivalTeszt t;
+    return QTest::qExec(&t, argc, argv);
+}
+
 #include "tst_archival.moc"

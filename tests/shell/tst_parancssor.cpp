@@ -8,9 +8,17 @@
 
 #include <QDirIterator>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +43,42 @@ QStringList mindenFajl(const QString &mappa)
     return l;
 }
 
+void fajlIr(const QString &ut, const QByteArray &tartalom)
+{
+    QDir().mkpath(QFileInfo(ut).absolutePath());
+    QFile f(ut);
+    QVERIFY2(f.open(QIODevice::WriteOnly) && f.write(tartalom) == tartalom.size() && f.flush(), qPrintable(ut));
+}
+
+QByteArray veletlen(int n)
+{
+    QByteArray b(n, Qt::Uninitialized);
+    for (int i = 0; i < n; ++i)
+        b[i] = char(QRandomGenerator::global()->bounded(256));
+    return b;
+}
+
+int parancs(const QString &prog, const QStringList &arg)
+{
+    QProcess p;
+    p.start(prog, arg);
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+// Fills the folder's file system to the last byte.
+bool feltolt(const QString &mappa)
+{
+    QFile f(QDir(mappa).filePath("tolto.bin"));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    const QByteArray b(4096, 'x');
+    while (f.write(b) == b.size()) {
+    }
+    while (f.write(b.left(1)) == 1) {
+    }
+    return f.error() != QFileDevice::NoError;
+}
+
 // Letters of both kinds with texts that need quoting and accents.
 void levelek()
 {
@@ -57,18 +101,31 @@ class ParancssorTeszt : public QObject {
     QString m_bin;
 
     // The program copied beside the test's Data folder: it takes its ini file from there.
-    Futas futtat(const TesztKornyezet &k, const QStringList &arg)
+    void indit(QProcess &p, const TesztKornyezet &k, const QStringList &arg, bool kijelzo = true)
     {
         const QString prog = QDir(k.programMappa()).filePath("dorvprg");
         if (!QFile::exists(prog))
             QFile::copy(m_bin, prog);
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("XDG_RUNTIME_DIR", k.programMappa());
+        if (!kijelzo)   // as from cron or ssh: no display and no platform chosen
+            for (const char *v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+                env.remove(v);
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(k.programMappa());
         p.start(prog, arg);
+    }
+
+    Futas futtat(const TesztKornyezet &k, const QStringList &arg, bool kijelzo = true)
+    {
+        QProcess p;
+        indit(p, k, arg, kijelzo);
+        return vege(p);
+    }
+
+    static Futas vege(QProcess &p)
+    {
         Futas f;
         if (!p.waitForFinished(120000))
             return f;
@@ -216,9 +273,11 @@ private slots:
         QTest::newRow("kulcs nem szám") << QStringList{"--pdf", "jotallas", "x1", "%1/a.pdf"} << 2 << "Hibás kulcs";
         QTest::newRow("lista rossz nézettel") << QStringList{"--pdf", "lista", "Q", "%1/a.pdf"} << 2 << "Hibás nézet";
         QTest::newRow("pdf nem írható helyre") << QStringList{"--pdf", "lista", "J", "%1/nincs/a.pdf"} << 1
-                                               << "A PDF fájl nem írható";
+                                               << "Nem írható a fájl";
         QTest::newRow("archív nem írható helyre") << QStringList{"--archive", "%1/nincs/a.zip"} << 1 << "nincs";
         QTest::newRow("archív két fájllal") << QStringList{"--archive", "a.zip", "b.zip"} << 2 << "Túl sok argumentum";
+        QTest::newRow("archív üres névvel") << QStringList{"--archive", ""} << 2 << "Üres fájlnév";
+        QTest::newRow("archív eszközre") << QStringList{"--archive", "/dev/full"} << 1 << "nem közönséges fájl";
         QTest::newRow("mappa adatbázis nélkül") << QStringList{"--data", "%1/ures", "--archive"} << 1
                                                 << "A mappában nincs adatbázis";
         QTest::newRow("nem létező mappa") << QStringList{"--data", "%1/sehol", "--export", "J", "%1/a.csv"} << 1
@@ -247,6 +306,193 @@ private slots:
         utana.removeAll("dorvprg");
         QCOMPARE(utana, elotte);   // no ini, no archive, no export, no database created
         QCOMPARE(QFileInfo(QDir(k.adatMappa()).filePath(Adatbazis::FAJLNEV)).lastModified(), modositva);
+    }
+
+    void kijelzoNelkul_data()
+    {
+        QTest::addColumn<QStringList>("arg");
+        QTest::addColumn<int>("kod");
+        QTest::addColumn<QString>("kimenetben");   // on stdout for 0, on stderr otherwise
+        QTest::newRow("-h") << QStringList{"-h"} << 0 << "Használat: dorvprg";
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << "--archive [FÁJL]";
+        QTest::newRow("ismeretlen szó") << QStringList{"foo"} << 2 << "Ismeretlen forma: foo";
+        QTest::newRow("Qt kapcsolója") << QStringList{"-platform", "xcb"} << 2 << "Ismeretlen forma: -platform";
+        QTest::newRow("mappa forma nélkül") << QStringList{"--data", "x"} << 2 << "Használat: dorvprg";
+    }
+
+    // Without a display every argument runs the window-less path: no abort, the usage or a
+    // one-line refusal.
+    void kijelzoNelkul()
+    {
+        QFETCH(QStringList, arg);
+        QFETCH(int, kod);
+        QFETCH(QString, kimenetben);
+        TesztKornyezet k(false);
+        const Futas f = futtat(k, arg, false);
+        QCOMPARE(f.kod, kod);
+        QVERIFY2((kod == 0 ? f.ki : f.ki + f.hiba).contains(kimenetben), qPrintable(f.ki + f.hiba));
+        if (kod == 0)
+            QVERIFY2(f.hiba.isEmpty(), qPrintable(f.hiba));
+    }
+
+    void inibenNincsMappa_data()
+    {
+        QTest::addColumn<QStringList>("arg");
+        QTest::newRow("archív") << QStringList{"--archive"};
+        QTest::newRow("archív fájlba") << QStringList{"--archive", "%1/a.zip"};
+        QTest::newRow("export") << QStringList{"--export", "J", "%1/a.csv"};
+    }
+
+    // DorvPrg.ini names a database folder that is gone: the default Data folder is not taken
+    // instead; nothing is written and no archive date recorded.
+    void inibenNincsMappa()
+    {
+        QFETCH(QStringList, arg);
+        TesztKornyezet k;
+        levelek();
+        Adatbazis::bezar();
+        Beall.AdatbazisUtvonal = QDir(k.programMappa()).filePath("elkoltozott");
+        Beall.MentesDatum = QDate::currentDate().addDays(-9);
+        BeallitasIr(QRect(5, 5, 640, 400));
+        const QByteArray ini = fajlOlvas(IniFajlUt());
+        const QStringList elotte = mindenFajl(k.programMappa());
+        arg.replaceInStrings("%1", k.programMappa());
+
+        const Futas f = futtat(k, arg);
+        QCOMPARE(f.kod, 1);
+        QVERIFY2(f.hiba.startsWith("Nem létező adatbázis mappa a beállításokban"), qPrintable(f.hiba));
+        QCOMPARE(f.hiba.count('\n'), 1);
+        QStringList utana = mindenFajl(k.programMappa());
+        utana.removeAll("dorvprg");
+        QCOMPARE(utana, elotte);
+        QCOMPARE(fajlOlvas(IniFajlUt()), ini);
+
+        // the folder given with --data still works
+        const Futas g = futtat(k, QStringList{"--data", k.adatMappa()} + arg);
+        QVERIFY2(g.kod == 0, qPrintable(g.hiba));
+    }
+
+    void archivIrasHiba_data()
+    {
+        QTest::addColumn<QString>("eset");
+        QTest::addColumn<QString>("uzenetben");
+        QTest::newRow("előre megtelt lemez") << "tele" << "Megtelt a lemez";
+        QTest::newRow("írásvédett mappa") << "irasvedett" << "Read-only file system";
+        QTest::newRow("eszköz az archív helyén") << "eszkoz" << "nem közönséges fájl";
+    }
+
+    // A failed archive: one line on stderr, exit 1, the earlier archive byte for byte, nothing
+    // else left in its folder, no date in DorvPrg.ini.
+    void archivIrasHiba()
+    {
+        QFETCH(QString, eset);
+        QFETCH(QString, uzenetben);
+        if (geteuid() != 0)
+            QSKIP("the tmpfs mount needs root");
+        TesztKornyezet k;
+        levelek();
+        Adatbazis::bezar();
+        Beall.MentesDatum = QDate::currentDate().addDays(-9);
+        BeallitasIr(QRect(5, 5, 640, 400));
+        const QByteArray ini = fajlOlvas(IniFajlUt());
+        const QString archiv = QDir(k.programMappa()).filePath("Archiv");
+        QVERIFY(QDir().mkpath(archiv));
+        const QString cel = QDir(archiv).filePath(ArchivNev());
+        QCOMPARE(parancs("mount", {"-t", "tmpfs", "-o", "size=1m", "tmpfs", archiv}), 0);
+        auto leszerel = qScopeGuard([&] { parancs("umount", {archiv}); });
+        const QByteArray korabbi = "egy korabbi archivum" + QByteArray(20000, 'x');
+        if (eset != "eszkoz") {
+            fajlIr(cel, korabbi);
+        } else {
+            // /dev/full named as the archive: a rename would put the archive in its place
+            QCOMPARE(::mknod(QFile::encodeName(cel).constData(), S_IFCHR | 0666, makedev(1, 7)), 0);
+        }
+        if (eset == "tele")
+            QVERIFY(feltolt(archiv));
+        if (eset == "irasvedett")
+            QCOMPARE(parancs("mount", {"-o", "remount,ro", archiv}), 0);
+        const QStringList elotte = QDir(archiv).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+
+        const Futas f = futtat(k, {"--archive"});
+        QCOMPARE(f.kod, 1);
+        QVERIFY2(f.hiba.contains(uzenetben), qPrintable(f.hiba));
+        QCOMPARE(f.hiba.count('\n'), 1);
+        QVERIFY(f.ki.isEmpty());
+        QCOMPARE(QDir(archiv).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), elotte);
+        if (eset == "eszkoz")
+            QVERIFY(QFileInfo(cel).exists() && !QFileInfo(cel).isFile());
+        else
+            QCOMPARE(fajlOlvas(cel), korabbi);
+        QCOMPARE(fajlOlvas(IniFajlUt()), ini);
+    }
+
+    // The report line of a finished archive that cannot be written (stdout on a full disk)
+    // is a failure as well.
+    void kimenetNemIrhato()
+    {
+        TesztKornyezet k;
+        Adatbazis::bezar();
+        QProcess p;
+        p.setStandardOutputFile("/dev/full");
+        indit(p, k, {"--archive", QDir(k.programMappa()).filePath("a.zip")});
+        const Futas f = vege(p);
+        QCOMPARE(f.kod, 1);
+        QVERIFY2(f.hiba.contains("A kimenet nem írható"), qPrintable(f.hiba));
+        QCOMPARE(f.hiba.count('\n'), 1);
+    }
+
+    // An archive killed half-way leaves its locked work folder; the next archive removes it,
+    // leaves alone the one another running archive holds, and packs neither.
+    void megszakitottArchivum()
+    {
+        TesztKornyezet k;
+        for (int i = 0; i < 4; ++i)
+            fajlIr(QString("%1/Dok/nagy%2.bin").arg(k.adatMappa()).arg(i), veletlen(10 << 20));
+        Adatbazis::bezar();
+        const QString cel = QDir(k.adatMappa()).filePath("kesz.zip");
+        QProcess p;
+        indit(p, k, {"--archive", cel});
+        // killed once its work folder holds a good part of an archive
+        QString munka;
+        while (munka.isEmpty() && !p.waitForFinished(5)) {
+            for (const QFileInfo &m : QDir(k.adatMappa()).entryInfoList({".kesz.zip.archiv-*"}, QDir::Dirs | QDir::Hidden))
+                for (const QFileInfo &f : QDir(m.filePath()).entryInfoList(QDir::Files | QDir::Hidden))
+                    if (f.size() > (4 << 20))
+                        munka = m.filePath();
+        }
+        QVERIFY2(!munka.isEmpty(), "the archive ended before it could be killed");
+        p.kill();
+        QVERIFY(p.waitForFinished());
+        QVERIFY(QFileInfo(munka).isDir());
+        QVERIFY(!QFileInfo::exists(cel));
+
+        // another program's archive being written: its folder is locked
+        const QString masik = QDir(k.adatMappa()).filePath(".masik.zip.archiv-Ab12Cd");
+        QVERIFY(QDir().mkpath(masik));
+        fajlIr(masik + "/archiv.zip.Qw3rTy", "egy futo archivum resze");
+        const int zar = ::open(QFile::encodeName(masik).constData(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(zar >= 0);
+        auto elenged = qScopeGuard([zar] { ::close(zar); });
+        QCOMPARE(::flock(zar, LOCK_EX), 0);
+        // a file that only looks like a work folder is the user's
+        const QString hasonlo = QDir(k.adatMappa()).filePath(".kesz.zip.archiv-QwErTy");
+        fajlIr(hasonlo, "nem munkamappa");
+
+        const Futas f = futtat(k, {"--archive", cel});
+        QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+        QVERIFY(!QFileInfo::exists(munka));
+        QCOMPARE(fajlOlvas(masik + "/archiv.zip.Qw3rTy"), QByteArray("egy futo archivum resze"));
+        QVERIFY(QFileInfo::exists(hasonlo));
+        QProcess l;
+        l.start("unzip", {"-Z1", cel});
+        QVERIFY(l.waitForFinished());
+        QStringList nevek = QString::fromUtf8(l.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        nevek.sort();
+        QStringList vart = mindenFajl(k.adatMappa());
+        vart.removeAll("kesz.zip");
+        vart.removeAll(".masik.zip.archiv-Ab12Cd/archiv.zip.Qw3rTy");
+        QCOMPARE(nevek, vart);
+        QVERIFY(vart.contains(".kesz.zip.archiv-QwErTy"));
     }
 };
 
