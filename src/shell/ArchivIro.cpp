@@ -1,5 +1,6 @@
 #include "ArchivIro.h"
 #include "Adatbazis.h"
+#include "RegiszterFajl.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -529,6 +530,7 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
         throw StoreHiba(QString("Az adatbázis mappa nem létezik: %1").arg(mappa));
     if (cel.isEmpty() || QFileInfo(cel).fileName().isEmpty())
         throw StoreHiba("Nincs megadva az archív állomány neve.");
+    RegiszterFajlVed(cel);
     // a link to an archive is followed: the archive it names is replaced
     const QFileInfo ci(QFileInfo(cel).exists() ? QFileInfo(cel).canonicalFilePath() : QFileInfo(cel).absoluteFilePath());
     const QFileInfo celMappa(ci.absolutePath());

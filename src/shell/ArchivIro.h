@@ -31,7 +31,8 @@ QString ArchivNev(const QDate &nap = QDate::currentDate());
 void ArchivMappaLetrehoz(const QString &mappa);
 
 // Every file of the folder and its subfolders under its relative path, deflate level 1,
-// no Zip64, the target itself left out. The database file is packed from a snapshot taken
+// no Zip64, the target itself left out; a target that is one of the register's own files
+// (however spelled or linked) is refused. The database file is packed from a snapshot taken
 // through SQLite's online backup, so that the archive holds each committed transaction
 // wholly or not at all while other programs go on writing; its journal files are left out.
 // Everything is written in a locked hidden work folder beside the target (".NAME.archiv-XXXXXX"),

@@ -551,6 +551,28 @@ private slots:
         adatbazisEp(k.adatMappa());
     }
 
+    // The save dialog pointed at the database, also through a link: refused in the error
+    // box, the register unchanged and still open.
+    void sajatFajlra()
+    {
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('Bosch')");
+        const QString db = QDir(k.adatMappa()).filePath(Adatbazis::FAJLNEV);
+        const QString link = QDir(k.programMappa()).filePath("hivatkozas.zip");
+        QVERIFY(QFile::link(db, link));
+        const QByteArray elotte = fajlOlvas(db);
+        for (const QString &cel : {db, link}) {
+            k.uzenetekTorol();
+            mentesParbeszed(cel);
+            QVERIFY(!Archival());
+            QCOMPARE(k.szovegek().size(), 1);
+            QVERIFY2(k.szovegek().first().contains("A program saját fájlja nem írható felül"), qPrintable(k.szovegek().first()));
+            QCOMPARE(fajlOlvas(db), elotte);
+        }
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(Adatbazis::ertek("SELECT marka_nev FROM marka").toString(), QString("Bosch"));
+    }
+
     // An archive folder whose parent is missing: the system's message in the top-level box,
     // no dialog, the store left open.
     void hianyzoSzuloMappa()

@@ -441,6 +441,49 @@ private slots:
         QCOMPARE(f.hiba.count('\n'), 1);
     }
 
+    void regiszterFajlra_data()
+    {
+        QTest::addColumn<QString>("cel");    // relative to the program folder, its working folder
+        QTest::addColumn<QString>("link");   // made a link to the database first
+        QTest::newRow("az adatbázis") << "Data/dorvprg.db" << "";
+        QTest::newRow("kerülő úton") << "./Data/../Data/dorvprg.db" << "";
+        QTest::newRow("szimbolikus link") << "mentes.zip" << "szimbolikus";
+        QTest::newRow("kemény link") << "mentes.zip" << "kemeny";
+        QTest::newRow("nyomtatott szöveg") << "Data/s2.txt" << "";
+        QTest::newRow("még nem létező DorvPrg.ini") << "DorvPrg.ini" << "";
+    }
+
+    // An archive is never written onto one of the register's own files, however named.
+    void regiszterFajlra()
+    {
+        QFETCH(QString, cel);
+        QFETCH(QString, link);
+        TesztKornyezet k;
+        levelek();
+        Adatbazis::bezar();
+        const QString db = QDir(k.adatMappa()).filePath(Adatbazis::FAJLNEV);
+        const QString celUt = QDir(k.programMappa()).filePath(cel);
+        if (link == "szimbolikus")
+            QVERIFY(QFile::link(db, celUt));
+        if (link == "kemeny")
+            QCOMPARE(::link(QFile::encodeName(db).constData(), QFile::encodeName(celUt).constData()), 0);
+        const QByteArray adatbazis = fajlOlvas(db);
+        const QByteArray szoveg = fajlOlvas(k.adatMappa() + "/s2.txt");
+        const QStringList elotte = mindenFajl(k.programMappa());
+
+        const Futas f = futtat(k, {"--archive", cel});
+        QCOMPARE(f.kod, 1);
+        QVERIFY2(f.hiba.startsWith("A program saját fájlja nem írható felül"), qPrintable(f.hiba));
+        QCOMPARE(f.hiba.count('\n'), 1);
+        QCOMPARE(fajlOlvas(db), adatbazis);
+        QCOMPARE(fajlOlvas(k.adatMappa() + "/s2.txt"), szoveg);
+        QStringList utana = mindenFajl(k.programMappa());
+        utana.removeAll("dorvprg");
+        QCOMPARE(utana, elotte);
+        if (link == "szimbolikus")
+            QVERIFY(QFileInfo(celUt).isSymLink());
+    }
+
     // An archive killed half-way leaves its locked work folder; the next archive removes it,
     // leaves alone the one another running archive holds, and packs neither.
     void megszakitottArchivum()
