@@ -1,5 +1,6 @@
 #include "Tfrm_FelhasznaloSzerkeszt.h"
 #include "AblakBetu.h"
+#include "MasikProgramHiba.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
 #include "Seged.h"
@@ -90,6 +91,9 @@ void Tfrm_FelhasznaloSzerkeszt::btnOKClick()
         Tbl->setErtek("felhasznalo", edtFelhasznalo->text());
         Tbl->setErtek("jelszo", edtJelszo->text());
         Tbl->post();
+    } catch (const MasikProgramHiba &h) {
+        HibaUzenet(h.uzenet(), this);   // another program, not the input: say so
+        return;
     } catch (const StoreHiba &) {
         // an empty or repeated login name; the row stays in edit state
         HibaUzenet("Hiányos adat megadás", this);

@@ -2,6 +2,7 @@
 #include "AblakBetu.h"
 #include "EgySorosTabla.h"
 #include "Admin.h"
+#include "MasikProgramHiba.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
 #include "Sema.h"
@@ -85,6 +86,9 @@ void Tfrm_Tulajdonos::btnOKClick()
             for (auto it = m_mezok.cbegin(); it != m_mezok.cend(); ++it)
                 Tbl->setErtek(it.key(), it.value()->text());
             Tbl->post();
+        } catch (const MasikProgramHiba &h) {
+            HibaUzenet(h.uzenet(), this);   // another program, not the input: say so
+            return;
         } catch (const StoreHiba &) {
             HibaUzenet("Hiba az adatok mentése során", this);
             return;

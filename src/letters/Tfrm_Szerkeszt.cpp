@@ -452,11 +452,12 @@ void LevelSzerkeszt(Tabla &tbl, bool uj, const QString &tipus, QWidget *szulo)
     if (!tbl.nyitva() || (!uj && tbl.ures()))
         return;   // nothing to edit
     const QString kind = uj || !tipus.isEmpty() ? tipus : MezoSzoveg(tbl.ertek("prntip"));
+    int szam = 0;   // the number the editor shows for a new letter
     if (uj) {
-        // the cursor shows one kind, highest number first
-        tbl.elso();
-        const int szam = tbl.ures() ? 1 : MezoEgesz(tbl.ertek("doksi_id")) + 1;
+        // from the store, not the list: another program may have added letters since it was read
+        szam = tbl.kovetkezoSzam("doksi_id", "prntip", kind);
         tbl.beszur();
+        tbl.sorszamoz("doksi_id", "prntip");
         tbl.setErtek("doksi_id", szam);
         tbl.setErtek("datum", QDate::currentDate());
         tbl.setErtek("prntip", kind);
@@ -483,6 +484,10 @@ void LevelSzerkeszt(Tabla &tbl, bool uj, const QString &tipus, QWidget *szulo)
             f.nyomtatKell = false;
         }
     }
+    if (uj && MezoEgesz(tbl.ertek("doksi_id")) != szam)
+        Uzenet(QString("A %1 számot közben egy másik program kiadta, ezért a levél a %2 számot kapta.")
+                   .arg(szamFormatum(szam), szamFormatum(tbl.ertek("doksi_id"))),
+               szulo);
     if (!f.nyomtatKell)
         return;
     // the editor is hidden by now; the preview shows the stored row of the page in front

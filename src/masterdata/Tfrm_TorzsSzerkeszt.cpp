@@ -1,4 +1,5 @@
 #include "Tfrm_TorzsSzerkeszt.h"
+#include "MasikProgramHiba.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
 #include "Sema.h"
@@ -72,6 +73,8 @@ void Tfrm_TorzsSzerkeszt::btnOKClick()
         postElott();
         Tbl->post();
         accept();
+    } catch (const MasikProgramHiba &h) {
+        HibaUzenet(h.uzenet(), this);   // another program, not the input: say so
     } catch (const StoreHiba &h) {
         // the row stays in insert or edit state: the user corrects it or leaves with Mégsem
         HibaUzenet("Hiányos, vagy hibás adatmegadás\r\n" + h.uzenet(), this);

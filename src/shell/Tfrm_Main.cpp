@@ -35,6 +35,7 @@
 #include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
@@ -147,6 +148,13 @@ Tfrm_Main::Tfrm_Main(QWidget *szulo) : QMainWindow(szulo)
     m_panelek[1]->setEnabled(false);
 
     akciokBekotese();
+
+    // another program on the same database: its changes show within seconds while this one
+    // is idle, and at once when the window is activated
+    auto *figyelo = new QTimer(this);
+    figyelo->setObjectName("ValtozasFigyelo");
+    connect(figyelo, &QTimer::timeout, this, &Tfrm_Main::kulsoValtozasFigyel);
+    figyelo->start(2500);
 }
 
 Tfrm_Main::~Tfrm_Main() = default;
@@ -667,7 +675,24 @@ bool Tfrm_Main::event(QEvent *e)
         AppHint(static_cast<QStatusTipEvent *>(e)->tip());
         return true;
     }
+    if (e->type() == QEvent::WindowActivate)
+        kulsoValtozasFigyel();
     return QMainWindow::event(e);
+}
+
+void Tfrm_Main::kulsoValtozasFigyel()
+{
+    if (!Adatbazis::nyitva())
+        return;
+    try {
+        if (Adatbazis::masikProgramIrt() || m_kulsoFrissites) {
+            m_kulsoFrissites = true;
+            Adatbazis::kurzorokFrissit();   // a cursor being edited is re-read when its edit ends
+            m_kulsoFrissites = false;
+        }
+    } catch (const StoreHiba &) {
+        // the store is busy: the next tick tries again, without a message every few seconds
+    }
 }
 
 bool Tfrm_Main::eventFilter(QObject *o, QEvent *e)

@@ -81,6 +81,7 @@ private:
     void torles();
     void elsoMegjelenes();
     bool bezaras();
+    void kulsoValtozasFigyel();
 
     Tabla *m_tbl = nullptr;
     Tabla *m_tblMegj = nullptr;
@@ -98,4 +99,5 @@ private:
     bool m_elsoMegjelenes = true;
     bool m_nyitva = false;       // the creation step succeeded: closing writes the settings
     bool m_bezarva = false;
+    bool m_kulsoFrissites = false;   // another program's change not yet re-read everywhere
 };
