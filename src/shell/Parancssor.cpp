@@ -71,7 +71,8 @@ int paradoxImportForma(const QStringList &a, const QString &data)
     } catch (const StoreHiba &h) {
         if (terminal)
             hiba() << "\n";
-        hiba() << "Az importálás nem sikerült, a mappa változatlan maradt.\n"
+        // one line, so a script's log keeps the reason with the failure
+        hiba() << "Az importálás nem sikerült, a mappa változatlan maradt: "
                << QString(h.uzenet()).replace("\r\n", " ") << "\n";
         return 1;
     }

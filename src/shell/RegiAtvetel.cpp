@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProgressDialog>
 
 bool RegiAdatbazisAtvetel(const QString &mappa, QWidget *szulo)
@@ -19,16 +20,25 @@ bool RegiAdatbazisAtvetel(const QString &mappa, QWidget *szulo)
                 cim, szulo))
         return true;
 
+    // The import runs here, on the window's thread: SQLite's connection belongs to it. Its
+    // progress calls keep the window painted and hear Mégse, also while the indexes are
+    // built; a cancel leaves the folder as it was.
     QProgressDialog folyamat("Az adatok átvétele...", "Mégse", 0, 1000, szulo);
     folyamat.setWindowTitle(cim);
     folyamat.setWindowModality(Qt::ApplicationModal);
     folyamat.setMinimumDuration(0);
     folyamat.setAutoClose(false);
+    folyamat.setAutoReset(false);
     folyamat.setValue(0);
+    QElapsedTimer utolso;
     try {
         const ParadoxImport::Eredmeny e = ParadoxImport::importal(mappa, [&](const QString &tabla, qint64 kesz, qint64 osszes) {
-            if (!tabla.isEmpty())
-                folyamat.setLabelText(QString("Az adatok átvétele: %1 (%2 / %3 sor)").arg(tabla).arg(kesz).arg(osszes));
+            // a few dozen repaints a second are enough, and cost the import nothing
+            if (utolso.isValid() && utolso.elapsed() < 30)
+                return !folyamat.wasCanceled();
+            utolso.start();
+            folyamat.setLabelText(tabla.isEmpty() ? QString("Az adatok átvétele: az indexek felépítése (%1 sor)").arg(osszes)
+                                                  : QString("Az adatok átvétele: %1 (%2 / %3 sor)").arg(tabla).arg(kesz).arg(osszes));
             folyamat.setValue(osszes > 0 ? int(kesz * 1000 / osszes) : 1000);
             QCoreApplication::processEvents();
             return !folyamat.wasCanceled();
@@ -39,6 +49,8 @@ bool RegiAdatbazisAtvetel(const QString &mappa, QWidget *szulo)
                    .arg(e.sorok().join("\r\n")),
                szulo);
         return true;
+    } catch (const ParadoxImport::Megszakitva &) {
+        folyamat.close();   // the user asked for it: nothing to report
     } catch (const StoreHiba &h) {
         folyamat.close();
         HibaUzenet("Az adatok átvétele nem sikerült, a mappa változatlan maradt.\r\n" + h.uzenet(), szulo);

@@ -1,5 +1,8 @@
 #include "ParadoxImport.h"
 #include "Adatbazis.h"
+#include "BiztosFajl.h"
+#include "ImportMappa.h"
+#include "ParadoxFajl.h"
 #include "Sema.h"
 #include "StoreHiba.h"
 
@@ -11,13 +14,14 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringDecoder>
-#include <QTemporaryDir>
 #include <QVariant>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <vector>
-#include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -29,20 +33,11 @@ namespace {
 
 // A Paradox date counts days from 1 January of year 1 (day 1).
 constexpr qint64 DATUM_ELTOLAS = 1721425;
-constexpr int MB_BLOKK = 4096;
+const QString MEGSZAKITVA = QStringLiteral("Az importálás megszakítva.");
 
 quint32 le32(const uchar *p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (quint32(p[3]) << 24); }
-quint16 le16(const uchar *p) { return quint16(p[0] | (p[1] << 8)); }
 
-QString serultTabla(const QString &fajl, const QString &ok)
-{
-    return QString("Sérült Paradox tábla: %1\r\n%2").arg(QDir::toNativeSeparators(fajl), ok);
-}
-
-QString serultMemo(const QString &fajl, const QString &ok)
-{
-    return QString("Sérült memó fájl: %1\r\n%2").arg(QDir::toNativeSeparators(fajl), ok);
-}
+using ParadoxFajl::serultTabla;
 
 // Single-byte code page to Unicode, by a table built once: far cheaper per field than a
 // decoder call, and the old tables hold millions of short texts.
@@ -78,238 +73,118 @@ const Kodlap &kodlap(int dosKodlap)
     return dosKodlap == 852 ? cp852 : cp1250;
 }
 
-// The .MB file of a table's memo fields, decoded here: pxlib's own reader aborts on it.
-class MemoFajl {
-public:
-    explicit MemoFajl(const QString &ut) : m_f(ut)
-    {
-        if (!m_f.open(QIODevice::ReadOnly))
-            throw StoreHiba(QString("A memó fájl nem olvasható: %1\r\n%2")
-                                .arg(QDir::toNativeSeparators(ut), m_f.errorString()));
-        m_meret = m_f.size();
-        m_adat = m_meret > 0 ? m_f.map(0, m_meret) : nullptr;
-        if (!m_adat) {
-            m_tartalek = m_f.readAll();
-            m_adat = reinterpret_cast<const uchar *>(m_tartalek.constData());
-        }
-        if (m_meret < MB_BLOKK || m_adat[0] != 0)
-            throw StoreHiba(serultMemo(ut, "A fájl fejléce hiányzik."));
-    }
-
-    // The blob the record points at: `hely` holds the block's offset and, in its low byte,
-    // the slot in a shared block (0xFF: the block holds this one blob).
-    QByteArray olvas(quint32 hely, quint32 hossz) const
-    {
-        const qint64 blokk = hely & ~quint32(0xFF);
-        const int index = int(hely & 0xFF);
-        auto hiba = [&](const QString &mi) {
-            return StoreHiba(serultMemo(m_f.fileName(),
-                                        QString("%1 (hivatkozás: %2)").arg(mi).arg(hely)));
-        };
-        if (blokk < MB_BLOKK || blokk + 12 > m_meret)
-            throw hiba("A hivatkozott blokk a fájlon kívül esik.");
-        const uchar *b = m_adat + blokk;
-        qint64 eleje;
-        if (index == 0xFF) {
-            if (b[0] != 2 || le32(b + 3) != hossz)
-                throw hiba("A blokk nem a hivatkozott memót tartalmazza.");
-            eleje = blokk + 9;
-        } else {
-            const uchar *bejegyzes = b + 12 + index * 5;
-            if (b[0] != 3 || index >= 64 || qint64(bejegyzes[1]) * 16 < hossz)
-                throw hiba("A blokk nem a hivatkozott memót tartalmazza.");
-            eleje = blokk + qint64(bejegyzes[0]) * 16;
-            if (eleje < blokk + 12 + 64 * 5 || eleje + hossz > blokk + MB_BLOKK)
-                throw hiba("A memó a blokkján kívül esik.");
-        }
-        if (eleje + hossz > m_meret)
-            throw hiba("A fájl rövidebb a memónál.");
-        return QByteArray(reinterpret_cast<const char *>(m_adat + eleje), hossz);
-    }
-
-private:
-    QFile m_f;
-    qint64 m_meret = 0;
-    const uchar *m_adat = nullptr;
-    QByteArray m_tartalek;
-};
-
-// Kinds of values an old field yields, before they meet our field's type.
-enum class Forras { Szoveg, Egesz, Tort, Datum, Logikai, Memo, Nem };
-
-Forras forras(int pxTipus)
-{
-    switch (pxTipus) {
-    case pxfAlpha: return Forras::Szoveg;
-    case pxfShort:
-    case pxfLong:
-    case pxfAutoInc: return Forras::Egesz;
-    case pxfNumber:
-    case pxfCurrency: return Forras::Tort;
-    case pxfDate: return Forras::Datum;
-    case pxfLogical: return Forras::Logikai;
-    case pxfMemoBLOb:
-    case pxfFmtMemoBLOb: return Forras::Memo;
-    default: return Forras::Nem;
-    }
-}
-
-bool illik(Forras f, MezoTipus cel)
+// The Paradox types each kind of our fields takes without losing a value; anything else in a
+// field we know is damage or a layout we cannot read, never a column left empty.
+bool illik(int tipus, MezoTipus cel)
 {
     switch (cel) {
-    case MezoTipus::Autoinc:
-    case MezoTipus::Egesz: return f == Forras::Egesz || f == Forras::Tort;
-    case MezoTipus::Datum: return f == Forras::Datum;
-    case MezoTipus::Szoveg:
-        return f == Forras::Szoveg || f == Forras::Egesz || f == Forras::Tort || f == Forras::Logikai
-            || f == Forras::Memo;
-    case MezoTipus::Memo: return f == Forras::Szoveg || f == Forras::Memo;
+    case MezoTipus::Autoinc: return tipus == pxfAutoInc || tipus == pxfLong || tipus == pxfShort;
+    case MezoTipus::Egesz:
+        return tipus == pxfLong || tipus == pxfShort || tipus == pxfAutoInc || tipus == pxfNumber
+            || tipus == pxfCurrency;
+    case MezoTipus::Datum: return tipus == pxfDate;
+    case MezoTipus::Szoveg: return tipus == pxfAlpha;
+    case MezoTipus::Memo: return tipus == pxfMemoBLOb || tipus == pxfFmtMemoBLOb || tipus == pxfAlpha;
     }
     return false;
 }
 
-struct RegiMezo {
-    QString nev;
-    int tipus = 0;
-    int hossz = 0;
-    int eltolas = 0;                    // offset inside the record
+QString tipusNev(MezoTipus t)
+{
+    switch (t) {
+    case MezoTipus::Autoinc: return "számláló";
+    case MezoTipus::Egesz: return "egész szám";
+    case MezoTipus::Datum: return "dátum";
+    case MezoTipus::Szoveg: return "szöveg";
+    case MezoTipus::Memo: return "memó";
+    }
+    return {};
+}
+
+struct RegiMezo : ParadoxFajl::Mezo {
     const MezoLeiras *cel = nullptr;    // our field, nullptr when left out
 };
 
-void pxHiba(pxdoc_t *, int, const char *uzenet, void *adat)
+void pxHiba(pxdoc_t *, int szint, const char *uzenet, void *adat)
 {
     auto *s = static_cast<QString *>(adat);
-    if (s->isEmpty())
+    if (szint != PX_Warning && s->isEmpty())
         *s = QString::fromLocal8Bit(uzenet);
 }
 
-// One old table: pxlib reads the header and field list; the data blocks are walked here, in
-// file order and with their bounds checked, so a cut file is caught before a value is used.
+struct PxZaro {
+    void operator()(pxdoc_t *d) const
+    {
+        PX_close(d);
+        PX_delete(d);
+    }
+};
+struct FajlZaro {
+    void operator()(FILE *f) const { std::fclose(f); }
+};
+
+// One old table: its header and block chain checked by us first, then its field list read
+// by pxlib from the same open file and compared with ours. The records are read here, block
+// by block along the checked chain.
 class RegiTabla {
 public:
-    explicit RegiTabla(const QString &ut) : m_ut(ut)
+    explicit RegiTabla(const QString &ut) : m_fajl(ut), m_tabla(ParadoxFajl::ellenoriz(m_fajl))
     {
-        QFile f(ut);
-        if (!f.open(QIODevice::ReadOnly))
-            throw StoreHiba(QString("A tábla nem olvasható: %1\r\n%2")
-                                .arg(QDir::toNativeSeparators(ut), f.errorString()));
-        m_fajlMeret = f.size();
-        // pxlib trusts the header; a file shorter than its own header is refused before it
-        if (m_fajlMeret < 0x58)
-            throw StoreHiba(serultTabla(ut, "A fájl rövidebb a fejlécnél."));
-        f.close();
-
-        m_doc = PX_new3(pxHiba, nullptr, nullptr, nullptr, &m_pxUzenet);
+        const int fd = ::dup(m_fajl.fd());
+        FILE *fp = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
+        if (!fp) {
+            const int kod = errno;
+            if (fd >= 0)
+                ::close(fd);
+            throw StoreHiba(QString("A tábla nem olvasható: %1\r\n%2").arg(QDir::toNativeSeparators(ut), RendszerHibaSzoveg(kod)));
+        }
+        m_fp.reset(fp);
+        m_doc.reset(PX_new3(pxHiba, nullptr, nullptr, nullptr, &m_pxUzenet));
         if (!m_doc)
-            throw StoreHiba(serultTabla(ut, "Nincs elég memória."));
-        if (PX_open_file(m_doc, QFile::encodeName(ut).constData()) < 0)
-            throw StoreHiba(serultTabla(ut, m_pxUzenet));
+            throw StoreHiba(serultTabla(ut, "Nincs elég memória a tábla olvasásához."));
+        if (PX_open_fp(m_doc.get(), fp) < 0 || !m_doc->px_head)
+            throw StoreHiba(serultTabla(ut, "A Paradox-olvasó nem tudta megnyitni a táblát: " + m_pxUzenet));
         const pxhead_t *h = m_doc->px_head;
-        if (!h)
-            throw StoreHiba(serultTabla(ut, m_pxUzenet));
-        if (h->px_filetype != pxfFileTypIndexDB && h->px_filetype != pxfFileTypNonIndexDB)
-            throw StoreHiba(serultTabla(ut, "A fájl nem Paradox adattábla."));
-        if (h->px_encryption != 0)
-            throw StoreHiba(serultTabla(ut, "A tábla jelszóval védett, nem olvasható."));
-        m_rekordHossz = h->px_recordsize;
-        m_rekordSzam = h->px_numrecords;
-        m_fejlec = h->px_headersize;
-        m_blokkMeret = qint64(h->px_maxtablesize) * 1024;
-        m_elsoBlokk = h->px_firstblock;
-        m_blokkSzam = h->px_fileblocks;
-        m_autoinc = h->px_autoinc;
-        m_dosKodlap = h->px_doscodepage;
-        if (m_rekordHossz <= 0 || m_rekordSzam < 0 || m_blokkMeret <= 6 || m_fejlec <= 0
-            || m_rekordHossz > m_blokkMeret - 6)
-            throw StoreHiba(serultTabla(ut, "A fejléc értékei nem érvényesek."));
-
-        int eltolas = 0;
-        for (int i = 0; i < h->px_numfields; ++i) {
+        bool egyezik = h->px_numfields == m_tabla.mezok.size() && h->px_recordsize == m_tabla.rekordHossz
+            && h->px_numrecords == m_tabla.rekordSzam;
+        for (int i = 0; egyezik && i < m_tabla.mezok.size(); ++i) {
             const pxfield_t &pf = h->px_fields[i];
-            RegiMezo m;
-            m.nev = QString::fromLatin1(pf.px_fname ? pf.px_fname : "");
-            m.tipus = pf.px_ftype;
-            m.hossz = pf.px_flen;
-            m.eltolas = eltolas;
-            eltolas += pf.px_flen;
-            m_mezok << m;
+            const ParadoxFajl::Mezo &m = m_tabla.mezok[i];
+            egyezik = uchar(pf.px_ftype) == m.tipus && pf.px_flen == m.hossz
+                && QString::fromLatin1(pf.px_fname ? pf.px_fname : "") == m.nev;
         }
-        if (eltolas != m_rekordHossz)
-            throw StoreHiba(serultTabla(ut, "A mezők hossza nem egyezik a rekord hosszával."));
+        if (!egyezik)
+            throw StoreHiba(serultTabla(ut, "A Paradox-olvasó másként érti a fejlécet, mint az ellenőrzés."));
+        for (const ParadoxFajl::Mezo &m : m_tabla.mezok)
+            m_mezok << RegiMezo{m};
     }
 
-    ~RegiTabla()
-    {
-        if (m_doc) {
-            PX_close(m_doc);
-            PX_delete(m_doc);
-        }
-    }
-
-    RegiTabla(const RegiTabla &) = delete;
-    RegiTabla &operator=(const RegiTabla &) = delete;
-
-    const QString &ut() const { return m_ut; }
+    const QString &ut() const { return m_fajl.ut(); }
     QList<RegiMezo> &mezok() { return m_mezok; }
-    int rekordSzam() const { return m_rekordSzam; }
-    int autoinc() const { return m_autoinc; }
-    const Kodlap &kodlap() const { return ::kodlap(m_dosKodlap); }
+    int rekordSzam() const { return m_tabla.rekordSzam; }
+    int autoinc() const { return m_tabla.autoinc; }
+    const Kodlap &kodlap() const { return ::kodlap(m_tabla.kodlap); }
 
-    // Calls f with every record in block order; f returns false to stop.
+    // Calls f with every record in chain order.
     template <typename F>
     void bejar(F f) const
     {
-        QFile fajl(m_ut);
-        if (!fajl.open(QIODevice::ReadOnly))
-            throw StoreHiba(QString("A tábla nem olvasható: %1\r\n%2")
-                                .arg(QDir::toNativeSeparators(m_ut), fajl.errorString()));
-        const int helyBlokkban = int((m_blokkMeret - 6) / m_rekordHossz);
-        QByteArray blokk(m_blokkMeret, Qt::Uninitialized);
-        qint64 olvasott = 0;
-        unsigned lepes = 0;
-        for (unsigned szam = m_elsoBlokk; szam != 0;) {
-            if (++lepes > m_blokkSzam)
-                throw StoreHiba(serultTabla(m_ut, "A blokkok láncolata hibás."));
-            const qint64 hely = m_fejlec + qint64(szam - 1) * m_blokkMeret;
-            if (hely + 6 > m_fajlMeret || !fajl.seek(hely) || fajl.read(blokk.data(), 6) != 6)
-                throw StoreHiba(serultTabla(m_ut, QString("A fájl csonka: hiányzik a(z) %1. blokk.").arg(szam)));
-            const auto *b = reinterpret_cast<const uchar *>(blokk.constData());
-            const unsigned kovetkezo = le16(b);
-            const int tobblet = qint16(le16(b + 4));
-            const int db = tobblet < 0 ? 0 : tobblet / m_rekordHossz + 1;
-            if ((tobblet >= 0 && tobblet % m_rekordHossz != 0) || db > helyBlokkban)
-                throw StoreHiba(serultTabla(m_ut, QString("A(z) %1. blokk fejléce hibás.").arg(szam)));
-            const qint64 adat = qint64(db) * m_rekordHossz;
-            if (hely + 6 + adat > m_fajlMeret || fajl.read(blokk.data() + 6, adat) != adat)
-                throw StoreHiba(serultTabla(m_ut, QString("A fájl csonka: a(z) %1. blokk nem teljes.").arg(szam)));
-            for (int i = 0; i < db; ++i) {
-                if (olvasott >= m_rekordSzam)
-                    throw StoreHiba(serultTabla(m_ut, "Több rekord van a fájlban, mint a fejlécben."));
-                ++olvasott;
-                if (!f(blokk.constData() + 6 + qint64(i) * m_rekordHossz))
-                    return;
-            }
-            szam = kovetkezo;
+        QByteArray adat;
+        for (const ParadoxFajl::Blokk &b : m_tabla.blokkok) {
+            adat.resize(qsizetype(b.rekordok) * m_tabla.rekordHossz);
+            m_fajl.olvas(b.hely, adat.data(), adat.size());
+            for (int i = 0; i < b.rekordok; ++i)
+                f(adat.constData() + qsizetype(i) * m_tabla.rekordHossz);
         }
-        if (olvasott != m_rekordSzam)
-            throw StoreHiba(serultTabla(m_ut, QString("A fejléc %1 rekordot jelez, a fájlban %2 van.")
-                                                  .arg(m_rekordSzam).arg(olvasott)));
     }
 
 private:
-    QString m_ut;
-    pxdoc_t *m_doc = nullptr;
-    QString m_pxUzenet;
+    ParadoxFajl::Fajl m_fajl;
+    ParadoxFajl::Tabla m_tabla;
+    QString m_pxUzenet;                         // pxlib's handler writes here until m_doc goes
+    std::unique_ptr<FILE, FajlZaro> m_fp;       // closed after pxlib let go of it
+    std::unique_ptr<pxdoc_t, PxZaro> m_doc;
     QList<RegiMezo> m_mezok;
-    qint64 m_fajlMeret = 0;
-    int m_rekordHossz = 0;
-    int m_rekordSzam = 0;
-    qint64 m_fejlec = 0;
-    qint64 m_blokkMeret = 0;
-    unsigned m_elsoBlokk = 0;
-    unsigned m_blokkSzam = 0;
-    int m_autoinc = 0;
-    int m_dosKodlap = 0;
 };
 
 // Numbers are stored big-endian with the sign bit flipped; all zero bytes mean null.
@@ -355,17 +230,6 @@ QVariant tort(const uchar *p, int n)
     return d;
 }
 
-// fsync of a file or folder, so what is moved into place survives a power cut.
-bool lemezre(const QString &ut)
-{
-    const int fd = ::open(QFile::encodeName(ut).constData(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
 class Importalo {
 public:
     Importalo(const QString &mappa, const ParadoxImport::Folyamat &folyamat)
@@ -380,38 +244,63 @@ private:
         const TablaLeiras *leiras;
         QString fajl;
         std::unique_ptr<RegiTabla> tabla;
-        std::unique_ptr<MemoFajl> memo;
+        std::unique_ptr<ParadoxFajl::Memo> memo;
     };
 
     void elokeszit(Munka &m, ParadoxImport::TablaEredmeny &e);
+    void betolt(std::vector<Munka> &munkak, ParadoxImport::Eredmeny &eredmeny);
     void tablaImport(Munka &m, ParadoxImport::TablaEredmeny &e);
     QVariant ertek(const Munka &m, const RegiMezo &rm, const char *rekord, int &rovidites) const;
     void sorszamokBeallit(const std::vector<Munka> &munkak);
-    bool jelez(const QString &tabla)
+    void helyere(const ImportMappa &ideiglenes, const QString &mappa);
+
+    // Tells the caller how far we are; false when it asked to stop.
+    bool jelez()
     {
-        return !m_folyamat || m_folyamat(tabla, m_kesz, m_osszes);
+        try {
+            if (!m_megszakitva && m_folyamat && !m_folyamat(m_tabla, m_kesz, m_osszes))
+                m_megszakitva = true;
+        } catch (...) {
+            m_megszakitva = true;
+        }
+        return !m_megszakitva;
     }
+    void megszakitasra()
+    {
+        if (!jelez())
+            throw ParadoxImport::Megszakitva(MEGSZAKITVA);
+    }
+    // SQLite asks every so many steps of a long statement (index building, the search
+    // index), so the window stays alive and Mégse is heard there too; non-zero stops it.
+    static int sqliteJelzo(void *p) { return static_cast<Importalo *>(p)->jelez() ? 0 : 1; }
 
     QString m_mappa;
     ParadoxImport::Folyamat m_folyamat;
+    QString m_tabla;            // the table being read; empty while the indexes are built
     qint64 m_kesz = 0;
     qint64 m_osszes = 0;
+    bool m_megszakitva = false;
 };
 
 void Importalo::elokeszit(Munka &m, ParadoxImport::TablaEredmeny &e)
 {
     m.tabla = std::make_unique<RegiTabla>(m.fajl);
+    const QString fajlnev = QFileInfo(m.fajl).fileName();
     bool vanMemo = false;
     for (RegiMezo &rm : m.tabla->mezok()) {
         rm.cel = m.leiras->mezo(rm.nev);
-        if (rm.cel && !illik(forras(rm.tipus), rm.cel->tipus)) {
-            e.kimaradtMezok << QString("%1 (más típusú)").arg(rm.nev);
-            rm.cel = nullptr;
-        } else if (!rm.cel) {
+        if (!rm.cel) {
             e.kimaradtMezok << rm.nev;
+            continue;
         }
-        if (rm.cel && forras(rm.tipus) == Forras::Memo)
-            vanMemo = true;
+        if (!illik(rm.tipus, rm.cel->tipus))
+            throw StoreHiba(QString("A tábla nem vehető át: %1\r\nA(z) %2 tábla %3 mezője %4 típusú, a program %5 típust vár.")
+                                .arg(QDir::toNativeSeparators(m.fajl), fajlnev, rm.nev, ParadoxFajl::tipusNev(rm.tipus),
+                                     tipusNev(rm.cel->tipus)));
+        for (const RegiMezo &masik : m.tabla->mezok())
+            if (&masik != &rm && masik.cel == rm.cel)
+                throw StoreHiba(serultTabla(m.fajl, QString("A(z) %1 mező kétszer szerepel a fejlécben.").arg(rm.cel->nev)));
+        vanMemo = vanMemo || rm.tipus == pxfMemoBLOb || rm.tipus == pxfFmtMemoBLOb;
     }
     for (const MezoLeiras &ml : m.leiras->mezok) {
         bool van = false;
@@ -427,7 +316,7 @@ void Importalo::elokeszit(Munka &m, ParadoxImport::TablaEredmeny &e)
         if (mb.isEmpty())
             throw StoreHiba(QString("Hiányzik a memó fájl: %1")
                                 .arg(QDir::toNativeSeparators(fi.absolutePath() + '/' + fi.completeBaseName() + ".MB")));
-        m.memo = std::make_unique<MemoFajl>(mb);
+        m.memo = std::make_unique<ParadoxFajl::Memo>(mb);
     }
 }
 
@@ -435,50 +324,54 @@ QVariant Importalo::ertek(const Munka &m, const RegiMezo &rm, const char *rekord
 {
     const char *p = rekord + rm.eltolas;
     const auto *u = reinterpret_cast<const uchar *>(p);
+    auto hiba = [&](const QString &mi) {
+        return StoreHiba(serultTabla(m.fajl, QString("%1 (%2 mező)").arg(mi, rm.nev)));
+    };
     QVariant v;
-    switch (forras(rm.tipus)) {
-    case Forras::Szoveg: {
+    switch (rm.tipus) {
+    case pxfAlpha: {
         const qsizetype n = qsizetype(strnlen(p, size_t(rm.hossz)));
         if (n > 0)
             v = m.tabla->kodlap()(p, n);
         break;
     }
-    case Forras::Egesz: v = egesz(u, rm.hossz); break;
-    case Forras::Tort: {
+    case pxfShort:
+    case pxfLong:
+    case pxfAutoInc: v = egesz(u, rm.hossz); break;
+    case pxfNumber:
+    case pxfCurrency: {
         const QVariant d = tort(u, rm.hossz);
-        if (d.isValid())
-            v = rm.cel->tipus == MezoTipus::Szoveg ? QVariant(QString::number(d.toDouble()))
-                                                    : QVariant(qRound64(d.toDouble()));
+        if (d.isValid()) {
+            if (!std::isfinite(d.toDouble()) || std::abs(d.toDouble()) > std::numeric_limits<qint32>::max())
+                throw hiba("Érvénytelen vagy túl nagy szám");
+            v = qRound64(d.toDouble());
+        }
         break;
     }
-    case Forras::Datum: {
+    case pxfDate: {
         const QVariant n = egesz(u, rm.hossz);
         if (n.isValid()) {
             const QDate d = QDate::fromJulianDay(n.toLongLong() + DATUM_ELTOLAS);
             if (!d.isValid())
-                throw StoreHiba(serultTabla(m.fajl, QString("Érvénytelen dátum a(z) %1 mezőben.").arg(rm.nev)));
+                throw hiba("Érvénytelen dátum");
             v = d.toString(Qt::ISODate);
         }
         break;
     }
-    case Forras::Logikai:
-        if (u[0])
-            v = QString((u[0] & 0x7F) ? "I" : "N");
-        break;
-    case Forras::Memo: {
+    case pxfMemoBLOb:
+    case pxfFmtMemoBLOb: {
+        // the record holds the memo's first part, then its place and length in the .MB
         const int eleje = rm.hossz - 10;
-        if (eleje < 0)
-            throw StoreHiba(serultTabla(m.fajl, QString("A(z) %1 memó mező hossza hibás.").arg(rm.nev)));
         const quint32 hely = le32(u + eleje);
         const quint32 hossz = le32(u + eleje + 4);
         if (hossz == 0)
             break;
         QByteArray b;
-        if (hossz <= quint32(eleje)) {
+        if (hely == 0) {
+            if (hossz > quint32(eleje))
+                throw hiba("A memó hosszabb, mint ami a rekordban elfér, és nincs helye a memó fájlban");
             b = QByteArray(p, hossz);       // a short memo lives wholly in the record
         } else {
-            if (hely == 0)
-                throw StoreHiba(serultTabla(m.fajl, QString("A(z) %1 memó mező hivatkozása hibás.").arg(rm.nev)));
             b = m.memo->olvas(hely, hossz);
         }
         while (b.endsWith('\0'))
@@ -487,7 +380,7 @@ QVariant Importalo::ertek(const Munka &m, const RegiMezo &rm, const char *rekord
             v = m.tabla->kodlap()(b.constData(), b.size());
         break;
     }
-    case Forras::Nem: break;
+    default: break;     // illik() lets no other type into a field of ours
     }
     if (!v.isValid())
         return v;
@@ -496,7 +389,7 @@ QVariant Importalo::ertek(const Munka &m, const RegiMezo &rm, const char *rekord
     case MezoTipus::Egesz: {
         const qint64 n = v.toLongLong();
         if (n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max())
-            throw StoreHiba(serultTabla(m.fajl, QString("Túl nagy szám a(z) %1 mezőben.").arg(rm.nev)));
+            throw hiba("Túl nagy szám");
         return n;
     }
     case MezoTipus::Szoveg: {
@@ -505,7 +398,7 @@ QVariant Importalo::ertek(const Munka &m, const RegiMezo &rm, const char *rekord
             s.truncate(rm.cel->meret);
             ++rovidites;
         }
-        return s.isEmpty() ? QVariant() : QVariant(s);
+        return s;
     }
     default: return v;
     }
@@ -535,12 +428,8 @@ void Importalo::tablaImport(Munka &m, ParadoxImport::TablaEredmeny &e)
         }
     // the new database's default row gives way to the imported ones
     Adatbazis::vegrehajt(QString("DELETE FROM %1").arg(m.leiras->nev));
-    if (!jelez(m.leiras->nev))
-        throw StoreHiba("Az importálás megszakítva.");
-    if (mezok.isEmpty() || m.tabla->rekordSzam() == 0) {
-        m.tabla->bejar([](const char *) { return true; });
+    if (mezok.isEmpty() || m.tabla->rekordSzam() == 0)
         return;
-    }
 
     sqlite3 *h = Adatbazis::handle();
     sqlite3_stmt *st = nullptr;
@@ -557,17 +446,19 @@ void Importalo::tablaImport(Munka &m, ParadoxImport::TablaEredmeny &e)
     m.tabla->bejar([&](const char *rekord) {
         for (int i = 0; i < mezok.size(); ++i)
             koto(st, i + 1, ertek(m, *mezok[i], rekord, e.rovidites));
-        if (sqlite3_step(st) != SQLITE_DONE)
-            throw StoreHiba(QString("%1, %2. sor: %3")
+        if (sqlite3_step(st) != SQLITE_DONE) {
+            if (m_megszakitva)
+                throw ParadoxImport::Megszakitva(MEGSZAKITVA);
+            throw StoreHiba(QString("A sor nem vehető át: %1, %2. sor\r\n%3")
                                 .arg(QDir::toNativeSeparators(m.fajl))
                                 .arg(e.sorok + 1)
                                 .arg(QString::fromUtf8(sqlite3_errmsg(h))));
+        }
         sqlite3_reset(st);
         ++e.sorok;
         ++m_kesz;
-        if (m_kesz % 2000 == 0 && !jelez(m.leiras->nev))
-            throw StoreHiba("Az importálás megszakítva.");
-        return true;
+        if (m_kesz % 2000 == 0)
+            megszakitasra();
     });
 }
 
@@ -591,6 +482,89 @@ void Importalo::sorszamokBeallit(const std::vector<Munka> &munkak)
     }
 }
 
+// Fills the database open now from the old tables, in one transaction.
+void Importalo::betolt(std::vector<Munka> &munkak, ParadoxImport::Eredmeny &eredmeny)
+{
+    Adatbazis::Tranzakcio tr;
+    // Secondary indexes are built once over the loaded rows: far cheaper than row by row.
+    QStringList indexek, triggerek;
+    {
+        QSqlQuery q(Adatbazis::db());
+        if (!q.exec("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL"))
+            throw StoreHiba(q.lastError().text());
+        QStringList nevek;
+        while (q.next()) {
+            nevek << q.value(0).toString();
+            indexek << q.value(1).toString();
+        }
+        q.finish();
+        for (const QString &n : nevek)
+            Adatbazis::vegrehajt(QString("DROP INDEX \"%1\"").arg(n));
+        // the search index triggers go too: the index is filled in one pass at the end
+        for (const QString &sql : Sema::keresoIndex()) {
+            if (!sql.startsWith("CREATE TRIGGER "))
+                continue;
+            triggerek << sql;
+            Adatbazis::vegrehajt(QString("DROP TRIGGER IF EXISTS %1").arg(sql.section(' ', 2, 2)));
+        }
+    }
+    for (size_t i = 0; i < munkak.size(); ++i) {
+        ParadoxImport::TablaEredmeny &e = eredmeny.tablak[qsizetype(i)];
+        m_tabla = e.tabla;
+        megszakitasra();
+        if (munkak[i].tabla)
+            tablaImport(munkak[i], e);
+        else
+            e.alapSorok = Adatbazis::ertek(QString("SELECT count(*) FROM %1").arg(e.tabla)).toInt() > 0;
+        if (e.alapSorok)
+            e.sorok = Adatbazis::ertek(QString("SELECT count(*) FROM %1").arg(e.tabla)).toInt();
+    }
+    m_tabla.clear();
+    megszakitasra();
+    for (const QString &sql : indexek)
+        Adatbazis::vegrehajt(sql);
+    for (const QString &sql : Sema::keresoFeltolt())
+        Adatbazis::vegrehajt(sql);
+    for (const QString &sql : triggerek)
+        Adatbazis::vegrehajt(sql);
+    sorszamokBeallit(munkak);
+    megszakitasra();
+    tr.commit();
+}
+
+// Moves the finished database and the printed texts the old folder lacks into the folder,
+// the texts first: the database appears last, only when everything else is in place. On any
+// failure what was moved is taken back out.
+void Importalo::helyere(const ImportMappa &ideiglenes, const QString &mappa)
+{
+    const QString cel = QDir(mappa).filePath(Adatbazis::FAJLNEV);
+    QStringList athelyezett;
+    try {
+        const QStringList fajlok = ideiglenes.fajlok();
+        if (!fajlok.contains(Adatbazis::FAJLNEV))
+            throw StoreHiba(QString("Az új adatbázis hiányzik az ideiglenes mappából: %1").arg(QDir::toNativeSeparators(ideiglenes.ut())));
+        for (const QString &n : fajlok)
+            Lemezre(QDir(ideiglenes.ut()).filePath(n));
+        // printed texts of the old folder stay; only missing ones get the defaults
+        for (const QString &n : fajlok) {
+            if (n.startsWith(Adatbazis::FAJLNEV))
+                continue;
+            const QString ide = QDir(mappa).filePath(n);
+            if (Athelyez(QDir(ideiglenes.ut()).filePath(n), ide))
+                athelyezett << ide;
+        }
+        if (!Athelyez(QDir(ideiglenes.ut()).filePath(Adatbazis::FAJLNEV), cel))
+            throw StoreHiba(QString("Az importálás közben adatbázis jelent meg a mappában, az importálás nem írja felül: %1")
+                                .arg(QDir::toNativeSeparators(cel)));
+        athelyezett << cel;
+        Lemezre(mappa);     // the folder's entries of the moved files
+    } catch (...) {
+        for (const QString &f : athelyezett)
+            QFile::remove(f);
+        throw;
+    }
+}
+
 ParadoxImport::Eredmeny Importalo::futtat()
 {
     const QFileInfo mi(m_mappa);
@@ -603,8 +577,9 @@ ParadoxImport::Eredmeny Importalo::futtat()
                             .arg(QDir::toNativeSeparators(cel)));
     if (ParadoxImport::tablaFajl(mappa, "doksi").isEmpty())
         throw StoreHiba(QString("A mappában nincs régi adatbázis (doksi.DB): %1").arg(QDir::toNativeSeparators(mappa)));
+    ImportMappa::maradekokTorol(mappa);
 
-    // Every header is read before anything is written, so most damage stops us early.
+    // Every table is checked before anything is written, so most damage stops us early.
     ParadoxImport::Eredmeny eredmeny;
     std::vector<Munka> munkak;
     for (const TablaLeiras &t : Sema::tablak()) {
@@ -622,73 +597,27 @@ ParadoxImport::Eredmeny Importalo::futtat()
 
     // The new database is built in a folder of its own beside the old tables and moved in
     // whole at the end: the folder never holds a half-filled register, not even after a crash.
-    QTemporaryDir ideiglenes(QDir(mappa).filePath(".dorvprg-import-XXXXXX"));
-    if (!ideiglenes.isValid())
-        throw StoreHiba(QString("Az adatbázis mappa nem írható: %1\r\n%2")
-                            .arg(QDir::toNativeSeparators(mappa), ideiglenes.errorString()));
+    const ImportMappa ideiglenes(mappa);
     try {
-        Adatbazis::megnyit(ideiglenes.path());
+        Adatbazis::megnyit(ideiglenes.ut());
         // The file is thrown away on any failure, so the import needs no journal on disk and
         // no sync per page; the finished file is synced once before it is moved in.
         Adatbazis::vegrehajt("PRAGMA journal_mode = MEMORY");
         Adatbazis::vegrehajt("PRAGMA synchronous = OFF");
         Adatbazis::vegrehajt("PRAGMA cache_size = -131072");
-        {
-            Adatbazis::Tranzakcio tr;
-            // Secondary indexes are built once over the loaded rows: far cheaper than row by row.
-            QStringList indexek, triggerek;
-            {
-                QSqlQuery q(Adatbazis::db());
-                if (!q.exec("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL"))
-                    throw StoreHiba(q.lastError().text());
-                QStringList nevek;
-                while (q.next()) {
-                    nevek << q.value(0).toString();
-                    indexek << q.value(1).toString();
-                }
-                q.finish();
-                for (const QString &n : nevek)
-                    Adatbazis::vegrehajt(QString("DROP INDEX \"%1\"").arg(n));
-                // the search index triggers go too: the index is filled in one pass at the end
-                for (const QString &sql : Sema::keresoIndex()) {
-                    if (!sql.startsWith("CREATE TRIGGER "))
-                        continue;
-                    triggerek << sql;
-                    Adatbazis::vegrehajt(QString("DROP TRIGGER IF EXISTS %1").arg(sql.section(' ', 2, 2)));
-                }
-            }
-            for (size_t i = 0; i < munkak.size(); ++i) {
-                ParadoxImport::TablaEredmeny &e = eredmeny.tablak[qsizetype(i)];
-                if (munkak[i].tabla)
-                    tablaImport(munkak[i], e);
-                else
-                    e.alapSorok = Adatbazis::ertek(QString("SELECT count(*) FROM %1").arg(e.tabla)).toInt() > 0;
-                if (e.alapSorok)
-                    e.sorok = Adatbazis::ertek(QString("SELECT count(*) FROM %1").arg(e.tabla)).toInt();
-            }
-            for (const QString &sql : indexek)
-                Adatbazis::vegrehajt(sql);
-            for (const QString &sql : Sema::keresoFeltolt())
-                Adatbazis::vegrehajt(sql);
-            for (const QString &sql : triggerek)
-                Adatbazis::vegrehajt(sql);
-            sorszamokBeallit(munkak);
-            tr.commit();
-        }
+        sqlite3_progress_handler(Adatbazis::handle(), 10000, &Importalo::sqliteJelzo, this);
+        betolt(munkak, eredmeny);
+        sqlite3_progress_handler(Adatbazis::handle(), 0, nullptr, nullptr);
         Adatbazis::bezar();
     } catch (...) {
         Adatbazis::bezar();
+        if (m_megszakitva)
+            throw ParadoxImport::Megszakitva(MEGSZAKITVA);
         throw;
     }
-    const QString kesz = QDir(ideiglenes.path()).filePath(Adatbazis::FAJLNEV);
-    if (!lemezre(kesz))
-        throw StoreHiba(QString("Az új adatbázis nem írható lemezre: %1").arg(QDir::toNativeSeparators(kesz)));
-    if (!QFile::rename(kesz, cel))
-        throw StoreHiba(QString("Az új adatbázis nem helyezhető a mappába: %1").arg(QDir::toNativeSeparators(cel)));
-    // printed texts of the old folder stay; only missing ones get the defaults
-    lemezre(mappa);     // the folder's entry of the moved file
-    Adatbazis::alapSzovegekIr(mappa);
-    jelez({});
+    helyere(ideiglenes, mappa);
+    m_kesz = m_osszes;
+    jelez();
     return eredmeny;
 }
 
@@ -726,7 +655,8 @@ QString ParadoxImport::tablaFajl(const QString &mappa, const QString &tabla)
 {
     const QString keresett = tabla.contains('.') ? tabla : tabla + ".DB";
     const QDir d(mappa);
-    for (const QString &n : d.entryList(QDir::Files | QDir::Hidden))
+    // a folder or a FIFO of the name is found too: reading it fails with a clear message
+    for (const QString &n : d.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot))
         if (n.compare(keresett, Qt::CaseInsensitive) == 0)
             return d.filePath(n);
     return {};
