@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -29,6 +31,25 @@ QStringList fajlok(const QString &mappa)
         l << fi.fileName() + ' ' + QString::number(fi.size());
     return l;
 }
+
+// Clicks Mégse of the progress window the moment it shows.
+class MegseNyomo : public QObject {
+public:
+    bool megnyomva = false;
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        auto *d = qobject_cast<QProgressDialog *>(o);
+        if (d && e->type() == QEvent::Show && !megnyomva)
+            for (QPushButton *b : d->findChildren<QPushButton *>())
+                if (b->text() == "Mégse") {
+                    b->click();
+                    megnyomva = true;
+                }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -73,16 +94,29 @@ private slots:
     void hibanalNemNyitUres_data()
     {
         QTest::addColumn<bool>("uresIndul");
-        QTest::newRow("kilép") << false;
-        QTest::newRow("üres adatbázissal") << true;
+        QTest::addColumn<qint64>("hely");           // where the letter table is damaged
+        QTest::addColumn<QByteArray>("bajtok");     // empty: cut there
+        QTest::newRow("csonka, kilép") << false << qint64(2048 + 100) << QByteArray();
+        QTest::newRow("csonka, üres adatbázissal") << true << qint64(2048 + 100) << QByteArray();
+        // the first block pointing at itself once made the start-up hang for good
+        QTest::newRow("körbe érő blokklánc") << false << qint64(0x800) << QByteArray("\x01\x00", 2);
     }
 
     void hibanalNemNyitUres()
     {
         QFETCH(bool, uresIndul);
+        QFETCH(qint64, hely);
+        QFETCH(QByteArray, bajtok);
         TesztKornyezet k(false);
         regiTablak(k.adatMappa());
-        QVERIFY(QFile(QDir(k.adatMappa()).filePath("DOKSI.DB")).resize(2048 + 100));
+        QFile doksi(QDir(k.adatMappa()).filePath("DOKSI.DB"));
+        if (bajtok.isEmpty()) {
+            QVERIFY(doksi.resize(hely));
+        } else {
+            QVERIFY(doksi.open(QIODevice::ReadWrite) && doksi.seek(hely));
+            QCOMPARE(doksi.write(bajtok), bajtok.size());
+            doksi.close();
+        }
         const QStringList elotte = fajlok(k.adatMappa());
         k.valaszok({true, true, uresIndul});   // the error box takes an answer too
         Tfrm_Main w;
@@ -94,6 +128,28 @@ private slots:
         if (!uresIndul)
             QCOMPARE(fajlok(k.adatMappa()).join(" | "), elotte.join(" | "));
         QCOMPARE(Adatbazis::vanAdatbazis(k.adatMappa()), uresIndul);
+    }
+
+    // Mégse on the progress window stops the import with no error box: nothing is left in
+    // the folder, and the user decides whether to start with an empty register.
+    void megseGomb()
+    {
+        TesztKornyezet k(false);
+        regiTablak(k.adatMappa());
+        const QStringList elotte = fajlok(k.adatMappa());
+        k.valaszok({true, false});
+        MegseNyomo nyomo;
+        qApp->installEventFilter(&nyomo);
+        Tfrm_Main w;
+        const bool indult = w.inditas();
+        qApp->removeEventFilter(&nyomo);
+        QVERIFY(nyomo.megnyomva);
+        QVERIFY(!indult);
+        const QList<UzenetKeres> &u = k.uzenetek();
+        QCOMPARE(u.size(), 2);
+        QCOMPARE(u[1].tipus, UzenetKeres::Kerdes);
+        QVERIFY(u[1].szoveg.contains("üres adatbázissal"));
+        QCOMPARE(fajlok(k.adatMappa()).join(" | "), elotte.join(" | "));
     }
 
     void sajatAdatbazisnalNemKerdez()
