@@ -3,7 +3,8 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
       libqscintilla2-qt6-dev libzip-dev pxlib-dev libsqlite3-dev zlib1g-dev
-      fonts-liberation2 fonts-dejavu-core fonts-wine poppler-utils unzip zip)
+      fonts-liberation2 fonts-dejavu-core fonts-wine poppler-utils unzip zip
+      dpkg-dev desktop-file-utils appstream lintian man-db file)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,9 +1,11 @@
 #include "Tfrm_Nevjegy.h"
 #include "AblakBetu.h"
 #include "Admin.h"
+#include "Beall.h"
 #include "Kozepre.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -31,12 +33,12 @@ Tfrm_Nevjegy::Tfrm_Nevjegy(QWidget *szulo)
     setWindowTitle("Névjegy");
     setFont(AblakBetu());
     setObjectName("Tfrm_Nevjegy");
-    setFixedSize(319, 343);
+    setFixedSize(319, 389);
 
     auto *panel = new QFrame(this);
     panel->setFrameShape(QFrame::Box);
     panel->setFrameShadow(QFrame::Raised);
-    panel->setGeometry(8, 8, 305, 293);
+    panel->setGeometry(8, 8, 305, 339);
 
     auto *ikonDoboz = new QLabel(panel);
     ikonDoboz->setGeometry(8, 8, 56, 56);
@@ -64,10 +66,15 @@ Tfrm_Nevjegy::Tfrm_Nevjegy(QWidget *szulo)
     felirat(panel, "Elérhetőség", QRect(8, 184, 289, 20), "background: #FFF8DC; font-weight: bold;");
     felirat(panel, "Pelikor Bt.\nhttps://www.pelikor.hu\ninfo@pelikor.hu", QRect(8, 210, 289, 70),
             "color: #000080;");
+    // where this user's register is: an installed program keeps it in the user's folder
+    lblAdatbazis = felirat(panel, "Adatbázis:\n" + QDir::toNativeSeparators(Beall.AdatbazisUtvonal),
+                           QRect(8, 286, 289, 44), "", Qt::AlignLeft | Qt::AlignTop);
+    lblAdatbazis->setObjectName("lblAdatbazis");
+    lblAdatbazis->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto *ok = new QPushButton("OK", this);
     ok->setObjectName("btnOK");
-    ok->setGeometry(127, 312, 75, 25);
+    ok->setGeometry(127, 358, 75, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     kepernyoKozepre(this);

@@ -4,7 +4,8 @@
 
 class QLabel;
 
-// The about window: program name and version, the maker, terms of use, contact.
+// The about window: program name and version, the maker, terms of use, contact, and the
+// database folder in use.
 class Tfrm_Nevjegy : public QDialog {
     Q_OBJECT
 public:
@@ -14,4 +15,5 @@ public:
 private:
     QString m_programNev;
     QLabel *lblProgram;
+    QLabel *lblAdatbazis;
 };

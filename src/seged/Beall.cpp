@@ -7,11 +7,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QStandardPaths>
 #include <QStringList>
 
 TBeall Beall;
 
 namespace {
+
+QString g_olvasottIni;
 
 // A small ini file kept in code page 1250 (read as UTF-8 when it is valid UTF-8).
 class IniFajl {
@@ -111,9 +114,26 @@ QString ElozoAdatbazisMappa()
     return letezoMappa(m) ? m : QString();
 }
 
+QString RendszerIniFajlUt()
+{
+    // only the system folders: a user's own ~/.config is not an administrator's default
+    const QStringList helyek = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation).mid(1);
+    for (const QString &h : helyek)
+        if (QFileInfo::exists(h + "/DorvPrg/DorvPrg.ini"))
+            return h + "/DorvPrg/DorvPrg.ini";
+    return QString();
+}
+
+QString OlvasottIniFajlUt() { return g_olvasottIni.isEmpty() ? IniFajlUt() : g_olvasottIni; }
+
 IniAllapot BeallitasOlvas()
 {
-    const IniFajl ini(IniFajlUt());
+    // a user without settings starts from the administrator's default; the close writes the
+    // user's own file
+    g_olvasottIni = IniFajlUt();
+    if (const QString r = RendszerIniFajlUt(); !QFileInfo::exists(g_olvasottIni) && !r.isEmpty())
+        g_olvasottIni = r;
+    const IniFajl ini(g_olvasottIni);
     bool ok = false;
     const int tk = ini.ertek("Alapertek", "TeljesKep").trimmed().toInt(&ok);
     Beall.TeljesKep = ok ? tk != 0 : true;

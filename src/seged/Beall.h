@@ -27,6 +27,12 @@ QString IniFajlUt();                 // ProgramMappa + "/DorvPrg.ini"
 QString AlapAdatbazisMappa();        // ProgramMappa + "/Data"
 QString AlapMentesMappa();           // ProgramMappa + "/Archiv"
 QString DorvidoFajlUt();             // ProgramMappa + "/dorvido.ini"
+// The default of every user, DorvPrg/DorvPrg.ini in the XDG configuration folders
+// (/etc/xdg): the first that exists, or "".
+QString RendszerIniFajlUt();
+// The settings file BeallitasOlvas read last: IniFajlUt, or the default of every user when
+// the user has none yet.
+QString OlvasottIniFajlUt();
 
 enum class IniAllapot {
     Rendben,

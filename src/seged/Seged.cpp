@@ -73,20 +73,31 @@ bool JogEllenoriz(bool jog, QWidget *szulo)
 
 bool TorlesMegerosites(QWidget *szulo) { return Kerdes("Valóban töröljem a sort?", "Megerősítés", szulo); }
 
+QString TelepitettMappa(const QString &programKonyvtar)
+{
+    const QString m = QDir::cleanPath(programKonyvtar + "/../share/dorvprg");
+    return QFileInfo(programKonyvtar).fileName() == "bin" && QFileInfo(m).isDir() ? m : QString();
+}
+
+QString ProgramMappaValaszt(const QString &programKonyvtar, bool &atiranyitva)
+{
+    QString m = QDir::cleanPath(programKonyvtar);
+    // an installed program's folder is shared by every user (and writable by root)
+    atiranyitva = !TelepitettMappa(m).isEmpty() || !QFileInfo(m).isWritable();
+    if (atiranyitva) {
+        m = QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/DorvPrg");
+        // a folder that cannot be made shows up at the first write with its path
+        QDir().mkpath(m);
+    }
+    if (m.size() > 1 && m.endsWith('/'))
+        m.chop(1);
+    return m;
+}
+
 QString ProgramMappa()
 {
-    if (g_programMappa.isEmpty()) {
-        QString m = QDir::cleanPath(QCoreApplication::applicationDirPath());
-        if (!QFileInfo(m).isWritable()) {
-            const QString alt = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-            QDir().mkpath(alt);
-            m = QDir::cleanPath(alt);
-            g_atiranyitva = true;
-        }
-        if (m.size() > 1 && m.endsWith('/'))
-            m.chop(1);
-        g_programMappa = m;
-    }
+    if (g_programMappa.isEmpty())
+        g_programMappa = ProgramMappaValaszt(QCoreApplication::applicationDirPath(), g_atiranyitva);
     return g_programMappa;
 }
 
@@ -96,10 +107,22 @@ bool ProgramMappaAtiranyitva()
     return g_atiranyitva;
 }
 
-void setProgramMappa(const QString &mappa)
+void setProgramMappa(const QString &mappa, bool atiranyitva)
 {
     g_programMappa = QDir::cleanPath(mappa);
-    g_atiranyitva = false;
+    g_atiranyitva = atiranyitva;
+}
+
+QString SugoFajl(const QString &nev, const QString &programKonyvtar)
+{
+    const QString konyvtar = programKonyvtar.isEmpty() ? QCoreApplication::applicationDirPath() : programKonyvtar;
+    QStringList helyek{QDir(ProgramMappa()).filePath("Help"), QDir(konyvtar).filePath("Help")};
+    if (const QString t = TelepitettMappa(konyvtar); !t.isEmpty())
+        helyek << QDir(t).filePath("Help");
+    for (const QString &h : helyek)
+        if (QFileInfo::exists(QDir(h).filePath(nev)))
+            return QDir(h).filePath(nev);
+    return QDir(helyek.first()).filePath(nev);
 }
 
 QSize AtlagKarakter(const QFont &f)

@@ -30,10 +30,19 @@ bool JogEllenoriz(bool jog, QWidget *szulo = nullptr);
 bool TorlesMegerosites(QWidget *szulo = nullptr);
 
 // Folder of the running program (not lower-cased: Linux file names are case-sensitive).
-// When that folder cannot be written, the user's application-data folder stands in.
+// An installed program, or one whose folder cannot be written, keeps DorvPrg.ini, Data and
+// Archiv in the user's data folder instead ($XDG_DATA_HOME/DorvPrg).
 QString ProgramMappa();
 bool ProgramMappaAtiranyitva();       // true when the stand-in is used
-void setProgramMappa(const QString &mappa);   // tests and --data use
+void setProgramMappa(const QString &mappa, bool atiranyitva = false);   // tests and --data use
+// The choice for a program in the folder programKonyvtar (ProgramMappa decides once).
+QString ProgramMappaValaszt(const QString &programKonyvtar, bool &atiranyitva);
+// The shared files of an installed program (programKonyvtar/../share/dorvprg), or "" when
+// the program runs from where it was built.
+QString TelepitettMappa(const QString &programKonyvtar);
+// A help page: in the program folder's Help, beside the program, or among the installed
+// files; the first of these when none has it. Empty programKonyvtar: the running program's.
+QString SugoFajl(const QString &nev, const QString &programKonyvtar = QString());
 
 // Width (average of A-Z a-z) and height of a line in the font.
 QSize AtlagKarakter(const QFont &f);

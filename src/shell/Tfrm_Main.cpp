@@ -278,7 +278,7 @@ void Tfrm_Main::akciokBekotese()
     });
     bekot(m_akciok["aBeallit"], [this] { Beallitasok(this); });
 
-    bekot(m_akciok["aSugo"], [] { DokumentumNyit(QDir(ProgramMappa()).filePath("Help/index.htm")); });
+    bekot(m_akciok["aSugo"], [] { DokumentumNyit(SugoFajl("index.htm")); });
 
     bekot(m_akciok["aFontos"], [this] { FontosInformaciok(this); });
 
@@ -458,13 +458,15 @@ int Tfrm_Main::nezet() const { return m_tabSet && m_tabSet->currentIndex() == 1 
 
 bool Tfrm_Main::inditas()
 {
-    // redirected program folder: say so the first time it is used
-    if (ProgramMappaAtiranyitva() && !QFileInfo::exists(IniFajlUt()))
-        Uzenet(QString("A program mappája nem írható, ezért a program a beállításait és az adatbázisát "
-                       "ebben a mappában tartja:\r\n%1").arg(ProgramMappa()), this);
+    // settings in the user's folder (installed program): say where, the first time
+    const bool elsoInditas = ProgramMappaAtiranyitva() && !QFileInfo::exists(IniFajlUt());
     // the default database folder beside the program is made on the first start
     QDir().mkpath(AlapAdatbazisMappa());
     const IniAllapot ini = BeallitasOlvas();
+    if (elsoInditas)
+        Uzenet(QString("A program a beállításait ebben a mappában tartja:\r\n%1\r\n\r\nAz adatbázis mappája:\r\n%2")
+                   .arg(QDir::toNativeSeparators(ProgramMappa()), QDir::toNativeSeparators(Beall.AdatbazisUtvonal)),
+               this);
     if (ini == IniAllapot::MappaVisszaallitva)
         HibaUzenet("Nem létező adatbázis mappa, alapértelmezés visszaállítva.", this);
     if (ini == IniAllapot::Hibas && !hibasIniValasztas())
@@ -505,7 +507,7 @@ bool Tfrm_Main::inditas()
 // the user picks the folder the spare copy remembers, the default one, or leaves.
 bool Tfrm_Main::hibasIniValasztas()
 {
-    const QString fajl = QDir::toNativeSeparators(IniFajlUt());
+    const QString fajl = QDir::toNativeSeparators(OlvasottIniFajlUt());
     const QString elozo = ElozoAdatbazisMappa();
     if (!elozo.isEmpty()
         && Kerdes(QString("A beállítások fájlja üres vagy sérült:\r\n%1\r\n\r\n"
