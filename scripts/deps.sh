@@ -3,6 +3,7 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
       libqscintilla2-qt6-dev libzip-dev pxlib-dev libsqlite3-dev zlib1g-dev
+      qt6-translations-l10n xvfb xauth openbox xdotool x11-utils
       fonts-liberation2 fonts-dejavu-core fonts-wine poppler-utils unzip zip
       dpkg-dev desktop-file-utils appstream lintian man-db file)
 missing=()

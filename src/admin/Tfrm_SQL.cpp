@@ -315,7 +315,10 @@ void Tfrm_SQL::aFuttatExecute()
     if (m_fut)
         return;
     eredmenyBezar();
-    const QString sql = edSQL->hasSelectedText() ? edSQL->selectedText() : edSQL->text();
+    // hasSelectedText() stays true after a selection was typed over (and after "Új"): only
+    // the text actually selected counts
+    const QString kijelolt = edSQL->selectedText();
+    const QString sql = kijelolt.trimmed().isEmpty() ? edSQL->text() : kijelolt;
     // the test ignores case and surrounding blanks; the statement goes as it was written
     const bool select = sql.trimmed().toUpper().startsWith("SELECT");
     try {

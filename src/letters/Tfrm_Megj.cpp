@@ -108,16 +108,18 @@ void Tfrm_Megj::szerkeszto()
 {
     Tfrm_Megj_Szerkeszt e(Tbl, this);
     kepernyoKozepre(&e);
-    const bool ok = e.exec() == QDialog::Accepted;
-    try {
-        if (ok)
+    // a post the store refuses keeps the window, and what was typed, for another try
+    bool tarolva = false;
+    while (!tarolva && e.exec() == QDialog::Accepted) {
+        try {
             Tbl.post();   // the store writes it through at once
-        else
-            Tbl.megse();
-    } catch (const StoreHiba &h) {
-        Tbl.megse();
-        FelsoHiba(h.uzenet(), this);
+            tarolva = true;
+        } catch (const StoreHiba &h) {
+            HibaUzenet(h.uzenet(), this);
+        }
     }
+    if (!tarolva)
+        Tbl.megse();
     utFrissit();
 }
 

@@ -149,15 +149,15 @@ bool Tfrm_Megjegyzes_Szerkeszt::futtat()
     const QVariant d = m_tbl.ertek("datum");
     DateTimePicker1->setDate(d.isNull() ? QDate::currentDate() : d.toDate());
     kepernyoKozepre(this);
-    const bool ok = exec() == QDialog::Accepted;
-    try {
-        m_tbl.setErtek("datum", DateTimePicker1->date());
-        if (ok) {
+    // a post the store refuses keeps the window, and what was typed, for another try
+    while (exec() == QDialog::Accepted) {
+        try {
+            m_tbl.setErtek("datum", DateTimePicker1->date());
             m_tbl.post();
             return true;
+        } catch (const StoreHiba &h) {
+            HibaUzenet(h.uzenet(), parentWidget());
         }
-    } catch (const StoreHiba &h) {
-        FelsoHiba(h.uzenet(), parentWidget());
     }
     m_tbl.megse();
     return false;

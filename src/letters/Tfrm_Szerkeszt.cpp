@@ -4,6 +4,7 @@
 #include "Beall.h"
 #include "HuSzoveg.h"
 #include "LevelNyomtatas.h"
+#include "LenyiloKereso.h"
 #include "Levelek.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
@@ -269,9 +270,12 @@ QWidget *Tfrm_Szerkeszt::vezerlo(const QString &m, int lap)
     } else if (kereso(m)) {
         auto *c = new QComboBox;   // not editable: typing picks an existing name
         nevekToltese(c, m);
+        LenyiloKereso::bekot(c);
         w = c;
     } else if (memo(m)) {
         auto *p = new QPlainTextEdit;
+        if (const MezoLeiras *ml = Tbl.leiras().mezo(m); ml && ml->tipus == MezoTipus::Szoveg)
+            memoKorlat(p, ml->meret);
         p->setFont(QFont("Courier New", 9));
         p->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         p->setTabChangesFocus(true);

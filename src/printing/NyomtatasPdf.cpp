@@ -73,7 +73,7 @@ int ListaPdf(QChar prntip, const QString &fajl)
     t.setSzurt(true);
     t.keresoMezo("marka_nev", "marka", "marka", "marka_nev", 25);
     t.keresoMezo("alkatresz_nev", "alkatresz", "alkatresz", "alkatresz_nev", 50);
-    t.keresoMezo("ugyfel_nev", "ugyfel", "ugyfel", "ugyfel_nev", 100);
+    t.keresoMezo("ugyfel_nev", "ugyfel", "ugyfel", "ugyfel_nev", 50);   // cut as the window's list cuts them
     t.megnyit();
     return ListaPdf(t, fajl);
 }

@@ -1,6 +1,7 @@
 #include "Nyomtatvanyok.h"
 
 #include "Adatbazis.h"
+#include "Beall.h"
 #include "HuSzoveg.h"
 #include "Lekerdezes.h"
 #include "StoreHiba.h"
@@ -489,9 +490,12 @@ std::unique_ptr<NyomtatasiMunka> NyomtatasiMunka::nyit(NyomtatvanyFajta f, int d
     m->m_q->megnyit();
     m->m_fo = std::make_unique<LekerdezesForras>(*m->m_q);
 
-    // document texts: each line of the file is a paragraph of the label
+    // document texts: each line of the file is a paragraph of the label. They lie in the
+    // database folder as set now (the settings window may have changed it since the store
+    // was opened), as the settings window's text buttons open them.
+    const QString mappa = Beall.AdatbazisUtvonal.isEmpty() ? Adatbazis::mappa() : Beall.AdatbazisUtvonal;
     auto szoveg = [&](const char *fajl, const char *cimke) {
-        const QString ut = QDir(Adatbazis::mappa()).filePath(fajl);
+        const QString ut = QDir(mappa).filePath(fajl);
         const QString s = HuSzoveg::fajlSorok(ut).join("\r\n");
         if (Elem *e = m->m_e.elem(cimke))
             e->szoveg = s;

@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QWidget>
 
@@ -102,4 +104,27 @@ bool MezoKonvencio::eventFilter(QObject *o, QEvent *e)
         }
     }
     return false;
+}
+
+void memoKorlat(QPlainTextEdit *memo, int hossz)
+{
+    QObject::connect(memo->document(), &QTextDocument::contentsChange, memo,
+                     [memo, hossz](int, int, int hozzaadva) {
+                         QTextDocument *d = memo->document();
+                         const int tobb = d->characterCount() - 1 - hossz;
+                         if (tobb <= 0 || hozzaadva <= 0)
+                             return;
+                         // the end of what came in goes (typing and pasting leave the cursor
+                         // there; the change's own range may cover the whole paragraph), what
+                         // was there stays
+                         const int vege = memo->textCursor().position();
+                         const int db = std::min({tobb, hozzaadva, vege});
+                         if (db <= 0)
+                             return;
+                         QTextCursor c(d);
+                         c.setPosition(vege - db);
+                         c.setPosition(vege, QTextCursor::KeepAnchor);
+                         c.removeSelectedText();
+                         QApplication::beep();
+                     });
 }

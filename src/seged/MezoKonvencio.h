@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QSet>
 
+class QPlainTextEdit;
 class QWidget;
 
 // The data-entry conventions of a window: the focused field turns sky blue (166, 202, 240)
@@ -26,3 +27,8 @@ private:
     bool m_enter;
     QSet<QWidget *> m_szinezett;
 };
+
+// A memo whose field keeps at most hossz characters takes no more: typing stops at the
+// limit and a paste is taken only as far as it fits, with a beep, so a post never cuts
+// the text silently.
+void memoKorlat(QPlainTextEdit *memo, int hossz);

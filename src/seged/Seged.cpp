@@ -2,6 +2,8 @@
 #include "Kozepre.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -23,11 +25,37 @@ std::function<void(const QString &)> g_nyito;
 QString g_programMappa;
 bool g_atiranyitva = false;
 
+// A question has no cancel: Esc and the close box leave it open until Yes or No.
+class UzenetDoboz : public QMessageBox {
+public:
+    UzenetDoboz(bool kerdes, QWidget *szulo) : QMessageBox(szulo), m_kerdes(kerdes) {}
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (m_kerdes && e->matches(QKeySequence::Cancel))
+            return;
+        QMessageBox::keyPressEvent(e);
+    }
+    void closeEvent(QCloseEvent *e) override
+    {
+        if (!m_kerdes)
+            QMessageBox::closeEvent(e);
+        else if (clickedButton())
+            e->accept();   // answered already: keep that answer
+        else
+            e->ignore();
+    }
+
+private:
+    bool m_kerdes;
+};
+
 bool doboz(UzenetKeres::Tipus t, const QString &szoveg, const QString &cim, QWidget *szulo)
 {
     if (g_valaszolo)
         return g_valaszolo({t, szoveg, cim});
-    QMessageBox b(szulo);
+    UzenetDoboz b(t == UzenetKeres::Kerdes, szulo);
     b.setWindowTitle(cim);
     b.setText(QString(szoveg).replace("\r\n", "\n"));
     switch (t) {

@@ -1,5 +1,6 @@
 #include "Inditas.h"
 #include "Adatbazis.h"
+#include "Alkalmazas.h"
 #include "Seged.h"
 #include "StoreHiba.h"
 #include "Tfrm_Main.h"
@@ -8,6 +9,7 @@ DorvAlkalmazas::DorvAlkalmazas(int &argc, char **argv) : QApplication(argc, argv
 {
     setApplicationName("DorvPrg");
     setOrganizationName("Pelikor");
+    AlkalmazasKonvenciok(*this);   // before the first window: font, style, Qt's texts in Hungarian
 }
 
 bool DorvAlkalmazas::notify(QObject *cel, QEvent *e)

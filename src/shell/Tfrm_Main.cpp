@@ -9,6 +9,7 @@
 #include "Ikonok.h"
 #include "Levelek.h"
 #include "KurzorModell.h"
+#include "Kozepre.h"
 #include "Mezo.h"
 #include "Nyomtatas.h"
 #include "RegiAtvetel.h"
@@ -30,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -317,19 +319,26 @@ void Tfrm_Main::menukEpit()
         {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "-", "aBeallit"}},
         {"Súgó", {"aSugo", "aFontos", "-", "aHonlap", "aLevel", "aUjdonsag", "-", "aNevjegy"}},
     };
+    // The six menus are a menu bar of their own inside the first band, so that the keyboard
+    // reaches them as any menu bar: Alt + the underlined letter, F10, the arrow keys.
+    m_menuSor = new QMenuBar(m_toolBar2);
+    m_menuSor->setObjectName("MainMenu1");
+    m_menuSor->setNativeMenuBar(false);
+    m_menuSor->setStyleSheet("QMenuBar::item { min-width: 70px; min-height: 15px; padding: 3px 6px; }");   // 82 x 21
     for (const auto &[cim, elemek] : fomenu) {
-        auto *g = new QToolButton(m_toolBar2);
-        g->setText(cim);
-        g->setObjectName("menu_" + cim);
-        g->setMenu(menu(g, elemek));
-        g->setPopupMode(QToolButton::InstantPopup);
-        g->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        g->setAutoRaise(true);
-        g->setMinimumSize(82, 21);
-        g->setStyleSheet("QToolButton::menu-indicator { image: none; width: 0px; }");   // a menu, not a drop-down
-        m_toolBar2->addWidget(g);
+        QMenu *m = menu(m_menuSor, elemek);
+        m->setTitle("&" + cim);
+        m->setObjectName("menu_" + cim);
+        m_menuSor->addMenu(m);
     }
+    m_toolBar2->addWidget(m_menuSor);
     addToolBar(Qt::TopToolBarArea, m_toolBar2);
+    auto *f10 = new QAction(this);
+    f10->setObjectName("MenuBillentyu");
+    f10->setShortcut(QKeySequence(Qt::Key_F10));
+    f10->setShortcutContext(Qt::WindowShortcut);
+    addAction(f10);
+    connect(f10, &QAction::triggered, this, [this] { m_menuSor->setActiveAction(m_menuSor->actions().value(0)); });
     addToolBarBreak(Qt::TopToolBarArea);
 
     m_popup[0] = menu(this, {"aNyomtat", "aNyomtatkep", "-", "aNyomJavitas", "aNyomSzerelo"});
@@ -581,18 +590,37 @@ void Tfrm_Main::showEvent(QShowEvent *e)
     }
 }
 
+void Tfrm_Main::setVisible(bool lathato)
+{
+    // placed before the native window exists: a position given then is the frame's, while
+    // a move() after it would place the client area and the window would creep at every start
+    if (lathato && m_elsoMegjelenes)
+        elhelyez();
+    QMainWindow::setVisible(lathato);
+}
+
+void Tfrm_Main::elhelyez()
+{
+    if (Beall.TeljesKep) {
+        // maximised, the window manager fits the frame into the work area as well
+        setWindowState(windowState() | Qt::WindowMaximized);
+        return;
+    }
+    // Bal and Felul are the frame's position, Szeles and Magas the client size, as the close
+    // writes them (pos() and size()), so the same numbers leave the window where it was
+    QList<QRect> teruletek;
+    for (const QScreen *s : QGuiApplication::screens())
+        teruletek << s->availableGeometry();
+    // the frame is not known before the window is shown: room for a usual one
+    const QRect hely = KepernyoreHoz(QRect(Beall.Bal, Beall.Felul, Beall.Szeles, Beall.Magas), teruletek,
+                                     QMargins(8, 32, 8, 8));
+    resize(hely.size());
+    move(hely.topLeft());
+}
+
 void Tfrm_Main::elsoMegjelenes()
 {
     (new Tfrm_Logo)->show();
-    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
-    const QRect munka = s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
-    if (Beall.TeljesKep) {
-        move(munka.topLeft());
-        resize(munka.size());
-    } else {
-        move(Beall.Bal, Beall.Felul);
-        resize(Beall.Szeles, Beall.Magas);
-    }
     m_edit1->setFocus();
     Elrendez();
 }

@@ -9,6 +9,7 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMenuBar;
 class QTabBar;
 class QTableView;
 class QToolBar;
@@ -52,9 +53,11 @@ public:
     QLabel *statusPanel(int i) const { return m_panel[i]; }
     QToolBar *ToolBar1() const { return m_toolBar1; }
     QToolBar *ToolBar2() const { return m_toolBar2; }
+    QMenuBar *MainMenu1() const { return m_menuSor; }
     QMenu *PopupMenu(int i) const;   // 1 print, 2 notes, 3 grid
 
     void Elrendez();
+    void setVisible(bool lathato) override;
 
 protected:
     bool event(QEvent *e) override;
@@ -80,6 +83,7 @@ private:
     void AppHint(const QString &tipp);
     void torles();
     void elsoMegjelenes();
+    void elhelyez();
     bool bezaras();
     void kulsoValtozasFigyel();
 
@@ -90,6 +94,7 @@ private:
     QList<QAction *> m_akcioSorrend;
     QToolBar *m_toolBar1 = nullptr;
     QToolBar *m_toolBar2 = nullptr;
+    QMenuBar *m_menuSor = nullptr;
     QMenu *m_popup[3] = {};
     QLineEdit *m_edit1 = nullptr;
     QWidget *m_panelek[2] = {};

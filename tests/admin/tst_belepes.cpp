@@ -1,9 +1,11 @@
 #include "Adatbazis.h"
 #include "Admin.h"
+#include "Alkalmazas.h"
 #include "Beall.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Login.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -29,6 +31,32 @@ class BelepesTeszt : public QObject {
     }
 
 private slots:
+    void initTestCase() { AlkalmazasKonvenciok(*qApp); }   // as the program starts
+
+    // The password shows as "*", and Enter walks name, password, OK, then logs in.
+    void csillagokEsEnter()
+    {
+        TesztKornyezet k;
+        Tfrm_Login f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        auto *nev = f.findChild<QLineEdit *>("edtFelhasznalo");
+        auto *jelszo = f.findChild<QLineEdit *>("edtJelszo");
+        nev->setFocus();
+        QTest::keyClicks(nev, "rendszergazda");
+        QTest::keyClick(nev, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), jelszo);
+        QTest::keyClicks(jelszo, "admin");
+        QCOMPARE(jelszo->displayText(), QString("*****"));
+        QTest::keyClick(jelszo, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), f.findChild<QPushButton *>("btnOK"));
+        QVERIFY(f.isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(!f.isVisible());
+        QCOMPARE(f.result(), int(QDialog::Accepted));
+        QVERIFY(k.szovegek().isEmpty());
+    }
+
     void ellenoriz_data()
     {
         QTest::addColumn<QString>("nev");

@@ -154,6 +154,34 @@ private slots:
         QCOMPARE(Adatbazis::ertek("SELECT marka_nev FROM marka WHERE marka = 1").toString(), QString("Bosch"));
     }
 
+    // A selection typed over is no selection: F5 runs the whole new text, also after "Új".
+    void felulirtKijeloles()
+    {
+        TesztKornyezet k;
+        markak();
+        Tfrm_SQL f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.edSQL->setFocus();
+        QTest::keyClicks(f.edSQL, "SELECT marka FROM marka");
+        QTest::keyClick(f.edSQL, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(f.edSQL, "SELECT marka_nev FROM marka WHERE marka = 2");
+        QCOMPARE(f.edSQL->text(), QString("SELECT marka_nev FROM marka WHERE marka = 2"));
+        QTest::keyClick(f.edSQL, Qt::Key_F5);
+        QVERIFY2(k.szovegek().isEmpty(), qPrintable(k.szovegek().join('|')));
+        QCOMPARE(f.pcLapok->currentIndex(), 1);
+        QCOMPARE(f.grdEredmeny->model()->rowCount(), 1);
+        QCOMPARE(f.grdEredmeny->model()->index(0, 0).data().toString(), QString("Főnix"));
+
+        f.pcLapok->setCurrentIndex(0);
+        f.aUj->trigger();
+        f.edSQL->setFocus();
+        QTest::keyClicks(f.edSQL, "SELECT count(*) AS db FROM marka");
+        QTest::keyClick(f.edSQL, Qt::Key_F5);
+        QVERIFY2(k.szovegek().isEmpty(), qPrintable(k.szovegek().join('|')));
+        QCOMPARE(f.grdEredmeny->model()->index(0, 0).data().toString(), QString("2"));
+    }
+
     void vagolap()
     {
         TesztKornyezet k;

@@ -124,6 +124,45 @@ private slots:
         QCOMPARE(t.rekordSzam(), 0);
     }
 
+    // A post the store refuses keeps the editor open with what was typed; Mégsem then drops it.
+    void elutasitottTarolasSzovegMarad()
+    {
+        TesztKornyezet k;
+        const int d = level(1);
+        Tabla t("megj");
+        kurzor(t, d);
+        Tfrm_Megj f(t, d, "1");
+        Adatbazis::vegrehajt("CREATE TRIGGER tilt BEFORE INSERT ON megj BEGIN SELECT RAISE(ABORT, 'most nem'); END");
+        int nyitas = 0;
+        std::function<void(QWidget *)> szerkeszto = [&](QWidget *w) {
+            zarBiztosan(w);
+            auto *e = qobject_cast<Tfrm_Megj_Szerkeszt *>(w);
+            QVERIFY(e);
+            if (++nyitas == 1) {
+                e->DBEdit2->setText("számla");
+                e->DBEdit1->setText("/home/szamla.pdf");
+                TesztKornyezet::modalisan(szerkeszto);
+                e->btnOK->click();
+            } else if (nyitas == 2) {
+                QCOMPARE(e->DBEdit2->text(), QString("számla"));
+                QCOMPARE(e->DBEdit1->text(), QString("/home/szamla.pdf"));
+                TesztKornyezet::modalisan(szerkeszto);
+                e->btnOK->click();   // refused again
+            } else {
+                QCOMPARE(e->DBEdit2->text(), QString("számla"));
+                e->btnMegse->click();
+            }
+        };
+        TesztKornyezet::modalisan(szerkeszto);
+        f.aUjExecute();
+        QCOMPARE(nyitas, 3);
+        QCOMPARE(k.szovegek().size(), 2);
+        QVERIFY2(k.szovegek()[0].contains("most nem"), qPrintable(k.szovegek()[0]));
+        QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM megj").toInt(), 0);
+        QCOMPARE(t.rekordSzam(), 0);
+        QVERIFY(!t.szerkesztes());
+    }
+
     void tarolasAzonnalLemezen()
     {
         TesztKornyezet k;

@@ -129,6 +129,42 @@ private slots:
         QCOMPARE(k.szovegek().size(), 2);
     }
 
+    // A post the store refuses keeps the editor open with the text; the next OK stores it.
+    void elutasitottTarolasSzovegMarad()
+    {
+        TesztKornyezet k;
+        const int d = level();
+        Tabla t("doksi_megj");
+        jegyzetKurzor(t, d);
+        Tfrm_Megjegyzes f(t, d);
+        Adatbazis::vegrehajt("CREATE TRIGGER tilt BEFORE INSERT ON doksi_megj BEGIN SELECT RAISE(ABORT, 'most nem'); END");
+        const QString hosszu = QString("hosszú megjegyzés ").repeated(20);
+        bool masodszor = false;
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            zarBiztosan(w);
+            auto *e = qobject_cast<Tfrm_Megjegyzes_Szerkeszt *>(w);
+            QVERIFY(e);
+            e->DBEdit1->setText("cím");
+            e->DBMemo1->setPlainText(hosszu);
+            TesztKornyezet::modalisan([&, e](QWidget *w2) {
+                zarBiztosan(w2);
+                QCOMPARE(w2, e);
+                masodszor = true;
+                QCOMPARE(e->DBEdit1->text(), QString("cím"));
+                QCOMPARE(e->DBMemo1->toPlainText(), hosszu);
+                Adatbazis::vegrehajt("DROP TRIGGER tilt");
+                QTest::keyClick(e->DBMemo1, Qt::Key_Return, Qt::ControlModifier);
+            });
+            QTest::keyClick(e->DBMemo1, Qt::Key_Return, Qt::ControlModifier);
+        });
+        f.aUjExecute();
+        QVERIFY(masodszor);
+        QCOMPARE(k.uzenetek().size(), 1);
+        QCOMPARE(k.uzenetek()[0].tipus, UzenetKeres::Hiba);
+        QVERIFY2(k.szovegek()[0].contains("most nem"), qPrintable(k.szovegek()[0]));
+        QCOMPARE(Adatbazis::ertek("SELECT megjegyzes FROM doksi_megj WHERE rovid = 'cím'").toString(), hosszu);
+    }
+
     void belyegzo_data()
     {
         QTest::addColumn<QString>("nev");

@@ -10,7 +10,9 @@
 #include "Tfrm_TorzsLista.h"
 
 #include <QAction>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
@@ -196,6 +198,57 @@ private slots:
         QCOMPARE(s.tbl.ertek("rendszam").toString(), QString("JO-1"));
         QCOMPARE(s.tbl.ertek("dat_beerk").toDate(), QDate(2025, 3, 4));
         QVERIFY(!s.tbl.szerkesztes());
+    }
+
+    // A memo takes no more than its field keeps: typing stops, a paste goes in as far as it
+    // fits, and the post stores exactly what the box shows.
+    void memoMezoHossza()
+    {
+        TesztKornyezet k;
+        Nezet j("J");
+        QString mutatott;
+        ujLevel(j.tbl, "J", [&](Tfrm_Szerkeszt *e) {
+            e->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(e));
+            auto *m = qobject_cast<QPlainTextEdit *>(e->mezo("megjegyzes", 0));
+            m->setFocus();
+            QTest::keyClicks(m, QString(300, 'x'));
+            QCOMPARE(m->toPlainText(), QString(255, 'x'));
+            // a paste at the front: what fits goes in there, the text after it stays
+            for (int i = 0; i < 5; ++i)
+                QTest::keyClick(m, Qt::Key_Backspace);
+            QApplication::clipboard()->setText("ABCDEFGHIJ");
+            QTest::keyClick(m, Qt::Key_Home, Qt::ControlModifier);
+            QTest::keyClick(m, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(m->toPlainText(), "ABCDE" + QString(250, 'x'));
+            mutatott = m->toPlainText();
+            e->ok[0]->click();
+        });
+        QCOMPARE(j.tbl.ertek("megjegyzes").toString(), mutatott);
+    }
+
+    // The lookup boxes: typing picks by the leading part, spaces and accents included,
+    // without the list opening at the space.
+    void nevGepelessel()
+    {
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO ugyfel (ugyfel_nev) VALUES ('Kiss Anna'), ('Nagy Béla'), ('Nagy Ildikó')");
+        Nezet j("J");
+        ujLevel(j.tbl, "J", [&](Tfrm_Szerkeszt *e) {
+            e->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(e));
+            auto *c = qobject_cast<QComboBox *>(e->mezo("ugyfel", 0));
+            QCOMPARE(c->maxVisibleItems(), 20);
+            c->setFocus();
+            for (const QChar b : QString("nagy i"))
+                QTest::sendKeyEvent(QTest::Click, c, b == ' ' ? Qt::Key_Space : Qt::Key_unknown, QString(b),
+                                    Qt::NoModifier);
+            QVERIFY(!c->view()->isVisible());
+            QCOMPARE(c->currentText(), QString("Nagy Ildikó"));
+            e->ok[0]->click();
+        });
+        QCOMPARE(j.tbl.ertek("ugyfel").toInt(),
+                 Adatbazis::ertek("SELECT ugyfel FROM ugyfel WHERE ugyfel_nev = 'Nagy Ildikó'").toInt());
     }
 
     void valasztoEsMegse()

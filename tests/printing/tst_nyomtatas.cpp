@@ -1,7 +1,9 @@
 // Behaviour of the printouts, checked through their PDF output and the preview window.
 
 #include "Adatbazis.h"
+#include "Beall.h"
 #include "Betuk.h"
+#include "Export.h"
 #include "HuSzoveg.h"
 #include "Lapozo.h"
 #include "Nyomtatas.h"
@@ -321,6 +323,53 @@ private slots:
         QVERIFY(!QFile::exists(fajl(k, "x.pdf")));
         // the worksheet needs no text file
         QCOMPARE(NyomtatvanyPdf(NyomtatvanyFajta::Szerelo, d, fajl(k, "y.pdf")), 1);
+    }
+
+    // After the database folder was changed in the settings, the printouts take their texts
+    // from the new folder, while the store stays on the one opened at start.
+    void szovegekAzUjMappabol()
+    {
+        TesztKornyezet k;
+        const int d = mintaLevel();
+        const QString uj = fajl(k, "UjAdat");
+        QVERIFY(QDir().mkpath(uj));
+        for (const char *n : {"s1.txt", "s3.txt"}) {
+            s(k, n, QString("Régimappa %1").arg(n));
+            HuSzoveg::fajlIr(QDir(uj).filePath(n), QString("Újmappa %1").arg(n));
+        }
+        HuSzoveg::fajlIr(QDir(uj).filePath("s2.txt"), "második");
+        Beall.AdatbazisUtvonal = uj;
+        NyomtatvanyPdf(NyomtatvanyFajta::Jotallas, d, fajl(k, "j.pdf"));
+        NyomtatvanyPdf(NyomtatvanyFajta::Javitas, d, fajl(k, "m.pdf"));
+        const QString j = pdfSzoveg(fajl(k, "j.pdf")), m = pdfSzoveg(fajl(k, "m.pdf"));
+        QVERIFY2(j.contains("Újmappa s1.txt") && !j.contains("Régimappa"), qPrintable(j));
+        QVERIFY2(m.contains("Újmappa s3.txt") && !m.contains("Régimappa"), qPrintable(m));
+        QCOMPARE(QDir(Adatbazis::mappa()).canonicalPath(), QDir(k.adatMappa()).canonicalPath());
+    }
+
+    // The command line's list prints the customer names as the window's list does: cut to
+    // 50 characters. A name of decomposed accents (a letter and a combining mark, as some
+    // programs paste them) is narrow enough for the cut to show in the column.
+    void parancssoriListaMintAzAblake()
+    {
+        TesztKornyezet k;
+        mintaLevel();
+        const QString nev = QString("i\u0301").repeated(26);   // 26 letters, 52 characters
+        Adatbazis::vegrehajt("UPDATE ugyfel SET ugyfel_nev = ?", {nev});
+        Tabla t("doksi");
+        LevelListaKurzor(t, "J");
+        t.megnyit();
+        ListaPdf(t, fajl(k, "ablak.pdf"));
+        ListaPdf(QChar('J'), fajl(k, "parancssor.pdf"));
+        // the letters of the name printed on the letter's line
+        const auto nevBetui = [](const QString &pdf) {
+            for (const QString &sor : pdfSzoveg(pdf, {"-raw"}).split('\n'))
+                if (sor.startsWith("00042"))
+                    return int(sor.section("SN98765", 1).count('i'));
+            return -1;
+        };
+        QCOMPARE(nevBetui(fajl(k, "ablak.pdf")), 25);
+        QCOMPARE(nevBetui(fajl(k, "parancssor.pdf")), 25);
     }
 
     void pdfHibak()

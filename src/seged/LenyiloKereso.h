@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QStringList>
+
+class QComboBox;
+
+// Typing into a drop-down of names that takes no free text picks the first name that
+// begins with what was typed, spaces and accented letters included, letter case ignored
+// (as the master lists' search box finds names), whether the list is open or not; after a
+// pause the typing starts a new search, Backspace takes back a letter. A space never opens
+// the list, and the open list shows at most 20 rows.
+class LenyiloKereso : public QObject {
+    Q_OBJECT
+public:
+    static LenyiloKereso *bekot(QComboBox *c);
+    QString keresett() const { return m_keresett; }
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override;
+
+private:
+    explicit LenyiloKereso(QComboBox *c);
+    int talalat(const QString &keresett);
+
+    QComboBox *m_c;
+    QString m_keresett;
+    QElapsedTimer m_utolso;      // since the last letter typed
+    QStringList m_kulcsok;       // the names' search keys, made at the first search
+};

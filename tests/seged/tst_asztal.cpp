@@ -1,0 +1,293 @@
+// What every window shares: the place of a stored window on the screens there are, the
+// question box without a cancel, and the program-wide conventions (Qt's texts in
+// Hungarian, "*" in password boxes, Enter on a focused button, the drop-down lists).
+
+#include "AblakBetu.h"
+#include "Alkalmazas.h"
+#include "Kozepre.h"
+#include "LenyiloKereso.h"
+#include "MezoKonvencio.h"
+#include "Seged.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+// Sends text as typed, accented letters too (keyClicks takes ASCII only).
+void gepel(QWidget *w, const QString &s)
+{
+    for (const QChar c : s)
+        QTest::sendKeyEvent(QTest::Click, w, c == ' ' ? Qt::Key_Space : Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+QMessageBox *nyitottDoboz()
+{
+    return qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+}
+
+// A failed check inside a box must not leave the box open and the test hanging.
+std::unique_ptr<QTimer> biztonsag()
+{
+    auto t = std::make_unique<QTimer>();
+    QObject::connect(t.get(), &QTimer::timeout, [] {
+        if (QMessageBox *b = nyitottDoboz())
+            b->done(0);
+    });
+    t->start(3000);
+    return t;
+}
+} // namespace
+
+class AsztalTeszt : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { AlkalmazasKonvenciok(*qApp); }
+
+    void kepernyoreHoz_data()
+    {
+        QTest::addColumn<QRect>("hely");
+        QTest::addColumn<QList<QRect>>("teruletek");
+        QTest::addColumn<QMargins>("keret");
+        QTest::addColumn<QRect>("vart");
+        const QRect egy(0, 0, 1024, 768), ketto(1024, 0, 1280, 1024);
+        QTest::newRow("on the screen") << QRect(100, 50, 500, 300) << QList<QRect>{egy} << QMargins() << QRect(100, 50, 500, 300);
+        QTest::newRow("half off to the right, title bar reachable")
+            << QRect(800, 100, 500, 300) << QList<QRect>{egy} << QMargins() << QRect(800, 100, 500, 300);
+        QTest::newRow("title bar partly above the top") << QRect(100, -11, 500, 300) << QList<QRect>{egy} << QMargins()
+                                                         << QRect(100, 0, 500, 300);
+        QTest::newRow("title bar far above the top") << QRect(100, -2000, 500, 300) << QList<QRect>{egy} << QMargins()
+                                                      << QRect(100, 0, 500, 300);
+        QTest::newRow("below a top panel") << QRect(100, 10, 500, 300) << QList<QRect>{QRect(0, 30, 1024, 738)} << QMargins()
+                                            << QRect(100, 30, 500, 300);
+        QTest::newRow("outside every screen") << QRect(3000, -900, 500, 300) << QList<QRect>{egy} << QMargins()
+                                               << QRect(524, 0, 500, 300);
+        QTest::newRow("on the second screen") << QRect(1500, 100, 500, 300) << QList<QRect>{egy, ketto} << QMargins()
+                                               << QRect(1500, 100, 500, 300);
+        QTest::newRow("the second screen gone") << QRect(1500, 100, 500, 300) << QList<QRect>{egy} << QMargins()
+                                                 << QRect(524, 100, 500, 300);
+        QTest::newRow("brought back with its frame") << QRect(3000, -900, 500, 300) << QList<QRect>{egy}
+                                                      << QMargins(4, 24, 4, 4) << QRect(516, 0, 500, 300);
+        QTest::newRow("frame kept off a usable place") << QRect(800, 100, 500, 300) << QList<QRect>{egy}
+                                                        << QMargins(4, 24, 4, 4) << QRect(800, 100, 500, 300);
+        QTest::newRow("larger than the screen") << QRect(-50, -50, 2000, 1500) << QList<QRect>{egy} << QMargins() << egy;
+    }
+
+    void kepernyoreHoz()
+    {
+        QFETCH(QRect, hely);
+        QFETCH(QList<QRect>, teruletek);
+        QFETCH(QMargins, keret);
+        QFETCH(QRect, vart);
+        QCOMPARE(KepernyoreHoz(hely, teruletek, keret), vart);
+    }
+
+    // The question has no cancel: Esc and the close box leave it open; only Yes or No answer.
+    void kerdesCsakIgenVagyNem_data()
+    {
+        QTest::addColumn<bool>("igen");
+        QTest::newRow("Igen") << true;
+        QTest::newRow("Nem") << false;
+    }
+
+    void kerdesCsakIgenVagyNem()
+    {
+        QFETCH(bool, igen);
+        const auto orszem = biztonsag();
+        bool nyitvaMaradt = false;
+        QTimer::singleShot(0, [&] {
+            QMessageBox *b = nyitottDoboz();
+            QVERIFY(b);
+            QTest::keyClick(b, Qt::Key_Escape);
+            QVERIFY(!b->close());
+            nyitvaMaradt = b->isVisible() && nyitottDoboz() == b;
+            b->button(igen ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        QCOMPARE(Kerdes("Archiváljam most?", "Kérdés"), igen);
+        QVERIFY(nyitvaMaradt);
+    }
+
+    // Error and information boxes still close with Esc.
+    void hibaDobozEsccelZarul()
+    {
+        bool megvolt = false;
+        QTimer::singleShot(0, [&] {
+            QMessageBox *b = nyitottDoboz();
+            QVERIFY(b);
+            megvolt = true;
+            QTest::keyClick(b, Qt::Key_Escape);
+        });
+        const auto orszem = biztonsag();
+        HibaUzenet("Hiba történt.");
+        QVERIFY(megvolt);
+    }
+
+    void jelszoCsillag()
+    {
+        QLineEdit e;
+        e.setEchoMode(QLineEdit::Password);
+        e.setText("titok");
+        QCOMPARE(e.displayText(), QString("*****"));
+    }
+
+    // Enter presses the focused push or tool button, also where Enter moves between fields
+    // and no button is the default; in an edit box Enter still moves on.
+    void enterAFokuszaltGombon()
+    {
+        QDialog d;
+        auto *l = new QVBoxLayout(&d);
+        auto *e = new QLineEdit(&d);
+        auto *ok = new QPushButton("OK", &d);
+        auto *tallozo = new QToolButton(&d);
+        ok->setAutoDefault(false);
+        l->addWidget(e);
+        l->addWidget(ok);
+        l->addWidget(tallozo);
+        (new MezoKonvencio(&d))->enterBekot();
+        int okDb = 0, tallozDb = 0;
+        connect(ok, &QPushButton::clicked, [&] { ++okDb; });
+        connect(tallozo, &QToolButton::clicked, [&] { ++tallozDb; });
+        d.show();
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        e->setFocus();
+        QTest::keyClick(e, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), ok);
+        QCOMPARE(okDb, 0);
+        QTest::keyClick(ok, Qt::Key_Return);
+        QTest::keyClick(ok, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(okDb, 2);
+        tallozo->setFocus();
+        QTest::keyClick(tallozo, Qt::Key_Return);
+        QCOMPARE(tallozDb, 1);
+        QVERIFY(d.isVisible());
+    }
+
+    // A focused button shows a frame even when no Tab was pressed in the window.
+    void fokuszaltGombKerete()
+    {
+        QWidget w;
+        auto *l = new QVBoxLayout(&w);
+        auto *b = new QPushButton("OK", &w);
+        auto *masik = new QLineEdit(&w);
+        l->addWidget(b);
+        l->addWidget(masik);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        masik->setFocus();
+        const QImage nelkule = b->grab().toImage();
+        b->setFocus();
+        QVERIFY(b->hasFocus());
+        QVERIFY(b->grab().toImage() != nelkule);
+    }
+
+    // Qt's own texts (the edit box's menu, standard buttons, the file dialog) speak Hungarian.
+    void qtSzovegekMagyarul()
+    {
+        QLineEdit e;
+        std::unique_ptr<QMenu> m(e.createStandardContextMenu());
+        QStringList szovegek;
+        for (QAction *a : m->actions())
+            if (!a->isSeparator())
+                szovegek << a->text();
+        QCOMPARE(szovegek.size(), 7);
+        for (const char *angol : {"&Undo", "&Redo", "Cu&t", "&Copy", "&Paste", "Delete", "Select All"})
+            QVERIFY2(!szovegek.contains(angol), qPrintable(szovegek.join('|')));
+        QDialogButtonBox gombok(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+        QVERIFY(!gombok.button(QDialogButtonBox::Cancel)->text().contains("Cancel"));
+        QFileDialog f(nullptr, "Mentés");
+        f.setOption(QFileDialog::DontUseNativeDialog);
+        auto *hely = f.findChild<QLabel *>("lookInLabel");
+        QVERIFY(hely);
+        QVERIFY2(!hely->text().isEmpty() && hely->text() != "Look in:", qPrintable(hely->text()));
+    }
+
+    void egyAblakBetu()
+    {
+        if (TahomaCsalad().isEmpty())
+            QSKIP("the Tahoma twin (fonts-wine) is not installed");
+        QCOMPARE(QApplication::font().family(), AblakBetu().family());
+        QCOMPARE(QApplication::font().pixelSize(), 11);
+        QCOMPARE(QWidget().font().family(), AblakBetu().family());
+    }
+
+    // Typing picks the first name beginning with the typed text, spaces and accents
+    // included, case ignored; a space does not open the list.
+    void lenyiloKereses_data()
+    {
+        QTest::addColumn<QString>("gepelt");
+        QTest::addColumn<QString>("vart");
+        QTest::newRow("a name with a space") << "Nagy I" << "Nagy Ildikó";
+        QTest::newRow("case ignored") << "nAGY i" << "Nagy Ildikó";
+        QTest::newRow("leading part only") << "nagy" << "Nagy Béla";
+        QTest::newRow("longer leading part") << "nagyn" << "Nagyné Éva";
+        QTest::newRow("accented capital") << "őr" << "Őry Ödön";
+        QTest::newRow("accented first letter") << "ÁB" << "Ábel Ádám";
+        QTest::newRow("no such name: stays") << "xyz" << "Kiss Anna";
+        QTest::newRow("typed on after a miss") << "nagy ix" << "Nagy Ildikó";
+    }
+
+    void lenyiloKereses()
+    {
+        QFETCH(QString, gepelt);
+        QFETCH(QString, vart);
+        QComboBox c;
+        c.addItems({"Kiss Anna", "Nagy Béla", "Nagy Ildikó", "Nagyné Éva", "Őry Ödön", "Ábel Ádám"});
+        LenyiloKereso::bekot(&c);
+        c.show();
+        QVERIFY(QTest::qWaitForWindowActive(&c));
+        c.setFocus();
+        gepel(&c, gepelt);
+        QCOMPARE(c.currentText(), vart);
+        QVERIFY(!c.view()->isVisible());
+        // Backspace takes back the last letter typed
+        if (gepelt == "nagy ix") {
+            QTest::keyClick(&c, Qt::Key_Backspace);
+            QTest::keyClick(&c, Qt::Key_Backspace);
+            QCOMPARE(c.currentText(), QString("Nagy Béla"));   // "nagy "
+            QTest::keyClick(&c, Qt::Key_Backspace);
+            gepel(&c, "n");
+            QCOMPARE(c.currentText(), QString("Nagyné Éva"));
+        }
+    }
+
+    // In the open list the typing moves the list's selection, which Enter takes; the list
+    // shows at most 20 rows however many names there are.
+    void nyitottLista()
+    {
+        QComboBox c;
+        for (int i = 0; i < 500; ++i)
+            c.addItem(QString("Ügyfél %1").arg(i, 3, 10, QChar('0')));
+        c.addItem("Zsiga Ödön");
+        LenyiloKereso::bekot(&c);
+        c.show();
+        QVERIFY(QTest::qWaitForWindowActive(&c));
+        c.showPopup();
+        QAbstractItemView *v = c.view();
+        QTRY_VERIFY(v->isVisible());
+        const int sor = v->sizeHintForRow(0);
+        QVERIFY(sor > 0);
+        QVERIFY2(v->viewport()->height() <= 20 * sor + 2 * sor / 3, qPrintable(QString::number(v->viewport()->height())));
+        QVERIFY(v->viewport()->height() >= 15 * sor);
+        gepel(v, "zsiga ö");
+        QCOMPARE(v->currentIndex().row(), 500);
+        QTest::keyClick(v, Qt::Key_Return);
+        QTRY_VERIFY(!v->isVisible());
+        QCOMPARE(c.currentText(), QString("Zsiga Ödön"));
+    }
+};
+
+QTEST_MAIN(AsztalTeszt)
+#include "tst_asztal.moc"
