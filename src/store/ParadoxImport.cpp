@@ -437,7 +437,7 @@ void Importalo::tablaImport(Munka &m, ParadoxImport::TablaEredmeny &e)
                                .arg(m.leiras->nev, oszlopok.join(", "), jelek.join(", "))
                                .toUtf8();
     if (sqlite3_prepare_v2(h, sql.constData(), -1, &st, nullptr) != SQLITE_OK)
-        throw StoreHiba(QString::fromUtf8(sqlite3_errmsg(h)));
+        throw StoreHiba("Az új adatbázis nem írható:\r\n" + QString::fromUtf8(sqlite3_errmsg(h)));
     struct Lezaro {
         sqlite3_stmt *st;
         ~Lezaro() { sqlite3_finalize(st); }
@@ -491,7 +491,7 @@ void Importalo::betolt(std::vector<Munka> &munkak, ParadoxImport::Eredmeny &ered
     {
         QSqlQuery q(Adatbazis::db());
         if (!q.exec("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL"))
-            throw StoreHiba(q.lastError().text());
+            throw StoreHiba("Az új adatbázis nem olvasható:\r\n" + q.lastError().text());
         QStringList nevek;
         while (q.next()) {
             nevek << q.value(0).toString();

@@ -251,7 +251,7 @@ private slots:
         TesztKornyezet k(false);
         const QString m = k.adatMappa();
         const TablaLeiras &t = *Sema::tabla("doksi");
-        tablaIr(m, "DOKSI.DB", pxMezok(t), mintaSorok(t, 300));
+        tablaIr(m, "DOKSI.DB", pxMezok(t), mintaSorok(t, 200));
         const QStringList elotte = mappaTartalom(m);
         auto utasitasFut = [] {
             sqlite3 *h = Adatbazis::handle();
