@@ -22,12 +22,10 @@ QString g_mappa;
 QSet<Tabla *> g_kurzorok;
 qint64 g_adatVerzio = -1;   // PRAGMA data_version at the last look
 
-// Another program's lock outlasted the busy timeout: the user is told who holds the register.
 void foglaltHiba(const QSqlError &e)
 {
     if ((e.nativeErrorCode().toInt() & 0xff) == SQLITE_BUSY)
-        throw MasikProgramHiba("A nyilvántartást most egy másik program használja, ezért a művelet nem "
-                               "hajtható végre.\r\nPróbálja újra néhány másodperc múlva.");
+        Adatbazis::foglalt();
 }
 
 QString szovegArg(sqlite3_value *v)
@@ -223,6 +221,12 @@ QVariant Adatbazis::ertek(const QString &sql, const QVariantList &ertekek)
 {
     QSqlQuery q = Adatbazis::lekerdez(sql, ertekek);
     return q.next() ? q.value(0) : QVariant();
+}
+
+void Adatbazis::foglalt()
+{
+    throw MasikProgramHiba("A nyilvántartást most egy másik program használja, ezért a művelet nem "
+                           "hajtható végre.\r\nPróbálja újra néhány másodperc múlva.");
 }
 
 bool Adatbazis::masikProgramIrt()

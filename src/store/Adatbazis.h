@@ -34,6 +34,8 @@ QSqlQuery lekerdez(const QString &sql, const QVariantList &ertekek = {});
 // First column of the first row, or an invalid QVariant when there is no row.
 QVariant ertek(const QString &sql, const QVariantList &ertekek = {});
 
+// Another program's lock outlasted the busy timeout: throws MasikProgramHiba saying so.
+[[noreturn]] void foglalt();
 // True when another program has committed to the database since the last call (PRAGMA
 // data_version; this connection's own writes do not count).
 bool masikProgramIrt();

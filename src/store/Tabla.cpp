@@ -25,8 +25,11 @@ Utasitas elokeszit(const QString &sql, const QVariantList &ertekek)
     sqlite3 *h = Adatbazis::handle();
     sqlite3_stmt *st = nullptr;
     const QByteArray sql8 = sql.toUtf8();
-    if (sqlite3_prepare_v2(h, sql8.constData(), int(sql8.size()), &st, nullptr) != SQLITE_OK)
+    if (const int rc = sqlite3_prepare_v2(h, sql8.constData(), int(sql8.size()), &st, nullptr); rc != SQLITE_OK) {
+        if ((rc & 0xff) == SQLITE_BUSY)
+            Adatbazis::foglalt();
         throw StoreHiba(QString::fromUtf8(sqlite3_errmsg(h)));
+    }
     Utasitas u(st, sqlite3_finalize);
     for (int i = 0; i < ertekek.size(); ++i) {
         const QVariant &v = ertekek[i];
@@ -57,6 +60,8 @@ QVariant oszlopErtek(sqlite3_stmt *st, int i)
 
 void lepesVege(int rc)
 {
+    if ((rc & 0xff) == SQLITE_BUSY)
+        Adatbazis::foglalt();
     if (rc != SQLITE_DONE)
         throw StoreHiba(QString::fromUtf8(sqlite3_errmsg(Adatbazis::handle())));
 }
@@ -791,13 +796,20 @@ void Tabla::post()
         modositas();
     if (tr)
         tr->commit();   // throws; the row stays in edit state
+    // stored: whatever the re-read below meets, the post has succeeded
     const int regi = m_sor;
     m_allapot = Allapot::Tallozas;
     m_puffer.clear();
     m_eredeti.clear();
     m_sorszamMezo.clear();
     m_frissitKell = false;
-    kulcsokOlvas();
+    try {
+        kulcsokOlvas();
+    } catch (const StoreHiba &) {
+        // mostly a busy register, so another program is writing: its change re-reads the rows
+        m_cache.clear();
+        m_frissitKell = true;
+    }
     const int p = pozicio(kulcs);
     aktualisra(p >= 0 ? p : regi);
     emit allapotValtozott();

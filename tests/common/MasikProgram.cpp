@@ -52,6 +52,21 @@ int torol(const QStringList &a)
     return 0;
 }
 
+// A step the busy register refused is tried again, as the user would (at most 20 times).
+template <class F>
+auto probal(int &foglalt, F f)
+{
+    for (int proba = 0;; ++proba) {
+        try {
+            return f();
+        } catch (const MasikProgramHiba &) {
+            if (proba == 20)
+                throw;
+            ++foglalt;
+        }
+    }
+}
+
 // As LevelSzerkeszt: the number shown comes from the store, the post may give another one.
 int uj(const QStringList &a)
 {
@@ -65,24 +80,17 @@ int uj(const QStringList &a)
     sorraVar();
     int atszamozva = 0, foglalt = 0;
     for (int i = 0; i < a.value(3).toInt(); ++i) {
-        const int szam = t.kovetkezoSzam("doksi_id", "prntip", tipus);
+        const int szam = probal(foglalt, [&] { return t.kovetkezoSzam("doksi_id", "prntip", tipus); });
         t.beszur();
         t.sorszamoz("doksi_id", "prntip");
         t.setErtek("doksi_id", szam);
         t.setErtek("prntip", tipus);
         t.setErtek("rendszam", QString("P%1-%2").arg(QCoreApplication::applicationPid()).arg(i));
-        // a busy register refuses the post and keeps the row: the user presses OK again
-        for (int proba = 0;; ++proba) {
-            try {
-                t.post();
-                break;
-            } catch (const MasikProgramHiba &) {
-                if (proba == 20)
-                    throw;
-                ++foglalt;
-            }
-        }
-        if (t.ertek("doksi_id").toInt() != szam)
+        probal(foglalt, [&] {
+            t.post();   // a refused post keeps the row in insert state
+            return 0;
+        });
+        if (probal(foglalt, [&] { return t.ertek("doksi_id").toInt(); }) != szam)
             ++atszamozva;
     }
     mond(QString("atszamozva=%1 foglalt=%2").arg(atszamozva).arg(foglalt));

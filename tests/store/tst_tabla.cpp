@@ -194,6 +194,73 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreHiba, hibas.megnyit());
     }
 
+    // A numbered new row keeps the number shown while it is free; one taken meanwhile (or
+    // lower than one stored) gives way to the highest of its kind plus one.
+    void sorszamozas_data()
+    {
+        QTest::addColumn<QVariant>("kijelzett");
+        QTest::addColumn<int>("vart");
+        QTest::newRow("szabad") << QVariant(4) << 4;
+        QTest::newRow("közben kiadták") << QVariant(3) << 4;
+        QTest::newRow("lyuk után is szabad") << QVariant(9) << 9;
+        QTest::newRow("nincs megadva") << QVariant() << 4;
+    }
+
+    void sorszamozas()
+    {
+        QFETCH(QVariant, kijelzett);
+        QFETCH(int, vart);
+        TesztKornyezet k;
+        Tabla t("doksi");
+        t.megnyit();
+        for (int i = 1; i <= 3; ++i)
+            level(t, i, "J");
+        level(t, 40, "S");
+        QCOMPARE(t.kovetkezoSzam("doksi_id", "prntip", "J"), 4);
+        QCOMPARE(t.kovetkezoSzam("doksi_id", "prntip", "X"), 1);
+        t.beszur();
+        t.sorszamoz("doksi_id", "prntip");
+        t.setErtek("doksi_id", kijelzett);
+        t.setErtek("prntip", "J");
+        t.post();
+        QCOMPARE(t.ertek("doksi_id").toInt(), vart);
+        QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM doksi WHERE prntip = 'S' AND doksi_id = 40").toInt(), 1);
+        t.szerkeszt();
+        QVERIFY_THROWS_EXCEPTION(StoreHiba, t.sorszamoz("doksi_id", "prntip"));   // only a new row
+        t.megse();
+    }
+
+    // A field set to the value it holds is not written (a trigger on it would refuse), and
+    // a post inside the caller's transaction goes with that transaction.
+    void csakAValtozottMezoIrodik()
+    {
+        TesztKornyezet k;
+        Tabla t("doksi");
+        t.megnyit();
+        level(t, 1, "J");
+        Adatbazis::vegrehajt("CREATE TRIGGER tilt BEFORE UPDATE OF prntip, datum ON doksi "
+                             "BEGIN SELECT RAISE(ABORT, 'prntip vagy datum irva'); END");
+        t.szerkeszt();
+        t.setErtek("prntip", "J");
+        t.setErtek("datum", "2026.01.02.");
+        t.setErtek("rendszam", "ABC-123");
+        t.post();
+        QCOMPARE(Adatbazis::ertek("SELECT rendszam FROM doksi").toString(), QString("ABC-123"));
+        t.szerkeszt();
+        t.setErtek("datum", QDate(2026, 1, 3));
+        QVERIFY_THROWS_EXCEPTION(StoreHiba, t.post());
+        QVERIFY(t.szerkesztes());
+        t.megse();
+        {
+            Adatbazis::Tranzakcio tr;
+            t.szerkeszt();
+            t.setErtek("rendszam", "VISSZA-1");
+            t.post();
+            QCOMPARE(Adatbazis::ertek("SELECT rendszam FROM doksi").toString(), QString("VISSZA-1"));
+        }   // not committed
+        QCOMPARE(Adatbazis::ertek("SELECT rendszam FROM doksi").toString(), QString("ABC-123"));
+    }
+
     void kapcsolatBezarasaKurzortIsZar()
     {
         TesztKornyezet k;
