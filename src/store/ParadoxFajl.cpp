@@ -182,7 +182,7 @@ Tabla ellenoriz(const Fajl &f)
         if (pos + n > fejlecHossz)
             throw hiba("A fejléc rövidebb a mezők leírásánál.");
     };
-    kell(0);
+    kell(0);    // the second part itself lies inside the header
     quint32 titkos = le32(p + 0x25);
     if (titkos == 0xFF00FF00u)
         titkos = adatFejlec ? le32(p + 0x5C) : 0;

@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringDecoder>
@@ -159,7 +158,6 @@ public:
             m_mezok << RegiMezo{m};
     }
 
-    const QString &ut() const { return m_fajl.ut(); }
     QList<RegiMezo> &mezok() { return m_mezok; }
     int rekordSzam() const { return m_tabla.rekordSzam; }
     int autoinc() const { return m_tabla.autoinc; }
