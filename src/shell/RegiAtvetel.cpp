@@ -23,7 +23,7 @@ bool RegiAdatbazisAtvetel(const QString &mappa, QWidget *szulo)
     // The import runs here, on the window's thread: SQLite's connection belongs to it. Its
     // progress calls keep the window painted and hear Mégse, also while the indexes are
     // built; a cancel leaves the folder as it was.
-    QProgressDialog folyamat("Az adatok átvétele...", "Mégse", 0, 1000, szulo);
+    QProgressDialog folyamat("Az adatok átvétele...", "Mégsem", 0, 1000, szulo);
     folyamat.setWindowTitle(cim);
     folyamat.setWindowModality(Qt::ApplicationModal);
     folyamat.setMinimumDuration(0);

@@ -43,7 +43,7 @@ protected:
         auto *d = qobject_cast<QProgressDialog *>(o);
         if (d && e->type() == QEvent::Show && !megnyomva)
             for (QPushButton *b : d->findChildren<QPushButton *>())
-                if (b->text() == "Mégse") {
+                if (b->text() == "Mégsem") {
                     b->click();
                     megnyomva = true;
                 }
