@@ -88,7 +88,7 @@ done
 zcat "$gy/usr/share/doc/dorvprg/changelog.gz" | head -1 | grep -q "^dorvprg ($verzio)" || hiba "a changelog első bejegyzése nem $verzio"
 
 lepes "lintian"
-lintian --fail-on error --suppress-tags-from-file /dev/null "$deb" > "$T/lintian" 2>&1 || { cat "$T/lintian"; hiba "lintian"; }
+lintian --fail-on error "$deb" > "$T/lintian" 2>&1 || { cat "$T/lintian"; hiba "lintian"; }
 cat "$T/lintian"
 
 lepes "futtatás rendes felhasználóként"
