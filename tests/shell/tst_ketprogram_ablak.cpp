@@ -6,6 +6,7 @@
 #include "Tfrm_Beallit.h"
 #include "Tfrm_FelhasznaloSzerkeszt.h"
 #include "Tfrm_Main.h"
+#include "Tfrm_Megjegyzes_Szerkeszt.h"
 #include "Tfrm_Szerkeszt.h"
 #include "Tfrm_TorzsMarka_Szerkeszt.h"
 #include "Tfrm_TorzsUgyfel_Szerkeszt.h"
@@ -17,6 +18,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -180,6 +182,41 @@ private slots:
         d->reject();
         t.megse();
         QCOMPARE(t.ertek(mezo).toString(), QString("I"));   // the other program's value shows now
+    }
+
+    // The note editor: the refused post shows the reason and the editor comes back with the
+    // text typed; leaving it keeps the other program's note.
+    void jegyzetSzerkesztoElutasitas()
+    {
+        TesztKornyezet k;
+        levelek(1);
+        Adatbazis::vegrehajt("INSERT INTO doksi_megj (doksi, datum, rovid) VALUES (1, '2026-01-15', 'régi')");
+        Tabla t("doksi_megj");
+        t.megnyit();
+        t.szerkeszt();
+        Tfrm_Megjegyzes_Szerkeszt e(t);
+        int kor = 0;
+        TesztKornyezet::modalisan([&](QWidget *) {
+            ++kor;
+            e.DBEdit1->setText("saját");
+            MasikProgram m({"modosit", k.adatMappa(), "doksi_megj", QString::number(t.aktualisKulcs()), "rovid", "másik"});
+            QVERIFY2(m.var("olvasva"), m.kimenet().constData());
+            m.tovabb();
+            QCOMPARE(m.vege(), 0);
+            TesztKornyezet::modalisan([&](QWidget *) {
+                ++kor;
+                QCOMPARE(e.DBEdit1->text(), QString("saját"));
+                QVERIFY(t.szerkesztes());
+                e.reject();
+            });
+            QTest::keyClick(e.DBMemo1, Qt::Key_Return, Qt::ControlModifier);
+        });
+        QVERIFY(!e.futtat());
+        QCOMPARE(kor, 2);
+        QCOMPARE(k.uzenetek().size(), 1);
+        QVERIFY2(k.szovegek()[0].contains("másik program is módosította (rövid leírás)"), qPrintable(k.szovegek()[0]));
+        QVERIFY(!t.szerkesztes());
+        QCOMPARE(t.ertek("rovid").toString(), QString("másik"));
     }
 };
 
