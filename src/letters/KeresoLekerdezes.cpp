@@ -6,55 +6,41 @@
 
 namespace {
 
-const char *const OSZLOPOK =
-    "SELECT"
-    " doksi.doksi,"
-    " doksi.doksi_id,"
-    " doksi.datum,"
-    " doksi.dorvido,"
-    " doksi.marka,"
-    " marka.marka_nev,"
-    " doksi.alkatresz,"
-    " alkatresz.alkatresz_nev,"
-    " doksi.rendszam,"
-    " doksi.ugyfel,"
-    " ugyfel.ugyfel_nev,"
-    " ugyfel.cim_irsz,"
-    " ugyfel.cim_varos,"
-    " ugyfel.cim_cim,"
-    " doksi.sorozatszam,"
-    " doksi.megjegyzes";
+// The key, the number and what the result grid shows: the letters' narrow table keeps them
+// beside the searched texts, so only the customer's name is joined, to the rows returned.
+const char *const OSZLOPOK = "SELECT n.doksi, n.doksi_id, n.datum, u.ugyfel_nev";
+const char *const UGYFEL_NEV = " LEFT OUTER JOIN ugyfel u ON (u.ugyfel = n.ugyfel)";
 
-const char *const KAPCSOLATOK =
-    " LEFT OUTER JOIN marka ON (doksi.marka = marka.marka)"
-    " LEFT OUTER JOIN alkatresz ON (doksi.alkatresz = alkatresz.alkatresz)"
-    " LEFT OUTER JOIN ugyfel ON (doksi.ugyfel = ugyfel.ugyfel)";
-
-// The searched texts are compared upper-cased as the store keeps them in the narrow
-// *_nagybetu tables, natively, without calling UPPER on any row. The trigram table, when
-// the pattern has a piece it can look for, narrows the rows compared.
-QString feltetel(const char *tabla, const char *kulcs, const QStringList &mezok, int modszer, bool darab)
+// The texts are compared upper-cased as the narrow *_nagybetu tables keep them, natively,
+// without calling UPPER on any row; the trigram table, when the pattern has a piece it can
+// look for, narrows the rows compared.
+QString feltetel(const QString &tabla, const QString &alias, const QStringList &mezok, int modszer, bool darab)
 {
     const QString op = modszer == KeresoLekerdezes::Egyezo ? " = " : " LIKE ";
     QStringList r;
     for (const QString &m : mezok)
-        r << m + op + ":pminta";
-    QString s = QString("SELECT %1 FROM %2_nagybetu WHERE ").arg(kulcs, tabla);
-    if (darab)
-        s += QString("%1 IN (SELECT rowid FROM %2_kereso WHERE %2_kereso MATCH :pdarab) AND ").arg(kulcs, tabla);
-    return s + '(' + r.join(" OR ") + ')';
+        r << alias + '.' + m + op + ":pminta";
+    const QString s = '(' + r.join(" OR ") + ')';
+    if (!darab)
+        return s;
+    return QString("%1.%2 IN (SELECT rowid FROM %2_kereso WHERE %2_kereso MATCH :pdarab) AND ").arg(alias, tabla) + s;
 }
 
-// Keys of the letters found: by their own texts or by the names of their master rows.
-QString talalatok(int modszer, bool darab)
+// One branch for the letters' own texts and one for the letters of each master table found by
+// name (read from the covering index of its key), merged in number order. Without a trigram
+// piece the first branch passes over the letters in number order, so that the first rows come
+// before the pass ends; the others are sorted, a few thousand rows each.
+QString utasitas(int modszer, bool darab)
 {
-    QString s = feltetel("doksi", "doksi", {"rendszam", "sorozatszam"}, modszer, darab);
+    QStringList agak{QString(OSZLOPOK) + " FROM doksi_nagybetu n"
+                     + (darab ? "" : " INDEXED BY doksi_nagybetu_sorrend") + UGYFEL_NEV + " WHERE "
+                     + feltetel("doksi", "n", {"rendszam", "sorozatszam"}, modszer, darab)};
     const struct { const char *tabla, *nev; } torzsek[] = {
         {"marka", "marka_nev"}, {"alkatresz", "alkatresz_nev"}, {"ugyfel", "ugyfel_nev"}};
     for (const auto &t : torzsek)
-        s += QString(" UNION ALL SELECT doksi FROM doksi WHERE %1 IN (%2)")
-                 .arg(t.tabla, feltetel(t.tabla, t.tabla, {t.nev}, modszer, darab));
-    return s;
+        agak << QString("%1 FROM %2_nagybetu t CROSS JOIN doksi_nagybetu n ON (n.%2 = t.%2)%3 WHERE %4")
+                    .arg(OSZLOPOK, t.tabla, UGYFEL_NEV, feltetel(t.tabla, "t", {t.nev}, modszer, darab));
+    return agak.join(" UNION ") + " ORDER BY doksi_id, doksi";
 }
 
 } // namespace
@@ -90,8 +76,7 @@ void KeresoLekerdezes::epit(Lekerdezes &q, const QString &szoveg, int modszer)
 {
     const QString m = minta(szoveg, modszer);
     const QString darab = indexResz(m, modszer);
-    q.setSql(QString(OSZLOPOK) + " FROM doksi" + KAPCSOLATOK + " WHERE doksi.doksi IN ("
-             + talalatok(modszer, !darab.isEmpty()) + ") ORDER BY doksi.doksi_id, doksi.doksi");
+    q.setSql(utasitas(modszer, !darab.isEmpty()));
     q.setParam("pminta", m);
     if (!darab.isEmpty())
         q.setParam("pdarab", '"' + QString(darab).replace('"', "\"\"") + '"');

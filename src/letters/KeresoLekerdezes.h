@@ -14,6 +14,7 @@ QString minta(const QString &szoveg, int modszer);
 // The part of the pattern the substring index can look for (at least three characters
 // without wildcards), or empty when the rows must be compared one by one.
 QString indexResz(const QString &minta, int modszer);
-// Puts the statement and its values into q (not opened).
+// Puts the statement and its values into q (not opened): the letters found with the columns
+// doksi, doksi_id, datum and ugyfel_nev, ordered by number and key.
 void epit(Lekerdezes &q, const QString &szoveg, int modszer);
 }

@@ -68,7 +68,7 @@ void letrehoz()
 }
 
 // A database of an older version gets what its version lacks, all or nothing; a search
-// index with a table or trigger missing (dropped by hand) is built anew. One of a newer
+// index with a table, index or trigger missing (dropped by hand) is built anew. One of a newer
 // version is left untouched: this program does not know what it holds.
 void frissit()
 {
@@ -81,18 +81,14 @@ void frissit()
     for (QSqlQuery q = Adatbazis::lekerdez("SELECT name FROM sqlite_master"); q.next();)
         nevek.insert(q.value(0).toString());
     bool hianyos = false;
-    for (const QString &n : Sema::keresoObjektumok())
+    for (const QString &n : Sema::keresoObjektumok(qMax(v, 3)))
         hianyos = hianyos || !nevek.contains(n);
     if (v == Sema::verzio() && !hianyos)
         return;
     Adatbazis::Tranzakcio t;
-    if (v < 3) {
-        for (const QString &s : Sema::keresoFrissit())
-            Adatbazis::vegrehajt(s);
-    } else if (hianyos) {
-        for (const QString &s : Sema::keresoUjraepit())
-            Adatbazis::vegrehajt(s);
-    }
+    // a whole index of version 3 keeps its upper-cased texts and trigrams; any other is built anew
+    for (const QString &s : v == 3 && !hianyos ? Sema::keresoFrissit() : Sema::keresoUjraepit())
+        Adatbazis::vegrehajt(s);
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }

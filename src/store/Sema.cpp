@@ -93,24 +93,43 @@ const TablaLeiras *Sema::tabla(const QString &nev)
     return nullptr;
 }
 
-int Sema::verzio() { return 3; }
+int Sema::verzio() { return 4; }
 
 namespace {
 // Search index of the five searched columns. A narrow table per searched table holds the
 // upper-cased texts (key = the row's key), so a search compares them natively instead of
 // upper-casing every row; a trigram table over it (external content) finds the rows that
 // hold a piece of three characters or more. Triggers keep both in step with the register.
-struct Kereso { const char *tabla, *kulcs; QStringList mezok; };
+// The letters' narrow table also keeps, as they are, the number, the date and the master
+// keys: indexes over them give a search its rows in number order with what the result grid
+// shows, without reading the scattered letter rows.
+struct Kereso {
+    const char *tabla, *kulcs;
+    QStringList mezok;      // searched, upper-cased
+    QStringList kisero;     // copied as they are
+};
 const QList<Kereso> &keresok()
 {
     static const QList<Kereso> k = {
-        {"doksi", "doksi", {"rendszam", "sorozatszam"}},
-        {"marka", "marka", {"marka_nev"}},
-        {"alkatresz", "alkatresz", {"alkatresz_nev"}},
-        {"ugyfel", "ugyfel", {"ugyfel_nev"}},
+        {"doksi", "doksi", {"rendszam", "sorozatszam"}, {"doksi_id", "datum", "marka", "alkatresz", "ugyfel"}},
+        {"marka", "marka", {"marka_nev"}, {}},
+        {"alkatresz", "alkatresz", {"alkatresz_nev"}, {}},
+        {"ugyfel", "ugyfel", {"ugyfel_nev"}, {}},
     };
     return k;
 }
+
+// On the letters' narrow table: the number order (the key breaks ties), and the letters of
+// a master row, covering what a name search returns.
+const struct { const char *nev, *oszlopok; } INDEXEK[] = {
+    {"doksi_nagybetu_sorrend", "doksi_id"},
+    {"doksi_nagybetu_marka", "marka, doksi_id, datum, ugyfel"},
+    {"doksi_nagybetu_alkatresz", "alkatresz, doksi_id, datum, ugyfel"},
+    {"doksi_nagybetu_ugyfel", "ugyfel, doksi_id, datum"},
+};
+
+// Indexes of version 3 on the letters themselves, replaced by the ones above.
+const char *const REGI_INDEXEK[] = {"idx_doksi_marka", "idx_doksi_alkatresz", "idx_doksi_ugyfel"};
 
 QString felsok(const QStringList &mezok, const QString &elotag)
 {
@@ -128,33 +147,75 @@ QString elotaggal(const QStringList &mezok, const QString &elotag)
     return f.join(", ");
 }
 
-QStringList keresoEpit()
+// The narrow row's fields and their values from a register row: the texts upper-cased, the
+// copied fields as they are.
+QString oszlopok(const Kereso &k) { return QStringList(k.mezok + k.kisero).join(", "); }
+QString ertekek(const Kereso &k, const QString &elotag)
 {
-    QStringList s;
+    return k.kisero.isEmpty() ? felsok(k.mezok, elotag) : felsok(k.mezok, elotag) + ", " + elotaggal(k.kisero, elotag);
+}
+
+// "doksi_id INTEGER", typed as in the register, so that values and comparisons stay the same
+QString kiseroOszlop(const Kereso &k, const QString &mezo)
+{
+    return mezo + ' ' + oszlopTipus(*Sema::tabla(k.tabla)->mezo(mezo), false);
+}
+
+QStringList triggerNevek(const Kereso &k, int verzio = Sema::verzio())
+{
+    const QString nagy = Sema::nagybetusTabla(k.tabla), t = k.tabla;
+    QStringList n{nagy + "_be", nagy + "_ki", t + "_nagy_be", t + "_nagy_ki", t + "_nagy_mod"};
+    if (!k.kisero.isEmpty() && verzio > 3)
+        n << t + "_nagy_kisero";
+    return n;
+}
+
+// The parts of the index, apart so that a filled index gets its indexes and triggers after
+// its rows.
+struct KeresoReszek { QStringList tablak, indexek, triggerek; };
+KeresoReszek keresoReszek()
+{
+    KeresoReszek r;
     for (const Kereso &k : keresok()) {
         const QString nagy = Sema::nagybetusTabla(k.tabla), fts = Sema::keresoTabla(k.tabla);
         const QString mezok = k.mezok.join(", ");
-        s << QString("CREATE TABLE %1 (%2 INTEGER PRIMARY KEY, %3)").arg(nagy, k.kulcs, mezok)
-          << QString("CREATE VIRTUAL TABLE %1 USING fts5(%2, content='%3', content_rowid='%4',"
-                     " tokenize='trigram case_sensitive 1')").arg(fts, mezok, nagy, k.kulcs);
+        QStringList tipusos;
+        for (const QString &m : k.kisero)
+            tipusos << kiseroOszlop(k, m);
+        r.tablak << QString("CREATE TABLE %1 (%2 INTEGER PRIMARY KEY, %3)")
+                        .arg(nagy, k.kulcs, QStringList(k.mezok + tipusos).join(", "))
+                 << QString("CREATE VIRTUAL TABLE %1 USING fts5(%2, content='%3', content_rowid='%4',"
+                            " tokenize='trigram case_sensitive 1')").arg(fts, mezok, nagy, k.kulcs);
         // the narrow table feeds the trigram table
-        s << QString("CREATE TRIGGER %1_be AFTER INSERT ON %1 BEGIN INSERT INTO %2 (rowid, %3) VALUES (new.%4, %5); END")
-                 .arg(nagy, fts, mezok, k.kulcs, elotaggal(k.mezok, "new."))
-          << QString("CREATE TRIGGER %1_ki AFTER DELETE ON %1 BEGIN INSERT INTO %2 (%2, rowid, %3) VALUES ('delete', old.%4, %5); END")
-                 .arg(nagy, fts, mezok, k.kulcs, elotaggal(k.mezok, "old."))
+        r.triggerek
+            << QString("CREATE TRIGGER %1_be AFTER INSERT ON %1 BEGIN INSERT INTO %2 (rowid, %3) VALUES (new.%4, %5); END")
+                   .arg(nagy, fts, mezok, k.kulcs, elotaggal(k.mezok, "new."))
+            << QString("CREATE TRIGGER %1_ki AFTER DELETE ON %1 BEGIN INSERT INTO %2 (%2, rowid, %3) VALUES ('delete', old.%4, %5); END")
+                   .arg(nagy, fts, mezok, k.kulcs, elotaggal(k.mezok, "old."))
         // the register feeds the narrow table; other fields of a row leave the index alone
-          << QString("CREATE TRIGGER %1_nagy_be AFTER INSERT ON %1 BEGIN INSERT INTO %2 (%3, %4) VALUES (new.%3, %5); END")
-                 .arg(k.tabla, nagy, k.kulcs, mezok, felsok(k.mezok, "new."))
-          << QString("CREATE TRIGGER %1_nagy_ki AFTER DELETE ON %1 BEGIN DELETE FROM %2 WHERE %3 = old.%3; END")
-                 .arg(k.tabla, nagy, k.kulcs)
-          << QString("CREATE TRIGGER %1_nagy_mod AFTER UPDATE OF %3, %4 ON %1 BEGIN DELETE FROM %2 WHERE %3 = old.%3; "
-                     "INSERT INTO %2 (%3, %4) VALUES (new.%3, %5); END")
-                 .arg(k.tabla, nagy, k.kulcs, mezok, felsok(k.mezok, "new."));
+            << QString("CREATE TRIGGER %1_nagy_be AFTER INSERT ON %1 BEGIN INSERT INTO %2 (%3, %4) VALUES (new.%3, %5); END")
+                   .arg(k.tabla, nagy, k.kulcs, oszlopok(k), ertekek(k, "new."))
+            << QString("CREATE TRIGGER %1_nagy_ki AFTER DELETE ON %1 BEGIN DELETE FROM %2 WHERE %3 = old.%3; END")
+                   .arg(k.tabla, nagy, k.kulcs)
+            << QString("CREATE TRIGGER %1_nagy_mod AFTER UPDATE OF %3, %4 ON %1 BEGIN DELETE FROM %2 WHERE %3 = old.%3; "
+                       "INSERT INTO %2 (%3, %5) VALUES (new.%3, %6); END")
+                   .arg(k.tabla, nagy, k.kulcs, mezok, oszlopok(k), ertekek(k, "new."));
+        // a copied field changes in place: the trigram table keeps its texts
+        if (!k.kisero.isEmpty())
+            r.triggerek << QString("CREATE TRIGGER %1_nagy_kisero AFTER UPDATE OF %3 ON %1 BEGIN UPDATE %2 SET (%3) = (%4) "
+                                   "WHERE %5 = new.%5; END")
+                               .arg(k.tabla, nagy, k.kisero.join(", "), elotaggal(k.kisero, "new."), k.kulcs);
     }
-    // letters of the master rows that a name search finds
-    s << "CREATE INDEX IF NOT EXISTS idx_doksi_marka ON doksi (marka)"
-      << "CREATE INDEX IF NOT EXISTS idx_doksi_alkatresz ON doksi (alkatresz)"
-      << "CREATE INDEX IF NOT EXISTS idx_doksi_ugyfel ON doksi (ugyfel)";
+    for (const auto &i : INDEXEK)
+        r.indexek << QString("CREATE INDEX %1 ON doksi_nagybetu (%2)").arg(i.nev, i.oszlopok);
+    return r;
+}
+
+QStringList regiIndexekTorlese()
+{
+    QStringList s;
+    for (const char *i : REGI_INDEXEK)
+        s << QString("DROP INDEX IF EXISTS %1").arg(i);
     return s;
 }
 } // namespace
@@ -162,7 +223,11 @@ QStringList keresoEpit()
 QString Sema::nagybetusTabla(const QString &tabla) { return tabla + "_nagybetu"; }
 QString Sema::keresoTabla(const QString &tabla) { return tabla + "_kereso"; }
 
-QStringList Sema::keresoIndex() { return keresoEpit(); }
+QStringList Sema::keresoIndex()
+{
+    const KeresoReszek r = keresoReszek();
+    return r.tablak + r.indexek + r.triggerek;
+}
 
 QStringList Sema::keresoFeltolt()
 {
@@ -170,59 +235,56 @@ QStringList Sema::keresoFeltolt()
     for (const Kereso &k : keresok()) {
         const QString nagy = nagybetusTabla(k.tabla);
         s << QString("DELETE FROM %1").arg(nagy)
-          << QString("INSERT INTO %1 (%2, %3) SELECT %2, %4 FROM %5")
-                 .arg(nagy, k.kulcs, k.mezok.join(", "), felsok(k.mezok, {}), k.tabla)
+          << QString("INSERT INTO %1 (%2, %3) SELECT %2, %4 FROM %5").arg(nagy, k.kulcs, oszlopok(k), ertekek(k, {}), k.tabla)
           << QString("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(keresoTabla(k.tabla));
     }
     return s;
 }
 
-namespace {
-// The index built anew after the given drops: filled in bulk before the triggers exist.
-QStringList feltoltveEpit(QStringList s)
-{
-    QStringList triggerek;
-    for (const QString &t : keresoEpit())
-        (t.startsWith("CREATE TRIGGER ") ? triggerek : s) << t;
-    return s + Sema::keresoFeltolt() + triggerek;
-}
-
-QStringList triggerNevek(const Kereso &k)
-{
-    const QString nagy = Sema::nagybetusTabla(k.tabla), t = k.tabla;
-    return {nagy + "_be", nagy + "_ki", t + "_nagy_be", t + "_nagy_ki", t + "_nagy_mod"};
-}
-} // namespace
-
 QStringList Sema::keresoFrissit()
 {
+    // the narrow tables and their trigram tables stay; the letters' one gets its copied fields
     QStringList s;
     for (const Kereso &k : keresok()) {
-        // the index of version 2: a trigram table with its own copy and triggers on the register
-        for (const char *v : {"_be", "_ki", "_mod"})
-            s << QString("DROP TRIGGER IF EXISTS %1_kereso%2").arg(k.tabla, v);
-        s << QString("DROP TABLE IF EXISTS %1").arg(keresoTabla(k.tabla));
+        for (const QString &t : triggerNevek(k))
+            s << QString("DROP TRIGGER IF EXISTS %1").arg(t);
+        if (k.kisero.isEmpty())
+            continue;
+        const QString nagy = nagybetusTabla(k.tabla);
+        for (const QString &m : k.kisero)
+            s << QString("ALTER TABLE %1 ADD COLUMN %2").arg(nagy, kiseroOszlop(k, m));
+        s << QString("UPDATE %1 SET (%2) = (%3) FROM %4 r WHERE r.%5 = %1.%5")
+                 .arg(nagy, k.kisero.join(", "), elotaggal(k.kisero, "r."), k.tabla, k.kulcs);
     }
-    return feltoltveEpit(s);
+    const KeresoReszek r = keresoReszek();
+    return s + r.indexek + r.triggerek + regiIndexekTorlese();
 }
 
 QStringList Sema::keresoUjraepit()
 {
     QStringList s;
     for (const Kereso &k : keresok()) {
+        // version 2 kept a trigram table with its own copy, fed by triggers on the register
+        for (const char *v : {"_be", "_ki", "_mod"})
+            s << QString("DROP TRIGGER IF EXISTS %1_kereso%2").arg(k.tabla, v);
         for (const QString &t : triggerNevek(k))
             s << QString("DROP TRIGGER IF EXISTS %1").arg(t);
         s << QString("DROP TABLE IF EXISTS %1").arg(keresoTabla(k.tabla))
           << QString("DROP TABLE IF EXISTS %1").arg(nagybetusTabla(k.tabla));
     }
-    return feltoltveEpit(s);
+    // filled in bulk before the indexes and triggers exist
+    const KeresoReszek r = keresoReszek();
+    return s + regiIndexekTorlese() + r.tablak + keresoFeltolt() + r.indexek + r.triggerek;
 }
 
-QStringList Sema::keresoObjektumok()
+QStringList Sema::keresoObjektumok(int verzio)
 {
     QStringList n;
     for (const Kereso &k : keresok())
-        n << nagybetusTabla(k.tabla) << keresoTabla(k.tabla) << triggerNevek(k);
+        n << nagybetusTabla(k.tabla) << keresoTabla(k.tabla) << triggerNevek(k, verzio);
+    if (verzio > 3)
+        for (const auto &i : INDEXEK)
+            n << i.nev;
     return n;
 }
 

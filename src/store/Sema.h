@@ -30,9 +30,11 @@ int verzio();
 QStringList letrehozo();                        // CREATE statements of a new database
 QStringList keresoIndex();                      // the search index: tables, triggers, indexes
 QStringList keresoFeltolt();                    // refills the search index from the register
-QStringList keresoFrissit();                    // replaces an older search index by a filled one
-QStringList keresoUjraepit();                   // drops what is left of the search index, builds it filled
-QStringList keresoObjektumok();                 // names of its tables and triggers, to find a missing one
+QStringList keresoFrissit();                    // brings a whole search index of version 3 up to date
+QStringList keresoUjraepit();                   // drops what is left of any search index, builds it filled
+// names of the tables, indexes and triggers of the search index of that version (3 or later),
+// to find a missing one
+QStringList keresoObjektumok(int verzio = Sema::verzio());
 QString nagybetusTabla(const QString &tabla);   // upper-cased searched texts of a table
 QString keresoTabla(const QString &tabla);      // trigram table over those
 }

@@ -2,17 +2,22 @@
 #include "KeresoLekerdezes.h"
 #include "Lekerdezes.h"
 #include "Levelek.h"
+#include "Sema.h"
+#include "StoreHiba.h"
 #include "Tabla.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Keres.h"
 
 #include <QButtonGroup>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QSqlRecord>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <sqlite3.h>
 
 namespace {
 
@@ -58,14 +63,81 @@ QString simaUtasitas(const QString &szoveg, int modszer)
     return s + r.join(" OR ") + (modszer == 0 ? " ORDER BY doksi_id;" : " ORDER BY doksi_id");
 }
 
-// (doksi_id, doksi) of every row, the ids in result order
-QList<QPair<int, int>> sorok(Lekerdezes &q)
+// Every row as "doksi_id|doksi|datum|ugyfel_nev" (what the result grid shows and the key
+// it returns), in result order.
+QStringList sorok(Lekerdezes &q)
 {
-    QList<QPair<int, int>> r;
+    QStringList r;
     q.megnyit();
-    for (q.elso(); !q.eof(); q.kovetkezo())
-        r << qMakePair(q.ertek("doksi_id").toInt(), q.ertek("doksi").toInt());
+    for (q.elso(); !q.eof(); q.kovetkezo()) {
+        QStringList s;
+        for (const char *m : {"doksi_id", "doksi", "datum", "ugyfel_nev"})
+            s << (q.ertek(m).isNull() ? "NULL" : q.ertek(m).toString());
+        r << s.join('|');
+    }
     return r;
+}
+
+int talalat(const char *szoveg, int modszer)
+{
+    Lekerdezes q;
+    KeresoLekerdezes::epit(q, QString::fromUtf8(szoveg), modszer);
+    return int(sorok(q).size());
+}
+
+// Reads one value from the database file through a connection of its own, past the store.
+QString nyersErtek(const QString &mappa, const char *sql)
+{
+    sqlite3 *h = nullptr;
+    QString r;
+    if (sqlite3_open_v2(QFile::encodeName(QDir(mappa).filePath(Adatbazis::FAJLNEV)).constData(), &h,
+                        SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(h, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            r = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(h);
+    return r;
+}
+
+// Turns the search index of a new register into the one an older program left: version 3
+// kept only the texts in the letters' narrow table and found the letters of a master row by
+// indexes on the letters; versions 1 and 2 had no narrow tables at all.
+void regiIndex(int verzio)
+{
+    for (const char *t : {"doksi_nagy_kisero", "doksi_nagy_be", "doksi_nagy_mod"})
+        Adatbazis::vegrehajt(QString("DROP TRIGGER %1").arg(t));
+    if (verzio == 3) {
+        for (const char *i : {"sorrend", "marka", "alkatresz", "ugyfel"})
+            Adatbazis::vegrehajt(QString("DROP INDEX doksi_nagybetu_%1").arg(i));
+        for (const char *m : {"doksi_id", "datum", "marka", "alkatresz", "ugyfel"})
+            Adatbazis::vegrehajt(QString("ALTER TABLE doksi_nagybetu DROP COLUMN %1").arg(m));
+        Adatbazis::vegrehajt("CREATE TRIGGER doksi_nagy_be AFTER INSERT ON doksi BEGIN INSERT INTO doksi_nagybetu "
+                             "(doksi, rendszam, sorozatszam) VALUES (new.doksi, UPPER(new.rendszam), UPPER(new.sorozatszam)); END");
+        Adatbazis::vegrehajt("CREATE TRIGGER doksi_nagy_mod AFTER UPDATE OF doksi, rendszam, sorozatszam ON doksi BEGIN "
+                             "DELETE FROM doksi_nagybetu WHERE doksi = old.doksi; INSERT INTO doksi_nagybetu "
+                             "(doksi, rendszam, sorozatszam) VALUES (new.doksi, UPPER(new.rendszam), UPPER(new.sorozatszam)); END");
+        for (const char *t : {"marka", "alkatresz", "ugyfel"})
+            Adatbazis::vegrehajt(QString("CREATE INDEX idx_doksi_%1 ON doksi (%1)").arg(t));
+    } else {
+        for (const char *t : {"doksi", "marka", "alkatresz", "ugyfel"}) {
+            for (const char *v : {"_nagy_be", "_nagy_ki", "_nagy_mod"})
+                Adatbazis::vegrehajt(QString("DROP TRIGGER IF EXISTS %1%2").arg(t, v));
+            Adatbazis::vegrehajt(QString("DROP TABLE %1_kereso").arg(t));
+            Adatbazis::vegrehajt(QString("DROP TABLE %1_nagybetu").arg(t));
+        }
+    }
+    if (verzio == 2) {
+        Adatbazis::vegrehajt("CREATE VIRTUAL TABLE ugyfel_kereso USING fts5(ugyfel_nev, tokenize='trigram case_sensitive 1')");
+        Adatbazis::vegrehajt("CREATE TRIGGER ugyfel_kereso_be AFTER INSERT ON ugyfel BEGIN "
+                             "INSERT INTO ugyfel_kereso (rowid, ugyfel_nev) VALUES (new.ugyfel, UPPER(new.ugyfel_nev)); END");
+        Adatbazis::vegrehajt("CREATE TRIGGER ugyfel_kereso_ki AFTER DELETE ON ugyfel BEGIN "
+                             "DELETE FROM ugyfel_kereso WHERE rowid = old.ugyfel; END");
+        Adatbazis::vegrehajt("INSERT INTO ugyfel_kereso (rowid, ugyfel_nev) SELECT ugyfel, UPPER(ugyfel_nev) FROM ugyfel");
+        Adatbazis::vegrehajt("CREATE INDEX idx_doksi_ugyfel ON doksi (ugyfel)");
+    }
+    Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(verzio)});
 }
 
 // Random texts over a small alphabet with accents, quotes and LIKE wildcards, so that
@@ -134,16 +206,26 @@ private slots:
             Adatbazis::vegrehajt("UPDATE alkatresz SET alkatresz = 500 WHERE alkatresz = ?", {a[2]});
             Adatbazis::vegrehajt("UPDATE doksi SET alkatresz = 500 WHERE doksi % 13 = 0");
             Adatbazis::vegrehajt("UPDATE doksi SET megjegyzes = 'abc', prntip = 'S' WHERE doksi % 5 = 0");
+            // the number, date and master keys kept beside the texts follow their letter,
+            // alone, together with a text, and when the letter's key changes
+            Adatbazis::vegrehajt("UPDATE doksi SET ugyfel = ?, datum = '2026-02-01' WHERE doksi % 17 = 0", {u[30]});
+            Adatbazis::vegrehajt("UPDATE doksi SET doksi_id = doksi_id + 3 WHERE doksi % 19 = 0");
+            Adatbazis::vegrehajt("UPDATE doksi SET doksi_id = NULL WHERE doksi % 29 = 0");
+            Adatbazis::vegrehajt("UPDATE doksi SET rendszam = 'ŐÖ-abc', marka = ? WHERE doksi % 31 = 0", {m[30]});
+            Adatbazis::vegrehajt("UPDATE doksi SET doksi = doksi + 5000, alkatresz = ? WHERE doksi % 23 = 0", {a[4]});
         }
         Lekerdezes sima(simaUtasitas(szoveg, modszer));
         Lekerdezes uj;
         KeresoLekerdezes::epit(uj, szoveg, modszer);
-        const auto vart = sorok(sima), kapott = sorok(uj);
+        const QStringList vart = sorok(sima), kapott = sorok(uj);
         // same ids in the same order; rows of equal id may come in either order
-        QList<int> vartId, kapottId;
-        for (const auto &p : vart) vartId << p.first;
-        for (const auto &p : kapott) kapottId << p.first;
-        QCOMPARE(kapottId, vartId);
+        auto azonositok = [](const QStringList &l) {
+            QStringList r;
+            for (const QString &s : l)
+                r << s.section('|', 0, 0);
+            return r;
+        };
+        QCOMPARE(azonositok(kapott), azonositok(vart));
         auto v = vart, kp = kapott;
         std::sort(v.begin(), v.end());
         std::sort(kp.begin(), kp.end());
@@ -174,53 +256,103 @@ private slots:
     void regiAdatbazisFrissul_data()
     {
         QTest::addColumn<int>("verzio");
-        QTest::newRow("no index") << 1;
-        QTest::newRow("trigram tables with their own copy") << 2;
+        QTest::addColumn<QString>("serules");   // done by hand afterwards
+        QTest::newRow("no index") << 1 << "";
+        QTest::newRow("trigram tables with their own copy") << 2 << "";
+        QTest::newRow("narrow tables of texts only") << 3 << "";
+        QTest::newRow("version 3, a trigger dropped") << 3 << "DROP TRIGGER ugyfel_nagy_mod";
+        QTest::newRow("current, the order index dropped") << 4 << "DROP INDEX doksi_nagybetu_sorrend";
     }
+    // Opening brings an older or damaged search index up to date in one go; the letters'
+    // narrow table then holds exactly what its triggers would have written.
     void regiAdatbazisFrissul()
     {
         QFETCH(int, verzio);
+        QFETCH(QString, serules);
         TesztKornyezet k;
         const int u = ugyfel("Szabó Éva");
-        level(1, "J", {}, {}, u, "abc-123", {});
-        // make it look like a database of that version
-        for (const char *t : {"doksi", "marka", "alkatresz", "ugyfel"}) {
-            for (const char *v : {"_nagy_be", "_nagy_ki", "_nagy_mod"})
-                Adatbazis::vegrehajt(QString("DROP TRIGGER %1%2").arg(t, v));
-            Adatbazis::vegrehajt(QString("DROP TABLE %1_kereso").arg(t));
-            Adatbazis::vegrehajt(QString("DROP TABLE %1_nagybetu").arg(t));
-        }
-        for (const char *i : {"idx_doksi_marka", "idx_doksi_alkatresz", "idx_doksi_ugyfel"})
-            Adatbazis::vegrehajt(QString("DROP INDEX %1").arg(i));
-        if (verzio == 2) {
-            Adatbazis::vegrehajt("CREATE VIRTUAL TABLE ugyfel_kereso USING fts5(ugyfel_nev, tokenize='trigram case_sensitive 1')");
-            Adatbazis::vegrehajt("CREATE TRIGGER ugyfel_kereso_be AFTER INSERT ON ugyfel BEGIN "
-                                 "INSERT INTO ugyfel_kereso (rowid, ugyfel_nev) VALUES (new.ugyfel, UPPER(new.ugyfel_nev)); END");
-            Adatbazis::vegrehajt("CREATE TRIGGER ugyfel_kereso_ki AFTER DELETE ON ugyfel BEGIN "
-                                 "DELETE FROM ugyfel_kereso WHERE rowid = old.ugyfel; END");
-            Adatbazis::vegrehajt("INSERT INTO ugyfel_kereso (rowid, ugyfel_nev) SELECT ugyfel, UPPER(ugyfel_nev) FROM ugyfel");
-            Adatbazis::vegrehajt("CREATE INDEX idx_doksi_ugyfel ON doksi (ugyfel)");
-        }
-        Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(verzio)});
+        const int u2 = ugyfel("Kiss Béla");
+        const int a = alkatresz("fék");
+        level(1, "J", {}, a, u, "abc-123", {});
+        level(2, "S", marka("Ős"), {}, u2, "xyz-9", "sz-1");
+        level(2, "J", {}, {}, 99999, {}, {});
+        if (verzio < Sema::verzio())
+            regiIndex(verzio);
+        if (!serules.isEmpty())
+            Adatbazis::vegrehajt(serules);
         Adatbazis::megnyit(k.adatMappa());
-        QCOMPARE(Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt(), 3);
-        QVERIFY(!Adatbazis::ertek("SELECT name FROM sqlite_master WHERE name LIKE '%kereso_be'").isValid());
-        auto talal = [](const char *s, int modszer) {
-            Lekerdezes q;
-            KeresoLekerdezes::epit(q, QString::fromUtf8(s), modszer);
-            return sorok(q).size();
+        QCOMPARE(Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt(), Sema::verzio());
+        for (const QString &n : Sema::keresoObjektumok())
+            QVERIFY2(Adatbazis::ertek("SELECT count(*) FROM sqlite_master WHERE name = ?", {n}).toInt() == 1, qPrintable(n));
+        QVERIFY(!Adatbazis::ertek("SELECT name FROM sqlite_master WHERE name LIKE '%kereso_be'"
+                                  " OR name IN ('idx_doksi_marka', 'idx_doksi_alkatresz', 'idx_doksi_ugyfel')").isValid());
+        auto keskeny = [] {
+            QStringList r;
+            for (QSqlQuery q = Adatbazis::lekerdez("SELECT n.*, UPPER(d.rendszam), UPPER(d.sorozatszam), d.doksi_id,"
+                                                   " d.datum, d.marka, d.alkatresz, d.ugyfel FROM doksi d"
+                                                   " LEFT JOIN doksi_nagybetu n ON n.doksi = d.doksi ORDER BY d.doksi");
+                 q.next();) {
+                QStringList s;
+                for (int i = 0; i < q.record().count(); ++i)
+                    s << (q.value(i).isNull() ? "NULL" : q.value(i).toString());
+                r << s.join('|');
+            }
+            return r;
         };
-        QCOMPARE(talal("szabó", 0), 1);
-        QCOMPARE(talal("ABC-1", 1), 1);
-        QCOMPARE(talal("sz", 0), 1);
-        QCOMPARE(talal("abc-123", 2), 1);
-        // the new triggers keep the migrated index in step
+        const QStringList sorokElotte = keskeny();
+        QCOMPARE(sorokElotte.size(), 3);
+        for (const QString &s : sorokElotte) {   // the narrow row, then the register's values
+            const QStringList m = s.split('|');
+            QCOMPARE(m.mid(1, 7), m.mid(8));
+        }
+        QCOMPARE(talalat("szabó", 0), 1);
+        QCOMPARE(talalat("ABC-1", 1), 1);
+        QCOMPARE(talalat("sz", 0), 2);
+        QCOMPARE(talalat("abc-123", 2), 1);
+        QCOMPARE(talalat("fé", 0), 1);
+        QCOMPARE(talalat("ős", 2), 1);
+        // the new triggers keep the index in step
         Adatbazis::vegrehajt("UPDATE ugyfel SET ugyfel_nev = 'Kiss Ödön' WHERE ugyfel = ?", {u});
-        QCOMPARE(talal("szabó", 0), 0);
-        QCOMPARE(talal("ödön", 0), 1);
+        QCOMPARE(talalat("szabó", 0), 0);
+        QCOMPARE(talalat("ödön", 0), 1);
+        Adatbazis::vegrehajt("UPDATE doksi SET ugyfel = ?, doksi_id = 7 WHERE doksi = 1", {u2});
+        Lekerdezes q;
+        KeresoLekerdezes::epit(q, "kiss b", 0);
+        QCOMPARE(sorok(q), QStringList({"2|2|2026-01-05|Kiss Béla", "7|1|2026-01-05|Kiss Béla"}));
+        for (const QString &s : keskeny()) {
+            const QStringList m = s.split('|');
+            QCOMPARE(m.mid(1, 7), m.mid(8));
+        }
         Adatbazis::vegrehajt("DELETE FROM ugyfel");
-        QCOMPARE(talal("ödön", 0), 0);
-        QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM ugyfel_kereso WHERE ugyfel_kereso MATCH '\"ÖDÖN\"'").toInt(), 0);
+        QCOMPARE(talalat("kiss", 0), 0);
+        QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM ugyfel_kereso WHERE ugyfel_kereso MATCH '\"KISS\"'").toInt(), 0);
+        QCOMPARE(Adatbazis::ertek("PRAGMA integrity_check").toString(), QString("ok"));
+    }
+
+    // A migration that fails half way leaves the register as it was: still of version 3,
+    // its narrow table without the new columns.
+    void frissitesEgyben()
+    {
+        TesztKornyezet k;
+        level(1, "J", {}, {}, ugyfel("Szabó Éva"), "abc-123", {});
+        regiIndex(3);
+        // an object of the user's under a name the new index needs
+        Adatbazis::vegrehajt("CREATE TABLE sajat (a)");
+        Adatbazis::vegrehajt("CREATE INDEX doksi_nagybetu_ugyfel ON sajat (a)");
+        Adatbazis::bezar();
+        QString hiba;
+        try {
+            Adatbazis::megnyit(k.adatMappa());
+        } catch (const StoreHiba &h) {
+            hiba = h.uzenet();
+        }
+        QVERIFY2(hiba.contains("Az adatbázis nem nyitható meg"), qPrintable(hiba));
+        QVERIFY(!Adatbazis::nyitva());
+        QCOMPARE(nyersErtek(k.adatMappa(), "SELECT ertek FROM meta WHERE kulcs = 'verzio'"), QString("3"));
+        QCOMPARE(nyersErtek(k.adatMappa(), "SELECT count(*) FROM pragma_table_info('doksi_nagybetu')"), QString("3"));
+        QCOMPARE(nyersErtek(k.adatMappa(), "SELECT count(*) FROM sqlite_master WHERE name IN "
+                                           "('doksi_nagy_kisero', 'doksi_nagybetu_sorrend', 'idx_doksi_ugyfel')"), QString("1"));
+        QCOMPARE(nyersErtek(k.adatMappa(), "SELECT rendszam FROM doksi_nagybetu"), QString("ABC-123"));
     }
 
     void ablak()
