@@ -84,7 +84,7 @@ QString letezoAdatbazis(const QString &data)
 {
     if (data.isEmpty() && g_iniMappaHianyzik)
         throw StoreHiba(QString("Nem létező adatbázis mappa a beállításokban (%1); adja meg a mappát a --data "
-                                "kapcsolóval.").arg(QDir::toNativeSeparators(IniFajlUt())));
+                                "kapcsolóval.").arg(QDir::toNativeSeparators(OlvasottIniFajlUt())));
     const QString mappa = data.isEmpty() ? Beall.AdatbazisUtvonal : data;
     if (mappa.isEmpty() || !QFileInfo(mappa).isDir())
         throw StoreHiba(QString("Nem létező adatbázis mappa: %1").arg(mappa));
@@ -328,10 +328,13 @@ bool ParancssorFuttat(const QStringList &argumentumok, int &kilepesiKod)
             // (the import names its folder itself)
             const IniAllapot ini = BeallitasOlvas();
             g_iniMappaHianyzik = ini == IniAllapot::MappaVisszaallitva;
-            if (ini == IniAllapot::Hibas && mappa.isEmpty() && a.first() != "--import-paradox")
+            if (ini == IniAllapot::Hibas && mappa.isEmpty() && a.first() != "--import-paradox") {
+                const QString elozo = ElozoAdatbazisMappa();
                 throw StoreHiba(QString("A beállítások fájlja üres vagy sérült: %1; adja meg az adatbázis mappát "
                                         "a --data kapcsolóval (legutóbb: %2).")
-                                    .arg(IniFajlUt(), ElozoAdatbazisMappa().isEmpty() ? "nem ismert" : ElozoAdatbazisMappa()));
+                                    .arg(QDir::toNativeSeparators(OlvasottIniFajlUt()),
+                                         elozo.isEmpty() ? "nem ismert" : QDir::toNativeSeparators(elozo)));
+            }
             kilepesiKod = f.futtat(a.mid(1), mappa);
         } catch (const StoreHiba &h) {
             hiba() << QString(h.uzenet()).replace("\r\n", " ") << "\n";

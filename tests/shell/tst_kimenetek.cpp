@@ -270,6 +270,27 @@ private slots:
         QCOMPARE(tartalom(IniFajlUt()), ini);
         QCOMPARE(tartalom(k.adatMappa() + "/s1.txt"), s1);
     }
+
+    // A damaged settings file sends no form to the default register; --data still works.
+    void parancssorHibasIni()
+    {
+        TesztKornyezet k;
+        levelek();
+        Adatbazis::bezar();
+        Beall.AdatbazisUtvonal = k.adatMappa();
+        BeallitasIr(QRect(0, 0, 640, 400));
+        HuSzoveg::fajlIr(IniFajlUt(), QString());
+        const QString cel = k.programMappa() + "/lista.csv";
+        ProgramFutas f = ProgramFuttat(k.programMappa(), {"--export", "J", cel});
+        QCOMPARE(f.kod, 1);
+        QVERIFY2(f.hiba.contains("A beállítások fájlja üres vagy sérült: " + IniFajlUt())
+                     && f.hiba.contains("legutóbb: " + k.adatMappa()), qPrintable(f.hiba));
+        QVERIFY(!QFileInfo::exists(cel));
+        QCOMPARE(tartalom(IniFajlUt()), QByteArray());
+        f = ProgramFuttat(k.programMappa(), {"--data", k.adatMappa(), "--export", "J", cel});
+        QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+        QVERIFY(tartalom(cel).contains("\"ABC-39\""));
+    }
 };
 
 QTEST_MAIN(KimenetTeszt)
