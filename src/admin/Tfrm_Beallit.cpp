@@ -4,6 +4,7 @@
 #include "Admin.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
+#include "Ikonok.h"
 #include "MezoKonvencio.h"
 #include "Seged.h"
 #include "StoreHiba.h"
@@ -61,7 +62,7 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     auto *lapok = new QTabWidget(this);
     lapok->setGeometry(4, 4, 326, 305);
     auto *lap = new QWidget;
-    lapok->addTab(lap, style()->standardIcon(QStyle::SP_FileDialogListView), "Általános");
+    lapok->addTab(lap, AkcioIkon("aBeallit"), "Általános");
 
     chkTeljesKep = new QCheckBox("Megnyitáskor teljes képernyő", lap);
     chkTeljesKep->setObjectName("chkTeljesKep");

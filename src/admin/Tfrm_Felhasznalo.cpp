@@ -1,5 +1,6 @@
 #include "Tfrm_Felhasznalo.h"
 #include "AblakBetu.h"
+#include "Ikonok.h"
 #include "Admin.h"
 #include "KurzorModell.h"
 #include "Seged.h"
@@ -27,11 +28,10 @@ Tfrm_Felhasznalo::Tfrm_Felhasznalo(QWidget *szulo)
     setWindowTitle("Felhasználók adatai");
     setFont(AblakBetu());
     setObjectName("Tfrm_Felhasznalo");
-    setFixedSize(198, 206);
+    setFixedSize(214, 206);   // wide enough for the caption in a window manager's title bar
 
-    QStyle *st = style();
-    const auto akcio = [this](const QString &nev, const QString &cim, const QIcon &ikon, const QKeySequence &k) {
-        auto *a = new QAction(ikon, cim, this);
+    const auto akcio = [this](const QString &nev, const QString &cim, const QKeySequence &k) {
+        auto *a = new QAction(AkcioIkon(nev), cim, this);
         a->setObjectName(nev);
         a->setToolTip(cim);
         a->setStatusTip(cim);
@@ -40,11 +40,10 @@ Tfrm_Felhasznalo::Tfrm_Felhasznalo(QWidget *szulo)
         addAction(a);
         return a;
     };
-    aUj = akcio("aUj", "Új Felhasználó", st->standardIcon(QStyle::SP_FileIcon), QKeySequence(Qt::Key_Insert));
-    aSzerkeszt = akcio("aSzerkeszt", "Szerkeszt", st->standardIcon(QStyle::SP_FileDialogDetailedView),
-                       QKeySequence(Qt::Key_F2));
-    aTorol = akcio("aTorol", "Töröl", st->standardIcon(QStyle::SP_TrashIcon), QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    aBezar = akcio("aBezar", "Bezár", st->standardIcon(QStyle::SP_DialogCloseButton), QKeySequence(Qt::Key_Escape));
+    aUj = akcio("aUj", "Új Felhasználó", QKeySequence(Qt::Key_Insert));
+    aSzerkeszt = akcio("aSzerkeszt", "Szerkeszt", QKeySequence(Qt::Key_F2));
+    aTorol = akcio("aTorol", "Töröl", QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    aBezar = akcio("aBezar", "Bezár", QKeySequence(Qt::Key_Escape));
 
     auto *lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);

@@ -35,7 +35,7 @@ Tfrm_FelhasznaloSzerkeszt::Tfrm_FelhasznaloSzerkeszt(Tabla *tbl, QWidget *szulo)
     setWindowTitle("Felhasználó adatainak szerkesztése");
     setFont(AblakBetu());
     setObjectName("Tfrm_FelhasznaloSzerkeszt");
-    setFixedSize(302, 156);
+    setFixedSize(320, 156);   // wide enough for the caption in a window manager's title bar
     const TablaLeiras &t = Tbl->leiras();
 
     edtFelhasznalo = doboz(this, "edtFelhasznalo", "Felhasználó", 20, 32);
@@ -50,10 +50,10 @@ Tfrm_FelhasznaloSzerkeszt::Tfrm_FelhasznaloSzerkeszt(Tabla *tbl, QWidget *szulo)
 
     btnOK = new QPushButton("OK", this);
     btnOK->setObjectName("btnOK");
-    btnOK->setGeometry(126, 117, 75, 25);
+    btnOK->setGeometry(144, 117, 75, 25);
     btnMegsem = new QPushButton("Mégsem", this);
     btnMegsem->setObjectName("btnMegsem");
-    btnMegsem->setGeometry(206, 117, 75, 25);
+    btnMegsem->setGeometry(224, 117, 75, 25);
     btnOK->setAutoDefault(false);
     btnMegsem->setAutoDefault(false);
     setTabOrder(edtFelhasznalo, edtJelszo);

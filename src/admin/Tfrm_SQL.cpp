@@ -4,6 +4,7 @@
 #include "BiztosFajl.h"
 #include "Export.h"
 #include "HuSzoveg.h"
+#include "Ikonok.h"
 #include "RegiszterFajl.h"
 #include "Seged.h"
 #include "StoreHiba.h"
@@ -40,11 +41,6 @@ constexpr int JELZES_MS = 300;           // a run longer than this shows that it
 
 QString sqlMappa() { return QDir(ProgramMappa()).filePath("SQL"); }
 
-QIcon ikon(const char *tema, QStyle::StandardPixmap tartalek)
-{
-    return QIcon::fromTheme(tema, QApplication::style()->standardIcon(tartalek));
-}
-
 QAction *elvalaszto(QObject *szulo)
 {
     auto *a = new QAction(szulo);
@@ -73,17 +69,18 @@ Tfrm_SQL::Tfrm_SQL(QWidget *szulo) : QDialog(szulo)
     setSizeGripEnabled(true);
     resize(585, 405);
 
-    aUj = akcio("Új SQL", ikon("document-new", QStyle::SP_FileIcon), QKeySequence("Ctrl+N"));
-    aMegnyit = akcio("SQL megnyitása", ikon("document-open", QStyle::SP_DialogOpenButton), QKeySequence("Ctrl+O"));
-    aMent = akcio("SQL mentése", ikon("document-save", QStyle::SP_DialogSaveButton), QKeySequence("Ctrl+S"));
-    aExport = akcio("Export", ikon("document-export", QStyle::SP_FileDialogDetailedView), QKeySequence("Ctrl+E"));
-    aBezar = akcio("Bezár", ikon("window-close", QStyle::SP_DialogCloseButton), {});
-    aKivag = akcio("Kivág", ikon("edit-cut", QStyle::SP_TrashIcon), QKeySequence("Ctrl+X"));
-    aMasol = akcio("Másol", ikon("edit-copy", QStyle::SP_FileDialogContentsView), QKeySequence("Ctrl+C"));
-    aBeilleszt = akcio("Beilleszt", ikon("edit-paste", QStyle::SP_DialogApplyButton), QKeySequence("Ctrl+V"));
-    aMindet = akcio("Mindet kijelöl", ikon("edit-select-all", QStyle::SP_FileDialogListView), QKeySequence("Ctrl+A"));
-    aFuttat = akcio("SQL lekérdezés", ikon("system-run", QStyle::SP_MediaPlay), QKeySequence("F5"));
-    aMegallit = akcio("Megállít", ikon("process-stop", QStyle::SP_BrowserStop), QKeySequence("Esc"));
+    // the program's own pictures; the export is the main window's "Excelbe" table
+    aUj = akcio("Új SQL", AkcioIkon("aUj"), QKeySequence("Ctrl+N"));
+    aMegnyit = akcio("SQL megnyitása", AkcioIkon("aMegnyit"), QKeySequence("Ctrl+O"));
+    aMent = akcio("SQL mentése", AkcioIkon("aMent"), QKeySequence("Ctrl+S"));
+    aExport = akcio("Export", AkcioIkon("aExcel"), QKeySequence("Ctrl+E"));
+    aBezar = akcio("Bezár", AkcioIkon("aBezar"), {});
+    aKivag = akcio("Kivág", AkcioIkon("aKivag"), QKeySequence("Ctrl+X"));
+    aMasol = akcio("Másol", AkcioIkon("aMasol"), QKeySequence("Ctrl+C"));
+    aBeilleszt = akcio("Beilleszt", AkcioIkon("aBeilleszt"), QKeySequence("Ctrl+V"));
+    aMindet = akcio("Mindet kijelöl", AkcioIkon("aMindet"), QKeySequence("Ctrl+A"));
+    aFuttat = akcio("SQL lekérdezés", AkcioIkon("aFuttat"), QKeySequence("F5"));
+    aMegallit = akcio("Megállít", AkcioIkon("aMegallit"), QKeySequence("Esc"));
     aMegallit->setEnabled(false);
 
     auto *menu = new QMenuBar(this);

@@ -1,5 +1,6 @@
 #include "Tfrm_Megj_Szerkeszt.h"
 #include "AblakBetu.h"
+#include "Ikonok.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
 #include "Tabla.h"
@@ -28,7 +29,7 @@ Tfrm_Megj_Szerkeszt::Tfrm_Megj_Szerkeszt(Tabla &tbl, QWidget *szulo) : QDialog(s
     DBEdit1->setMaxLength(255);
     r->addWidget(DBEdit1, 1, 1);
     btnTalloz = new QToolButton;
-    btnTalloz->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    btnTalloz->setIcon(AkcioIkon("aMegnyit"));
     btnTalloz->setToolTip("Tallózás");
     r->addWidget(btnTalloz, 1, 2);
     auto *gombok = new QHBoxLayout;

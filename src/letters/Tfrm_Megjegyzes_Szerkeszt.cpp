@@ -1,6 +1,7 @@
 #include "Tfrm_Megjegyzes_Szerkeszt.h"
 #include "AblakBetu.h"
 #include "Beall.h"
+#include "Ikonok.h"
 #include "Kozepre.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
@@ -79,14 +80,10 @@ Tfrm_Megjegyzes_Szerkeszt::Tfrm_Megjegyzes_Szerkeszt(Tabla &tbl, QWidget *szulo)
     connect(kivag, &QAction::triggered, this, szerkeszto([](auto *w) { w->cut(); }));
     connect(masol, &QAction::triggered, this, szerkeszto([](auto *w) { w->copy(); }));
     connect(beilleszt, &QAction::triggered, this, szerkeszto([](auto *w) { w->paste(); }));
-    // the three editing commands as pictures where the desktop has them, so all seven fit
-    const char *const ikonok[] = {"edit-cut", "edit-copy", "edit-paste"};
-    int i = 0;
-    for (QAction *a : {kivag, masol, beilleszt}) {
-        const QIcon ikon = QIcon::fromTheme(ikonok[i++]);
-        if (ikon.isNull())
-            continue;
-        a->setIcon(ikon);
+    // the three editing commands as the program's pictures, so all seven fit
+    const std::pair<QAction *, const char *> kepek[] = {{kivag, "aKivag"}, {masol, "aMasol"}, {beilleszt, "aBeilleszt"}};
+    for (const auto &[a, nev] : kepek) {
+        a->setIcon(AkcioIkon(nev));
         if (auto *g = qobject_cast<QToolButton *>(eszkozok->widgetForAction(a)))
             g->setToolButtonStyle(Qt::ToolButtonIconOnly);
     }

@@ -1,5 +1,7 @@
 #include "Tfrm_TorzsLista.h"
+#include "AblakBetu.h"
 #include "Beall.h"
+#include "Ikonok.h"
 #include "KurzorModell.h"
 #include "Mezo.h"
 #include "Seged.h"
@@ -50,9 +52,9 @@ private:
 };
 
 QAction *akcio(QWidget *ablak, const char *nev, const QString &felirat, const QString &sugo,
-               const QKeySequence &gomb, QStyle::StandardPixmap ikon)
+               const QKeySequence &gomb)
 {
-    auto *a = new QAction(ablak->style()->standardIcon(ikon), felirat, ablak);
+    auto *a = new QAction(AkcioIkon(nev), felirat, ablak);
     a->setObjectName(nev);
     a->setToolTip(sugo.isEmpty() ? felirat : sugo);
     a->setStatusTip(sugo);
@@ -69,16 +71,17 @@ Tfrm_TorzsLista::Tfrm_TorzsLista(const TorzsLeiras &leiras, bool valaszt, QWidge
 {
     setObjectName("frm_Torzs_" + leiras.tabla);
     setWindowTitle(leiras.cim);
+    setFont(AblakBetu());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
 
-    aUj = akcio(this, "aUj", "Új sor", "Új sor", Qt::Key_Insert, QStyle::SP_FileIcon);
-    aSzerkeszt = akcio(this, "aSzerkeszt", "Szerkeszt", "Szerkeszt", Qt::Key_F2, QStyle::SP_FileDialogDetailedView);
-    aTorol = akcio(this, "aTorol", "Sor törlése", "Sor törlése", Qt::CTRL | Qt::Key_Delete, QStyle::SP_TrashIcon);
-    aKeres = akcio(this, "aKeres", "Kereső", {}, Qt::CTRL | Qt::Key_F, QStyle::SP_FileDialogContentsView);
-    aElfogad = akcio(this, "aElfogad", "Elfogad", {}, Qt::Key_Return, QStyle::SP_DialogApplyButton);
+    aUj = akcio(this, "aUj", "Új sor", "Új sor", Qt::Key_Insert);
+    aSzerkeszt = akcio(this, "aSzerkeszt", "Szerkeszt", "Szerkeszt", Qt::Key_F2);
+    aTorol = akcio(this, "aTorol", "Sor törlése", "Sor törlése", Qt::CTRL | Qt::Key_Delete);
+    aKeres = akcio(this, "aKeres", "Kereső", {}, Qt::CTRL | Qt::Key_F);
+    aElfogad = akcio(this, "aElfogad", "Elfogad", {}, Qt::Key_Return);
     aElfogad->setShortcuts({Qt::Key_Return, Qt::Key_Enter});
-    aBezar = akcio(this, "aBezar", "Bezár", "Bezár", Qt::Key_Escape, QStyle::SP_DialogCloseButton);
+    aBezar = akcio(this, "aBezar", "Bezár", "Bezár", Qt::Key_Escape);
     aElfogad->setEnabled(valaszt);
     aElfogad->setVisible(valaszt);
 

@@ -1,4 +1,5 @@
 #include "Tfrm_TorzsSzerkeszt.h"
+#include "AblakBetu.h"
 #include "MasikProgramHiba.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
@@ -15,6 +16,7 @@ Tfrm_TorzsSzerkeszt::Tfrm_TorzsSzerkeszt(Tabla *tabla, const SzerkesztoLeiras &l
     : QDialog(szulo), Tbl(tabla)
 {
     setWindowTitle(leiras.cim);
+    setFont(AblakBetu());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
     setFixedSize(leiras.meret);

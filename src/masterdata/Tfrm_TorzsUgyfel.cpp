@@ -8,10 +8,11 @@ TorzsLeiras Tfrm_TorzsUgyfel::leiras()
     l.tabla = "ugyfel";
     l.kulcs = "ugyfel";
     l.nevMezo = "ugyfel_nev";
-    l.oszlopok = {{"ugyfel_nev", "ügyfél", 172}, {"telefon", "telefon", 77}, {"mobil", "mobil", 77},
+    // the phone columns take a number written as "+36 26 876 5432"
+    l.oszlopok = {{"ugyfel_nev", "ügyfél", 172}, {"telefon", "telefon", 88}, {"mobil", "mobil", 88},
                   {"kapcsolat", "kapcsolat", 116}};
     l.cim = "Ügyfelek";
-    l.meret = {482, 290};
+    l.meret = {504, 290};
     l.keresoSzeles = 121;
     l.keresoFelkover = false;
     l.szerkeszto = [](Tabla *t, QWidget *szulo) -> QDialog * { return new Tfrm_TorzsUgyfel_Szerkeszt(t, szulo); };

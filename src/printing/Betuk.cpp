@@ -55,3 +55,9 @@ QFont Betuk::font(const Betu &b)
     f.setStyleStrategy(QFont::PreferOutline);
     return f;
 }
+
+double Betuk::vastagitas(const QFont &f)
+{
+    // about the stem difference between Tahoma and Tahoma Bold
+    return f.bold() && !g_tahoma.isEmpty() && f.family() == g_tahoma ? f.pixelSize() * 0.06 : 0;
+}

@@ -15,4 +15,7 @@ QFont font(const Betu &b);
 QString csalad(const QString &nev);   // the installed family printed for a named font
 // Loads the Tahoma twin once; safe to call repeatedly (needs a QGuiApplication).
 void betolt();
+// The pen width (in painting units) that makes a bold text of this font print bold, or 0.
+// The Tahoma twin's bold face has the bold metrics but outlines as thin as the regular one.
+double vastagitas(const QFont &f);
 }

@@ -4,6 +4,8 @@
 #include "HuSzoveg.h"
 
 #include <QPainter>
+#include <QPainterPath>
+#include <QRawFont>
 #include <QPen>
 #include <QTextLayout>
 
@@ -482,6 +484,34 @@ Oldalak Lapozo::lapoz()
     return std::move(m_o);
 }
 
+namespace {
+// A bold face whose outlines are as thin as the regular one's is made bold by drawing the
+// outlines once more with a pen of the given width; the metrics of the face stay as measured.
+void vastagit(QPainter &p, const RajzMuvelet &m, const QFont &betu, double toll)
+{
+    const double E = Betuk::EGYSEG;
+    QPainterPath u;
+    if (m.futasok.isEmpty()) {
+        u.addText(m.a * E, betu, m.szoveg);
+    } else {
+        for (const QGlyphRun &f : m.futasok) {
+            const QRawFont rf = f.rawFont();
+            const QList<quint32> jelek = f.glyphIndexes();
+            const QList<QPointF> hely = f.positions();
+            for (qsizetype i = 0; i < jelek.size(); ++i)
+                u.addPath(rf.pathForGlyph(jelek.at(i)).translated(m.a * E + hely.at(i)));
+        }
+    }
+    p.save();
+    QPen t(m.szin, toll);
+    t.setJoinStyle(Qt::RoundJoin);
+    p.setPen(t);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(u);
+    p.restore();
+}
+} // namespace
+
 void LapRajzol(QPainter &p, const Oldalak &o, int lap, const QRectF &cel)
 {
     if (lap < 0 || lap >= o.lapok.size())
@@ -510,6 +540,8 @@ void LapRajzol(QPainter &p, const Oldalak &o, int lap, const QRectF &cel)
             else
                 for (const QGlyphRun &f : m.futasok)
                     p.drawGlyphRun(m.a * E, f);
+            if (const double v = Betuk::vastagitas(o.betuk.at(betu)); v > 0)
+                vastagit(p, m, o.betuk.at(betu), v);
             break;
         case RajzMuvelet::Vonal: {
             szovegToll = false;

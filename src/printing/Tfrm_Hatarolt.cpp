@@ -1,5 +1,6 @@
 #include "Tfrm_Hatarolt.h"
 #include "AblakBetu.h"
+#include "Ikonok.h"
 #include "Kozepre.h"
 #include "Export.h"
 #include "MezoKonvencio.h"
@@ -68,7 +69,7 @@ Tfrm_Hatarolt::Tfrm_Hatarolt(Tabla &ds, const QString &fajlnev, QWidget *szulo) 
     lbl->setBuddy(edFajl);
     btnTallozas = new QToolButton(this);
     btnTallozas->setGeometry(320, 116, 23, 22);
-    btnTallozas->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    btnTallozas->setIcon(AkcioIkon("aMent"));
     btnTallozas->setToolTip("Tallózás");
 
     btnMegallit = new QPushButton("Megállít", this);

@@ -7,8 +7,10 @@
 #include <QLibraryInfo>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QStyleOption>
+#include <QTableView>
 #include <QToolButton>
 #include <QTranslator>
 
@@ -32,21 +34,54 @@ public:
         }
     }
 
-    // The base style marks a focused button only after Tab was used in the window; a button
-    // reached by Enter or focused when the window opened must show it too.
     void drawControl(ControlElement e, const QStyleOption *o, QPainter *p, const QWidget *w) const override
     {
-        QProxyStyle::drawControl(e, o, p, w);
-        if (e != CE_PushButton || !(o->state & State_HasFocus))
+        if (e == CE_ItemViewItem && racsSzoveg(o, p, w))
             return;
-        QStyleOptionFocusRect f;
-        f.QStyleOption::operator=(*o);
-        f.rect = subElementRect(SE_PushButtonFocusRect, o, w).adjusted(1, 1, -1, -1);
+        QProxyStyle::drawControl(e, o, p, w);
+        if (e == CE_PushButton && (o->state & State_HasFocus))
+            fokuszKeret(o, p, w);
+    }
+
+private:
+    // Grid cells: the text a pixel from the left line and up to the right one, as in the
+    // grids the windows were measured for; the base style's margins on both sides cut the
+    // numbers and dates of columns sized for them.
+    bool racsSzoveg(const QStyleOption *o, QPainter *p, const QWidget *w) const
+    {
+        const auto *v = qstyleoption_cast<const QStyleOptionViewItem *>(o);
+        if (!v || !qobject_cast<const QTableView *>(w) || v->text.isEmpty()
+            || (v->features & (QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasCheckIndicator)))
+            return false;
+        QStyleOptionViewItem hatter(*v);
+        hatter.text.clear();
+        QProxyStyle::drawControl(CE_ItemViewItem, &hatter, p, w);   // background, selection, focus
+        const QPalette::ColorGroup cg = !(v->state & State_Enabled) ? QPalette::Disabled
+                                      : (v->state & State_Active) ? QPalette::Normal : QPalette::Inactive;
+        const QRect r = v->rect.adjusted(1, 0, 0, 0);
         p->save();
-        QPen toll(o->palette.color(QPalette::Active, QPalette::Highlight), 1, Qt::DotLine);
-        p->setPen(toll);
+        p->setClipRect(v->rect);
+        p->setFont(v->font);
+        p->setPen(v->palette.color(cg, (v->state & State_Selected) ? QPalette::HighlightedText : QPalette::Text));
+        static const QRegularExpression sorvege("[\\r\\n]");
+        const QString sor = v->text.left(v->text.indexOf(sorvege));   // a cell shows one line
+        // a text as wide as the room, to the rounded pixel, is not cut
+        const bool fer = v->fontMetrics.horizontalAdvance(sor) <= r.width();
+        p->drawText(r, int(v->displayAlignment) | Qt::TextSingleLine,
+                    fer ? sor : v->fontMetrics.elidedText(sor, v->textElideMode, r.width()));
+        p->restore();
+        return true;
+    }
+
+    // The base style marks a focused button only after Tab was used in the window; a button
+    // reached by Enter or focused when the window opened must show it too.
+    void fokuszKeret(const QStyleOption *o, QPainter *p, const QWidget *w) const
+    {
+        const QRect r = subElementRect(SE_PushButtonFocusRect, o, w).adjusted(1, 1, -2, -2);
+        p->save();
+        p->setPen(QPen(o->palette.color(QPalette::Active, QPalette::Highlight), 1, Qt::DotLine));
         p->setBrush(Qt::NoBrush);
-        p->drawRect(f.rect.adjusted(0, 0, -1, -1));
+        p->drawRect(r);
         p->restore();
     }
 };
@@ -75,15 +110,33 @@ protected:
     }
 };
 
+// Qt's Hungarian cancel buttons say "Mégse"; the program's own say "Mégsem", and so do
+// Qt's in this program. Asked before Qt's own translation, as installed after it.
+class SajatSzavak : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char *, const char *forras, const char *, int) const override
+    {
+        if (qstrcmp(forras, "Cancel") == 0)
+            return QStringLiteral("Mégsem");
+        if (qstrcmp(forras, "&Cancel") == 0)
+            return QStringLiteral("&Mégsem");
+        return {};
+    }
+};
+
 } // namespace
 
 void AlkalmazasKonvenciok(QApplication &app)
 {
     auto *forditas = new QTranslator(&app);
-    if (forditas->load("qtbase_hu", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (forditas->load("qtbase_hu", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(forditas);
-    else
+        QCoreApplication::installTranslator(new SajatSzavak(&app));
+    } else {
         delete forditas;   // without the package Qt's own texts stay English; the program still runs
+    }
     QApplication::setFont(AblakBetu());
     QApplication::setStyle(new AlkalmazasStilus(QApplication::style()->name()));
     app.installEventFilter(new GombEnter(&app));

@@ -275,6 +275,78 @@ void rajzol(QPainter &p, const QString &n)
         p.setPen(QPen(SARGA.darker(), 1));
         p.setBrush(SARGA);
         p.drawPolygon(csillag);
+    } else if (n == "aElfogad") {
+        p.setPen(QPen(ZOLD, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(QPolygonF({QPointF(2.5, 8.5), QPointF(6.5, 12.5), QPointF(13.5, 3.5)}));
+    } else if (n == "aKivag") {
+        p.setPen(QPen(SZURKE.darker(), 1.5));
+        p.drawLine(QPointF(5, 1.5), QPointF(10.5, 10));
+        p.drawLine(QPointF(11, 1.5), QPointF(5.5, 10));
+        p.setPen(QPen(PIROS, 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(4.5, 12), 2.3, 2.3);
+        p.drawEllipse(QPointF(11.5, 12), 2.3, 2.3);
+    } else if (n == "aMasol") {
+        p.save();
+        p.translate(-1.5, -1);
+        p.scale(0.8, 0.8);
+        lap(p);
+        p.restore();
+        p.save();
+        p.translate(3, 2.5);
+        p.scale(0.8, 0.8);
+        lap(p);
+        sorok(p);
+        p.restore();
+    } else if (n == "aBeilleszt") {
+        p.setPen(QPen(BARNA.darker(), 1));
+        p.setBrush(QColor(200, 150, 90));
+        p.drawRoundedRect(QRectF(1.5, 2.5, 10, 12), 1.5, 1.5);
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(QRectF(4, 1, 5, 3));
+        p.save();
+        p.translate(6, 6);
+        p.scale(0.6, 0.6);
+        lap(p);
+        sorok(p);
+        p.restore();
+    } else if (n == "aMindet") {
+        p.setPen(QPen(KEK, 1, Qt::DashLine));
+        p.setBrush(QColor(200, 225, 255));
+        p.drawRect(QRectF(1.5, 1.5, 13, 13));
+        p.setPen(QPen(KEK.darker(), 1));
+        for (int y = 5; y <= 11; y += 3)
+            p.drawLine(4, y, 12, y);
+    } else if (n == "aMegnyit") {
+        p.setPen(QPen(SARGA.darker(), 1));
+        p.setBrush(SARGA.darker(110));
+        p.drawPolygon(QPolygonF({QPointF(1.5, 3.5), QPointF(6, 3.5), QPointF(7.5, 5), QPointF(13.5, 5),
+                                 QPointF(13.5, 13.5), QPointF(1.5, 13.5)}));
+        p.setBrush(SARGA);
+        p.drawPolygon(QPolygonF({QPointF(1.5, 13.5), QPointF(4, 7.5), QPointF(15.5, 7.5), QPointF(13.5, 13.5)}));
+    } else if (n == "aMent") {
+        p.setPen(QPen(KEK.darker(), 1));
+        p.setBrush(KEK);
+        p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 1, 1);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4, 1.5, 8, 5));
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(QRectF(4.5, 9.5, 7, 5));
+    } else if (n == "aFuttat") {
+        p.setPen(QPen(ZOLD.darker(), 1));
+        p.setBrush(ZOLD);
+        p.drawPolygon(QPolygonF({QPointF(3.5, 1.5), QPointF(14, 8), QPointF(3.5, 14.5)}));
+    } else if (n == "aMegallit") {
+        QPolygonF nyolc;
+        for (int i = 0; i < 8; ++i) {
+            const double s = (i + 0.5) * M_PI / 4;
+            nyolc << QPointF(8 + 7 * std::cos(s), 8 + 7 * std::sin(s));
+        }
+        p.setPen(QPen(PIROS.darker(), 1));
+        p.setBrush(PIROS);
+        p.drawPolygon(nyolc);
+        p.setPen(QPen(Qt::white, 2));
+        p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
     } else {
         lap(p);
     }

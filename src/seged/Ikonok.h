@@ -3,6 +3,9 @@
 #include <QIcon>
 #include <QString>
 
-// The 16 x 16 icons of the actions, drawn once in code (no image files to keep in step).
-// The name is the action's name ("aUj", "aTorol" ...); an unknown name gives a plain page.
+// The 16 x 16 icons of the commands, drawn once in code (no image files to keep in step and
+// nothing taken from the desktop's icon theme), so that a command looks the same in every
+// window. The name is the action's name: the main window's ("aUj", "aTorol" ...) and the
+// other windows' own ("aElfogad", "aKivag", "aMasol", "aBeilleszt", "aMindet", "aMegnyit",
+// "aMent", "aFuttat", "aMegallit"); an unknown name gives a plain page.
 QIcon AkcioIkon(const QString &akcio);

@@ -1,6 +1,7 @@
 #include "Adatbazis.h"
 #include "Admin.h"
 #include "Beall.h"
+#include "Ikonok.h"
 #include "HuSzoveg.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Beallit.h"
@@ -12,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTabWidget>
 #include <QToolButton>
 
 // The settings window: what OK stores (memory, dorvido.ini, beallit) and what Mégsem keeps.
@@ -40,6 +42,9 @@ private slots:
         const QString adat = Beall.AdatbazisUtvonal;
         QString betoltott;
         TesztKornyezet::modalisan([&](QWidget *w) {
+            // the page's picture is the settings command's own
+            auto *lapok = w->findChild<QTabWidget *>();
+            QVERIFY(lapok && lapok->tabIcon(0).pixmap(16, 16).toImage() == AkcioIkon("aBeallit").pixmap(16, 16).toImage());
             QVERIFY(w->findChild<QCheckBox *>("chkTeljesKep")->isChecked());
             QVERIFY(!w->findChild<QCheckBox *>("chkVanBelep")->isChecked());
             QCOMPARE(w->findChild<QLineEdit *>("edtAdatbazis")->text(), adat);

@@ -1,5 +1,6 @@
 #include "Adatbazis.h"
 #include "Admin.h"
+#include "Ikonok.h"
 #include "Tabla.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Felhasznalo.h"
@@ -35,6 +36,15 @@ class FelhasznaloTeszt : public QObject {
     }
 
 private slots:
+    void ikonok()
+    {
+        TesztKornyezet k;
+        Tfrm_Felhasznalo f;
+        for (QAction *a : {f.aUj, f.aSzerkeszt, f.aTorol, f.aBezar})
+            QVERIFY2(a->icon().pixmap(16, 16).toImage() == AkcioIkon(a->objectName()).pixmap(16, 16).toImage(),
+                     qPrintable(a->objectName()));
+    }
+
     void ujFelhasznalo()
     {
         TesztKornyezet k;

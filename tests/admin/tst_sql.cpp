@@ -1,4 +1,5 @@
 #include "Adatbazis.h"
+#include "Ikonok.h"
 #include "SzabadLekerdezes.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_SQL.h"
@@ -59,6 +60,13 @@ private slots:
         QCOMPARE(f.pcLapok->currentIndex(), 0);
         QVERIFY(!f.aExport->isEnabled());
         QCOMPARE(f.aFuttat->shortcut(), QKeySequence("F5"));
+        // the program's own pictures: a command looks the same here as in the other windows
+        const QList<QPair<QAction *, const char *>> kepek = {
+            {f.aUj, "aUj"}, {f.aMegnyit, "aMegnyit"}, {f.aMent, "aMent"}, {f.aExport, "aExcel"},
+            {f.aBezar, "aBezar"}, {f.aKivag, "aKivag"}, {f.aMasol, "aMasol"}, {f.aBeilleszt, "aBeilleszt"},
+            {f.aMindet, "aMindet"}, {f.aFuttat, "aFuttat"}, {f.aMegallit, "aMegallit"}};
+        for (const auto &[a, nev] : kepek)
+            QVERIFY2(a->icon().pixmap(16, 16).toImage() == AkcioIkon(nev).pixmap(16, 16).toImage(), nev);
         // Scintilla keeps colours as BGR
         QCOMPARE(f.edSQL->SendScintilla(QsciScintillaBase::SCI_GETCARETLINEBACK), long(225 | 240 << 8 | 255 << 16));
         QCOMPARE(f.edSQL->SendScintilla(QsciScintillaBase::SCI_GETCARETLINEVISIBLE), 1L);

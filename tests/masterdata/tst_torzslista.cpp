@@ -1,5 +1,6 @@
 #include "Adatbazis.h"
 #include "Beall.h"
+#include "Ikonok.h"
 #include "Lekerdezes.h"
 #include "Tabla.h"
 #include "TesztKornyezet.h"
@@ -207,6 +208,21 @@ private slots:
         QCOMPARE(e, Adatbazis::ertek("SELECT ugyfel FROM ugyfel WHERE ugyfel_nev = ?", {vart}).toInt());
         QCOMPARE(gridSor, Adatbazis::ertek("SELECT count(*) FROM ugyfel WHERE HURENDEZ(ugyfel_nev) < HURENDEZ(?)",
                                            {vart}).toInt());
+    }
+
+    // The commands draw the program's own pictures, the same as in every other window.
+    void ikonok()
+    {
+        TesztKornyezet k;
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            Zar zar{w};
+            Tfrm_TorzsLista *l = lista(w);
+            for (QAction *a : {l->aUj, l->aSzerkeszt, l->aTorol, l->aKeres, l->aElfogad, l->aBezar})
+                QVERIFY2(a->icon().pixmap(16, 16).toImage() == AkcioIkon(a->objectName()).pixmap(16, 16).toImage(),
+                         qPrintable(a->objectName()));
+            l->aBezar->trigger();
+        });
+        UgyfelLista(-1, true);
     }
 
     void bongeszoMod()

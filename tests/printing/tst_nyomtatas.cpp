@@ -16,6 +16,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 #include <QTest>
 #include <QScopeGuard>
 #include <QTimer>
@@ -370,6 +372,42 @@ private slots:
         };
         QCOMPARE(nevBetui(fajl(k, "ablak.pdf")), 25);
         QCOMPARE(nevBetui(fajl(k, "parancssor.pdf")), 25);
+    }
+
+    // Bold prints bold: the same text in the bold Tahoma of the forms leaves clearly more ink
+    // than in the regular one, on paper (pixels) as in the preview.
+    void felkoverTobbTinta()
+    {
+        using namespace Tervezo;
+        Elrendezes e;
+        Sav s;
+        s.tipus = SavTipus::Reszlet;
+        s.magas = 60;
+        const QString minta = "Jótállási jegy ABCDEFGH 0123456789";
+        s.elemek << cimke(0, Balra, 0, minta, tahoma(10)) << cimke(30, Balra, 0, minta, tahoma(10, true));
+        e.savok << s;
+        SorForras egySor;
+        Lapozo l(e, &egySor);
+        const Oldalak o = l.lapoz();
+        QCOMPARE(o.lapok.size(), 1);
+        QImage kep(840, 1188, QImage::Format_RGB32);   // 4 pixels a millimetre
+        kep.fill(Qt::white);
+        {
+            QPainter p(&kep);
+            p.setRenderHint(QPainter::Antialiasing);
+            LapRajzol(p, o, 0, kep.rect());
+        }
+        // the ink of a strip of the page, from fent to le millimetres
+        const auto tinta = [&](double fent, double le) {
+            qint64 t = 0;
+            for (int y = int(fent * 4); y < int(le * 4); ++y)
+                for (int x = 0; x < kep.width(); ++x)
+                    t += 255 - qGray(kep.pixel(x, y));
+            return t;
+        };
+        const qint64 normal = tinta(10, 25), felkover = tinta(40, 55);
+        QVERIFY(normal > 0);
+        QVERIFY2(felkover > normal * 13 / 10, qPrintable(QString("%1 / %2").arg(felkover).arg(normal)));
     }
 
     void pdfHibak()

@@ -3,6 +3,7 @@
 // Hungarian, "*" in password boxes, Enter on a focused button, the drop-down lists).
 
 #include "AblakBetu.h"
+#include "Ikonok.h"
 #include "Alkalmazas.h"
 #include "Kozepre.h"
 #include "LenyiloKereso.h"
@@ -15,11 +16,14 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -206,12 +210,61 @@ private slots:
         for (const char *angol : {"&Undo", "&Redo", "Cu&t", "&Copy", "&Paste", "Delete", "Select All"})
             QVERIFY2(!szovegek.contains(angol), qPrintable(szovegek.join('|')));
         QDialogButtonBox gombok(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
-        QVERIFY(!gombok.button(QDialogButtonBox::Cancel)->text().contains("Cancel"));
+        QCOMPARE(gombok.button(QDialogButtonBox::Cancel)->text(), QString("Mégsem"));   // as the program's own
+        QVERIFY(!gombok.button(QDialogButtonBox::Save)->text().contains("Save"));
         QFileDialog f(nullptr, "Mentés");
         f.setOption(QFileDialog::DontUseNativeDialog);
         auto *hely = f.findChild<QLabel *>("lookInLabel");
         QVERIFY(hely);
         QVERIFY2(!hely->text().isEmpty() && hely->text() != "Look in:", qPrintable(hely->text()));
+    }
+
+    // A grid cell keeps its text a pixel from the line: a column just as wide as the text
+    // plus the lines shows it whole, without "…".
+    void racsCellaSzovege()
+    {
+        QStandardItemModel m(1, 2);
+        m.setItem(0, 0, new QStandardItem("No:00039"));
+        m.setItem(0, 1, new QStandardItem("x"));
+        QTableView v;
+        v.setModel(&m);
+        v.verticalHeader()->hide();
+        v.horizontalHeader()->hide();
+        v.setFont(AblakBetu());
+        v.setFocusPolicy(Qt::NoFocus);   // no focus frame around the cell
+        v.resize(300, 60);
+        const int szeles = QFontMetrics(v.font()).horizontalAdvance("No:00039");
+        v.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&v));
+        const auto cella = [&](int oszlopSzeles) {
+            v.setColumnWidth(0, oszlopSzeles);
+            const QRect r = v.visualRect(m.index(0, 0));
+            return v.viewport()->grab(QRect(r.left(), r.top(), szeles + 1, r.height())).toImage();
+        };
+        QCOMPARE(cella(szeles + 2), cella(szeles + 40));   // the line, a pixel, the text
+        QVERIFY(cella(szeles - 4) != cella(szeles + 40));   // narrower: cut, with "…"
+    }
+
+    // Every command has a picture of its own, none left as the plain page of an unknown name.
+    void ikonKeszlet()
+    {
+        const QStringList nevek = {"aUj", "aSzerkeszt", "aTorol", "aNyomtatkep", "aNyomtat", "aExcel", "aBezar",
+            "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "aKeres", "aKeresReszletes", "aTorzsMarka",
+            "aTorzsAlkatresz", "aTorzsUgyfel", "aNyomLista", "aNyomJavitas", "aNyomSzerelo", "aJotallas",
+            "aSzereles", "aTulajdonos", "aFelhasznalo", "aSQL", "aArchiv", "aBeallit", "aSugo", "aFontos",
+            "aHonlap", "aLevel", "aUjdonsag", "aNevjegy", "aElfogad", "aKivag", "aMasol", "aBeilleszt",
+            "aMindet", "aMegnyit", "aMent", "aFuttat", "aMegallit"};
+        QHash<QByteArray, QString> latott;
+        const auto kep = [](const QString &n) {
+            const QImage i = AkcioIkon(n).pixmap(16, 16).toImage();
+            return QByteArray(reinterpret_cast<const char *>(i.constBits()), i.sizeInBytes());
+        };
+        latott.insert(kep("nincsIlyen"), "nincsIlyen");
+        for (const QString &n : nevek) {
+            const QByteArray k = kep(n);
+            QVERIFY2(!latott.contains(k), qPrintable(n + " = " + latott.value(k)));
+            latott.insert(k, n);
+        }
     }
 
     void egyAblakBetu()
