@@ -1,5 +1,6 @@
 #include "Tfrm_Nevjegy.h"
 #include "AblakBetu.h"
+#include "Ikonok.h"
 #include "Admin.h"
 #include "Beall.h"
 #include "Kozepre.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 
 namespace {
 QLabel *felirat(QWidget *szulo, const QString &szoveg, const QRect &hely, const QString &stilus,
@@ -47,8 +47,7 @@ Tfrm_Nevjegy::Tfrm_Nevjegy(QWidget *szulo)
     ikonDoboz->setAlignment(Qt::AlignCenter);
     ikonDoboz->setAutoFillBackground(true);
     ikonDoboz->setStyleSheet("background: #FFE4C4;");
-    const QIcon ikon = QApplication::windowIcon().isNull() ? style()->standardIcon(QStyle::SP_FileDialogInfoView)
-                                                            : QApplication::windowIcon();
+    const QIcon ikon = QApplication::windowIcon().isNull() ? AkcioIkon("aNevjegy") : QApplication::windowIcon();
     ikonDoboz->setPixmap(ikon.pixmap(32, 32));
 
     lblProgram = felirat(panel, QString(m_programNev).replace("\r\n", "\n"), QRect(72, 8, 225, 44),
