@@ -11,8 +11,50 @@
 #include <QDate>
 #include <QSignalBlocker>
 #include <QVector>
+#include <charconv>
+#include <vector>
 
 namespace {
+
+// Code page 1250 a piece at a time: ASCII as it is, any other character by a table that
+// takes the encoder's own byte for it the first time it shows up. A surrogate, or a
+// character the encoder gives no single byte for, leaves the whole piece to the encoder.
+class Kodolo1250 {
+public:
+    const QByteArray &kodol(const QString &s)
+    {
+        m_ki.resize(s.size());
+        char *p = m_ki.data();
+        const char16_t *c = reinterpret_cast<const char16_t *>(s.constData());
+        for (qsizetype i = 0; i < s.size(); ++i) {
+            if (c[i] < 0x80) {
+                p[i] = char(c[i]);
+                continue;
+            }
+            qint16 &b = m_tabla[c[i]];
+            if (b == ISMERETLEN)
+                b = egyBajt(c[i]);
+            if (b == NINCS) {
+                m_ki = HuSzoveg::kodol1250(s);
+                return m_ki;
+            }
+            p[i] = char(b);
+        }
+        return m_ki;
+    }
+
+private:
+    static constexpr qint16 ISMERETLEN = -2, NINCS = -1;
+    static qint16 egyBajt(char16_t c)
+    {
+        if (QChar::isSurrogate(c))
+            return NINCS;
+        const QByteArray b = HuSzoveg::kodol1250(QString(QChar(c)));
+        return b.size() == 1 ? qint16(uchar(b[0])) : NINCS;
+    }
+    std::vector<qint16> m_tabla = std::vector<qint16>(0x10000, ISMERETLEN);
+    QByteArray m_ki;
+};
 
 // Collects lines and hands them to the file in 1250 in large pieces: one encoder call
 // per piece instead of one per line keeps a half-million-row export quick.
@@ -30,7 +72,7 @@ public:
     {
         if (m_puffer.isEmpty())
             return;
-        m_f.irMind(HuSzoveg::kodol1250(m_puffer));
+        m_f.irMind(m_kodolo.kodol(m_puffer));
         m_puffer.clear();
     }
     void lezar()
@@ -43,7 +85,15 @@ private:
     static constexpr int DARAB = 1 << 16;
     BiztosFajl &m_f;
     QString m_puffer;
+    Kodolo1250 m_kodolo;
 };
+
+void szamHozzafuz(QString &ki, qint64 n)
+{
+    char b[24];
+    const auto r = std::to_chars(b, b + sizeof b, n);
+    ki += QLatin1StringView(b, r.ptr - b);
+}
 
 void ketJegy(QString &ki, int n)
 {
@@ -52,19 +102,20 @@ void ketJegy(QString &ki, int n)
 }
 
 // A value as text, appended: the same text as MezoSzoveg, with the common types done
-// by hand (QDate::toString with a format is slow over millions of values).
+// by hand and without a text in between (QDate::toString with a format is slow over
+// millions of values).
 void szovegHozzafuz(QString &ki, const QVariant &v)
 {
     if (v.isNull() || !v.isValid())
         return;
     switch (v.typeId()) {
-    case QMetaType::Int: ki += QString::number(v.toInt()); return;
-    case QMetaType::LongLong: ki += QString::number(v.toLongLong()); return;
-    case QMetaType::QString: ki += v.toString(); return;
+    case QMetaType::Int: szamHozzafuz(ki, v.toInt()); return;
+    case QMetaType::LongLong: szamHozzafuz(ki, v.toLongLong()); return;
+    case QMetaType::QString: ki += *static_cast<const QString *>(v.constData()); return;
     case QMetaType::QDate: {
         const QDate d = v.toDate();
         if (d.isValid() && d.year() >= 1000 && d.year() <= 9999) {
-            ki += QString::number(d.year());
+            szamHozzafuz(ki, d.year());
             ki += u'.';
             ketJegy(ki, d.month());
             ki += u'.';
@@ -77,6 +128,27 @@ void szovegHozzafuz(QString &ki, const QVariant &v)
     default: break;
     }
     ki += MezoSzoveg(v);
+}
+
+// A value appended between qualifiers, as jeloltHozzafuz would append its text: written in
+// place, and doubled qualifiers put in only when the value holds one.
+void jeloltErtekHozzafuz(QString &ki, const QVariant &v, QChar jelolo, const QString &elvalaszto)
+{
+    if (jelolo.isNull()) {
+        szovegHozzafuz(ki, v);
+        ki += elvalaszto;
+        return;
+    }
+    ki += jelolo;
+    const qsizetype eleje = ki.size();
+    szovegHozzafuz(ki, v);
+    if (QStringView(ki).sliced(eleje).contains(jelolo)) {
+        QString ertek = ki.sliced(eleje);
+        ki.truncate(eleje);
+        ki += ertek.replace(jelolo, QString(2, jelolo));
+    }
+    ki += jelolo;
+    ki += elvalaszto;
 }
 
 void jeloltHozzafuz(QString &ki, const QString &s, QChar jelolo, const QString &elvalaszto)
@@ -172,26 +244,17 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
         // the grids on the cursor do not follow the rows while they are read
         const QSignalBlocker csend(&ds);
         // one ordered pass over the view: far cheaper than reading the rows by position
-        QString ertek;
+        const QString blobSzoveg = QStringLiteral("BLOB");
         ds.bejar([&](int i, const QVector<QVariant> &adat) {
             if (haladas && !haladas(i, n)) {
                 e.megallitva = true;
                 return false;
             }
             for (int c = 0; c < oszlopok.size(); ++c) {
-                if (blob[c]) {
-                    jeloltHozzafuz(sor, QStringLiteral("BLOB"), jelolo, elvalaszto);
-                    continue;
-                }
-                const QVariant &v = adat[oszlopok[c]];
-                if (jelolo.isNull()) {
-                    szovegHozzafuz(sor, v);
-                    sor += elvalaszto;
-                } else {
-                    ertek.clear();
-                    szovegHozzafuz(ertek, v);
-                    jeloltHozzafuz(sor, ertek, jelolo, elvalaszto);
-                }
+                if (blob[c])
+                    jeloltHozzafuz(sor, blobSzoveg, jelolo, elvalaszto);
+                else
+                    jeloltErtekHozzafuz(sor, adat[oszlopok[c]], jelolo, elvalaszto);
             }
             iro.sorVege();
             ++e.sorok;

@@ -7,11 +7,13 @@
 
 #include <QDate>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <vector>
 #include <sqlite3.h>
 
 namespace {
@@ -45,7 +47,7 @@ Utasitas elokeszit(const QString &sql, const QVariantList &ertekek)
     return u;
 }
 
-// the same types QSqlQuery gives, so that locate compares alike
+// the same types QSqlQuery gives
 QVariant oszlopErtek(sqlite3_stmt *st, int i)
 {
     switch (sqlite3_column_type(st, i)) {
@@ -58,6 +60,70 @@ QVariant oszlopErtek(sqlite3_stmt *st, int i)
     }
 }
 
+void rendezoOlvas(RendezoTomb &r, sqlite3_stmt *st, int i)
+{
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_INTEGER: r.hozzaadSzam(sqlite3_column_int64(st, i)); break;
+    case SQLITE_FLOAT: r.hozzaadSzam(QVariant(sqlite3_column_double(st, i)).toLongLong()); break;
+    case SQLITE_NULL: r.hozzaadUres(); break;
+    default:
+        r.hozzaadSzoveg(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
+                                          sqlite3_column_bytes(st, i)));
+    }
+}
+
+// A stored value as the cursor shows it: whole numbers as int, dates as QDate, the rest
+// (and the lookup fields, m == nullptr) as text.
+QVariant olvasottErtek(const MezoLeiras *m, const QVariant &v)
+{
+    if (v.isNull())
+        return QVariant();
+    if (m) {
+        switch (m->tipus) {
+        case MezoTipus::Autoinc:
+        case MezoTipus::Egesz: return QVariant(v.toInt());
+        case MezoTipus::Datum: {
+            const QDate d = QDate::fromString(v.toString().left(10), Qt::ISODate);
+            return d.isValid() ? QVariant(d) : QVariant();
+        }
+        default: break;
+        }
+    }
+    return QVariant(v.toString());
+}
+
+// A column as olvasottErtek(oszlopErtek()) gives it, without the value in between for the
+// usual kinds: a pass over a view converts tens of millions of values.
+QVariant oszlopOlvasott(sqlite3_stmt *st, int i, const MezoLeiras *m)
+{
+    const int tipus = sqlite3_column_type(st, i);
+    if (tipus == SQLITE_NULL)
+        return QVariant();
+    const MezoTipus mt = m ? m->tipus : MezoTipus::Szoveg;
+    if (tipus == SQLITE_INTEGER && (mt == MezoTipus::Autoinc || mt == MezoTipus::Egesz))
+        return QVariant(int(sqlite3_column_int64(st, i)));
+    if (tipus == SQLITE_TEXT) {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+        const int n = sqlite3_column_bytes(st, i);
+        if (mt == MezoTipus::Szoveg || mt == MezoTipus::Memo)
+            return QVariant(QString::fromUtf8(p, n));
+        // "yyyy-MM-dd" and whatever follows; other forms go the long way
+        const auto jegy = [p](int k) { return p[k] >= '0' && p[k] <= '9'; };
+        const auto szam = [p](int k, int db) {
+            int v = 0;
+            for (int j = k; j < k + db; ++j)
+                v = v * 10 + (p[j] - '0');
+            return v;
+        };
+        if (mt == MezoTipus::Datum && n >= 10 && jegy(0) && jegy(1) && jegy(2) && jegy(3) && p[4] == '-' && jegy(5)
+            && jegy(6) && p[7] == '-' && jegy(8) && jegy(9)) {
+            const QDate d(szam(0, 4), szam(5, 2), szam(8, 2));
+            return d.isValid() ? QVariant(d) : QVariant();
+        }
+    }
+    return olvasottErtek(m, oszlopErtek(st, i));
+}
+
 void lepesVege(int rc)
 {
     if ((rc & 0xff) == SQLITE_BUSY)
@@ -66,20 +132,44 @@ void lepesVege(int rc)
         throw StoreHiba(QString::fromUtf8(sqlite3_errmsg(Adatbazis::handle())));
 }
 
-// SQLite's order: null first, then numbers, then text.
-bool kisebb(const QVariant &a, const QVariant &b)
-{
-    if (a.isNull() || b.isNull())
-        return a.isNull() && !b.isNull();
-    const bool aszam = a.typeId() != QMetaType::QString, bszam = b.typeId() != QMetaType::QString;
-    if (aszam != bszam)
-        return aszam;
-    if (aszam)
-        return a.toLongLong() < b.toLongLong();
-    return a.toString() < b.toString();
-}
+// The looked-up field of a lookup table by key, read in one pass: by place when the keys
+// are dense (autoincrement keys mostly are), in a hash otherwise.
+class KeresoTar {
+public:
+    KeresoTar(const QString &tabla, const QString &mezo, int meret)
+    {
+        const Utasitas st = elokeszit(QString("SELECT rowid, substr(%1, 1, %2) FROM %3").arg(mezo).arg(meret).arg(tabla), {});
+        QList<qint64> kulcsok;
+        QList<QVariant> ertekek;
+        qint64 max = 0;
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+            kulcsok << sqlite3_column_int64(st.get(), 0);
+            ertekek << oszlopOlvasott(st.get(), 1, nullptr);
+            max = std::max(max, kulcsok.last());
+        }
+        lepesVege(rc);
+        if (max < 2 * kulcsok.size() + 1024) {
+            m_tomb.resize(max + 1);
+            for (qsizetype i = 0; i < kulcsok.size(); ++i)
+                if (kulcsok[i] >= 0)
+                    m_tomb[kulcsok[i]] = std::move(ertekek[i]);
+                else
+                    m_hash.insert(kulcsok[i], std::move(ertekek[i]));
+        } else {
+            for (qsizetype i = 0; i < kulcsok.size(); ++i)
+                m_hash.insert(kulcsok[i], std::move(ertekek[i]));
+        }
+    }
+    QVariant ertek(qint64 kulcs) const
+    {
+        return kulcs >= 0 && kulcs < m_tomb.size() ? m_tomb[kulcs] : m_hash.value(kulcs);
+    }
 
-bool egyenlo(const QVariant &a, const QVariant &b) { return !kisebb(a, b) && !kisebb(b, a); }
+private:
+    QList<QVariant> m_tomb;
+    QHash<qint64, QVariant> m_hash;
+};
 
 // Stored values alike: both null, or the same text (5 and 5.0 from SQLite are alike).
 bool azonos(const QVariant &a, const QVariant &b)
@@ -205,7 +295,6 @@ void Tabla::bezar()
     m_allapot = Allapot::Zarva;
     m_kulcsok.clear();
     m_rendezoErtek.clear();
-    m_pozicio.clear();
     m_cache.clear();
     m_puffer.clear();
     m_sor = -1;
@@ -223,20 +312,35 @@ QString Tabla::whereResz(QVariantList &ertekek) const
     return QString(" WHERE t.%1 = ?").arg(m_szuroMezo);
 }
 
-QString Tabla::selectResz() const
+QString Tabla::selectResz(const QList<bool> &memoriaban) const
 {
     QString s = "SELECT t.rowid";
     for (const MezoLeiras &m : m_leiras->mezok)
         s += ", t." + m.nev;
     for (int i = 0; i < m_keresok.size(); ++i)
-        s += QString(", substr(k%1.%2, 1, %3)").arg(i).arg(m_keresok[i].eredmeny).arg(m_keresok[i].meret);
+        s += memoriaban.value(i) ? QString(", NULL")
+                                 : QString(", substr(k%1.%2, 1, %3)").arg(i).arg(m_keresok[i].eredmeny).arg(m_keresok[i].meret);
     s += " FROM " + m_leiras->nev + " t";
     for (int i = 0; i < m_keresok.size(); ++i) {
         const Kereso &k = m_keresok[i];
-        s += QString(" LEFT OUTER JOIN %1 k%2 ON (k%2.%3 = t.%4)")
-                 .arg(k.tabla).arg(i).arg(Sema::tabla(k.tabla)->kulcs, k.sajat);
+        if (!memoriaban.value(i))
+            s += QString(" LEFT OUTER JOIN %1 k%2 ON (k%2.%3 = t.%4)")
+                     .arg(k.tabla).arg(i).arg(Sema::tabla(k.tabla)->kulcs, k.sajat);
     }
     return s;
+}
+
+// A lookup whose table is keyed by its row id, from a whole-number field, over a view
+// several times larger than that table: reading the table once beats a B-tree descent per row.
+bool Tabla::keresoMemoriaba(int i) const
+{
+    const Kereso &k = m_keresok[i];
+    const TablaLeiras *t = Sema::tabla(k.tabla);
+    const MezoLeiras *sajat = m_leiras->mezo(k.sajat);
+    if (!t->autoinc() || (sajat->tipus != MezoTipus::Egesz && sajat->tipus != MezoTipus::Autoinc))
+        return false;
+    // the highest key is found at once, and a table is never larger than it
+    return qint64(rekordSzam()) * 4 >= Adatbazis::ertek("SELECT max(rowid) FROM " + t->nev).toLongLong();
 }
 
 QString Tabla::rendezoKif() const
@@ -257,19 +361,18 @@ void Tabla::kulcsokOlvas()
     const QString sql = QString("SELECT t.rowid, %1 FROM %2 t%3").arg(rendezoKif(), m_leiras->nev, whereResz(ertekek))
         + orderResz();
     const Utasitas st = elokeszit(sql, ertekek);
-    QVector<qint64> kulcsok;
-    QVector<QVariant> rendezo;
+    EgeszTomb kulcsok;
+    RendezoTomb rendezo;
     kulcsok.reserve(m_kulcsok.size());
     rendezo.reserve(m_kulcsok.size());
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-        kulcsok << sqlite3_column_int64(st.get(), 0);
-        rendezo << oszlopErtek(st.get(), 1);
+        kulcsok.append(sqlite3_column_int64(st.get(), 0));
+        rendezoOlvas(rendezo, st.get(), 1);
     }
     lepesVege(rc);
     m_kulcsok = std::move(kulcsok);
     m_rendezoErtek = std::move(rendezo);
-    m_pozicio.clear();
     m_cache.clear();
 }
 
@@ -311,14 +414,11 @@ qint64 Tabla::aktualisKulcs() const
     return m_sor >= 0 && m_sor < m_kulcsok.size() ? m_kulcsok[m_sor] : -1;
 }
 
+// A pass over the keys costs about a millisecond for a million rows; a hash of them would
+// cost a hundred times that to build after every re-read, and tens of megabytes.
 int Tabla::pozicio(qint64 rowid) const
 {
-    if (m_pozicio.isEmpty() && !m_kulcsok.isEmpty()) {
-        m_pozicio.reserve(m_kulcsok.size());
-        for (int i = 0; i < m_kulcsok.size(); ++i)
-            m_pozicio.insert(m_kulcsok[i], i);
-    }
-    return m_pozicio.value(rowid, -1);
+    return int(m_kulcsok.indexOf(rowid));
 }
 
 void Tabla::elso()
@@ -405,32 +505,40 @@ bool Tabla::keres(const QString &mezo, const QVariant &ertek, KeresMod mod)
     const bool elsoRendezo = r.mezo == m->nev;
     int talalt = -1;
 
-    if (elsoRendezo && mod == KeresMod::Pontos && !r.szoveg && m->tipus != MezoTipus::Szoveg) {
-        // binary search on the ordering values
-        const QVariant cel = tarolhato(m->nev, ertek);
-        const auto elotte = [&](int i) {
-            return r.csokkeno ? kisebb(cel, m_rendezoErtek[i]) : kisebb(m_rendezoErtek[i], cel);
-        };
+    // the first row for which elotte() is false; elotte() holds for a leading run of rows
+    const auto elsoNemElotte = [this](const auto &elotte) {
         int lo = 0, hi = rekordSzam();
         while (lo < hi) {
-            const int mid = (lo + hi) / 2;
+            const int mid = lo + (hi - lo) / 2;
             if (elotte(mid))
                 lo = mid + 1;
             else
                 hi = mid;
         }
-        if (lo < rekordSzam() && egyenlo(m_rendezoErtek[lo], cel))
-            talalt = lo;
+        return lo;
+    };
+    if (elsoRendezo && mod == KeresMod::Pontos && !r.szoveg && m->tipus != MezoTipus::Szoveg) {
+        // binary search on the ordering values
+        const QVariant cel = tarolhato(m->nev, ertek);
+        const int i = elsoNemElotte([&](int sor) {
+            const int h = m_rendezoErtek.hasonlit(sor, cel);
+            return r.csokkeno ? h > 0 : h < 0;
+        });
+        if (i < rekordSzam() && m_rendezoErtek.hasonlit(i, cel) == 0)
+            talalt = i;
     } else if (elsoRendezo && mod == KeresMod::ReszletesKisNagy && r.szoveg && !r.csokkeno) {
         const QString kulcs = HuSzoveg::rendezoKulcs(ertek.toString());
-        const auto it = std::partition_point(m_rendezoErtek.cbegin(), m_rendezoErtek.cend(),
-                                             [&](const QVariant &v) { return !v.isNull() && v.toString() < kulcs; });
-        // nulls sort first; skip them unless the searched text is empty
-        auto i = it;
-        while (i != m_rendezoErtek.cend() && i->isNull() && !kulcs.isEmpty())
-            ++i;
-        if (i != m_rendezoErtek.cend() && (i->isNull() ? kulcs.isEmpty() : i->toString().startsWith(kulcs)))
-            talalt = int(i - m_rendezoErtek.cbegin());
+        if (kulcs.isEmpty()) {
+            talalt = ures() ? -1 : 0;
+        } else {
+            // nulls sort before the texts
+            using F = RendezoTomb::Fajta;
+            const int i = elsoNemElotte([&](int sor) {
+                return m_rendezoErtek.fajta(sor) != F::Szoveg || m_rendezoErtek.szoveg(sor) < kulcs;
+            });
+            if (i < rekordSzam() && m_rendezoErtek.fajta(i) == F::Szoveg && m_rendezoErtek.szoveg(i).startsWith(kulcs))
+                talalt = i;
+        }
     } else {
         QVariantList ertekek;
         QString sql = "SELECT t.rowid FROM " + m_leiras->nev + " t" + whereResz(ertekek);
@@ -449,11 +557,15 @@ bool Tabla::keres(const QString &mezo, const QVariant &ertek, KeresMod mod)
             }
         }
         QSqlQuery q = Adatbazis::lekerdez(sql, ertekek);
-        while (q.next()) {
-            const int p = pozicio(q.value(0).toLongLong());
-            if (p >= 0 && (talalt < 0 || p < talalt))
-                talalt = p;
-        }
+        QSet<qint64> talalatok;
+        while (q.next())
+            talalatok.insert(q.value(0).toLongLong());
+        // the first of them in the cursor's order, in one pass over the keys
+        for (int i = 0; !talalatok.isEmpty() && i < rekordSzam(); ++i)
+            if (talalatok.contains(m_kulcsok[i])) {
+                talalt = i;
+                break;
+            }
     }
     if (talalt < 0)
         return false;
@@ -475,7 +587,7 @@ void Tabla::lapOlvas(int sor) const
     QStringList jelek;
     for (int i = tol; i < ig; ++i)
         if (!m_cache.contains(m_kulcsok[i])) {
-            kulcsok << m_kulcsok[i];
+            kulcsok << qlonglong(m_kulcsok[i]);
             jelek << "?";
         }
     if (kulcsok.isEmpty())
@@ -507,20 +619,7 @@ const Tabla::Sor *Tabla::sorAdat(int sor) const
 
 QVariant Tabla::olvasott(int oszlop, const QVariant &v) const
 {
-    if (v.isNull())
-        return QVariant();
-    if (oszlop < m_leiras->mezok.size()) {
-        switch (m_leiras->mezok[oszlop].tipus) {
-        case MezoTipus::Autoinc:
-        case MezoTipus::Egesz: return QVariant(v.toInt());
-        case MezoTipus::Datum: {
-            const QDate d = QDate::fromString(v.toString().left(10), Qt::ISODate);
-            return d.isValid() ? QVariant(d) : QVariant();
-        }
-        default: break;
-        }
-    }
-    return QVariant(v.toString());
+    return olvasottErtek(oszlop < m_leiras->mezok.size() ? &m_leiras->mezok[oszlop] : nullptr, v);
 }
 
 QVariant Tabla::ertekSor(int sor, int oszlop) const
@@ -532,15 +631,48 @@ QVariant Tabla::ertekSor(int sor, int oszlop) const
 void Tabla::bejar(const std::function<bool(int, const QVector<QVariant> &)> &f) const
 {
     ellenoriz();
+    // the lookup tables read first and the rows after them see one state of the register
+    struct OlvasoTranzakcio {
+        bool nyitott = false;
+        void kezd()
+        {
+            if (!nyitott && sqlite3_get_autocommit(Adatbazis::handle())) {
+                Adatbazis::vegrehajt("BEGIN");
+                nyitott = true;
+            }
+        }
+        ~OlvasoTranzakcio()
+        {
+            if (nyitott && !sqlite3_get_autocommit(Adatbazis::handle()))
+                sqlite3_exec(Adatbazis::handle(), "COMMIT", nullptr, nullptr, nullptr);
+        }
+    } tr;
+    QList<bool> memoriaban(m_keresok.size(), false);
+    std::vector<std::optional<KeresoTar>> nevek(m_keresok.size());
+    for (int i = 0; i < m_keresok.size(); ++i)
+        if (keresoMemoriaba(i)) {
+            tr.kezd();
+            memoriaban[i] = true;
+            nevek[i].emplace(m_keresok[i].tabla, m_keresok[i].eredmeny, m_keresok[i].meret);
+        }
+    QList<int> sajatOszlop;   // the own field of each lookup, as a column of the statement
+    for (const Kereso &k : m_keresok)
+        sajatOszlop << oszlop(k.sajat) + 1;
+
     QVariantList ertekek;
-    const QString sql = selectResz() + whereResz(ertekek) + orderResz();
+    const QString sql = selectResz(memoriaban) + whereResz(ertekek) + orderResz();
     const Utasitas st = elokeszit(sql, ertekek);
-    const int n = int(m_oszlopok.size());
+    const int n = int(m_oszlopok.size()), mezok = int(m_leiras->mezok.size());
     Sor s(n);
     int rc;
     for (int i = 0; (rc = sqlite3_step(st.get())) == SQLITE_ROW; ++i) {
         for (int c = 0; c < n; ++c)
-            s[c] = olvasott(c, oszlopErtek(st.get(), c + 1));
+            s[c] = oszlopOlvasott(st.get(), c + 1, c < mezok ? &m_leiras->mezok[c] : nullptr);
+        for (int k = 0; k < memoriaban.size(); ++k)
+            if (memoriaban[k])   // only a whole number equals a row id
+                s[mezok + k] = sqlite3_column_type(st.get(), sajatOszlop[k]) == SQLITE_INTEGER
+                                   ? nevek[k]->ertek(sqlite3_column_int64(st.get(), sajatOszlop[k]))
+                                   : QVariant();
         if (!f(i, s))
             return;
     }

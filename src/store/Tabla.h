@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RendezoTomb.h"
+
 #include <QHash>
 #include <QObject>
 #include <QStringList>
@@ -107,7 +109,8 @@ private:
     void aktualisra(int sor, bool jelez = true);
     const Sor *sorAdat(int sor) const;
     void lapOlvas(int sor) const;
-    QString selectResz() const;
+    QString selectResz(const QList<bool> &memoriaban = {}) const;
+    bool keresoMemoriaba(int kereso) const;
     QString whereResz(QVariantList &ertekek) const;
     QString rendezoKif() const;
     QString orderResz() const;
@@ -131,9 +134,8 @@ private:
 
     QStringList m_oszlopok;                 // table fields, then lookup fields
     QHash<QString, int> m_oszlopIndex;      // lower-case name -> column
-    QVector<qint64> m_kulcsok;              // rowids of the visible rows, in order
-    QVector<QVariant> m_rendezoErtek;       // first ordering value of each row (keys for text)
-    mutable QHash<qint64, int> m_pozicio;   // rowid -> position, built on demand
+    EgeszTomb m_kulcsok;                    // rowids of the visible rows, in order
+    RendezoTomb m_rendezoErtek;             // first ordering value of each row (keys for text)
     mutable QHash<qint64, Sor> m_cache;
     int m_sor = -1;
     bool m_eof = true, m_bof = true;
