@@ -1,7 +1,10 @@
 // Archives the database folder of a generated register with the program's writer and, in the
-// same run, with `zip -1 -r -q` (Info-ZIP) on the same folder, and prints both times.
-//   bench_archiv [DATABASE_FOLDER] [LETTERS]
-// Without a folder a register of LETTERS (default 1,000,000) letters is generated first.
+// same run, with `zip -1 -r -q` (Info-ZIP) on the same folder, in turns (A B A B ...), and
+// prints both times of every round, their medians and the ratio of the medians, each figure
+// also as one JSON line.
+//   bench_archiv [DATABASE_FOLDER] [LETTERS] [ROUNDS]
+// Without a folder a register of LETTERS (default 1,000,000) letters is generated first; the
+// folder is only read. ROUNDS defaults to 5 (at least 3).
 #include "Adatbazis.h"
 #include "ArchivIro.h"
 
@@ -13,6 +16,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
 
@@ -52,6 +56,20 @@ void melegit(const QString &m)
     }
 }
 
+double median(QList<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.isEmpty() ? 0 : v[v.size() / 2];
+}
+
+void json(const char *nev, double ms, double arany = -1)
+{
+    if (arany < 0)
+        std::printf("{\"measure\": \"%s\", \"median\": %.0f, \"unit\": \"ms\"}\n", nev, ms);
+    else
+        std::printf("{\"measure\": \"%s\", \"median\": %.0f, \"unit\": \"ms\", \"ratio\": %.3f}\n", nev, ms, arany);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -81,8 +99,9 @@ int main(int argc, char *argv[])
     melegit(mappa);
     std::printf("folder %s: %.1f MB\n", qPrintable(mappa), mappaMeret(mappa) / 1048576.0);
 
-    double sajat = 1e9, infozip = 1e9;
-    for (int kor = 0; kor < 2; ++kor) {
+    const int korok = std::max(3, argc > 3 ? atoi(argv[3]) : 5);
+    QList<double> sajat, sajatCpu, infozip, infozipCpu;
+    for (int kor = 0; kor < korok; ++kor) {
         QElapsedTimer t;
         t.start();
         const double c0 = cpu(RUSAGE_SELF);
@@ -100,7 +119,7 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%s\n", qPrintable(h.uzenet()));
             return 1;
         }
-        const double ts = t.elapsed() / 1000.0;
+        const double ts = t.nsecsElapsed() / 1e9;
         const double cs = cpu(RUSAGE_SELF) - c0;
         const qint64 ms = QFileInfo(a).size();
         QFile::remove(a);
@@ -115,16 +134,25 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "zip failed: %s\n", p.readAllStandardError().constData());
             return 1;
         }
-        const double tz = t.elapsed() / 1000.0;
+        const double tz = t.nsecsElapsed() / 1e9;
         const double cz = cpu(RUSAGE_CHILDREN) - z0;
         const qint64 zs = QFileInfo(b).size();
         QFile::remove(b);
         std::printf("round %d: ArchivIr %.2f s wall, %.2f s CPU (packed in %.2f s / %.2f s CPU, then read back; %.1f MB)\n"
                     "         zip -1   %.2f s wall, %.2f s CPU (%.1f MB); wall ratio %.2f, CPU ratio %.2f\n",
                     kor + 1, ts, cs, csomagolva, csomagolvaCpu, ms / 1048576.0, tz, cz, zs / 1048576.0, ts / tz, cs / cz);
-        sajat = std::min(sajat, ts);
-        infozip = std::min(infozip, tz);
+        std::fflush(stdout);
+        sajat << ts * 1000;
+        sajatCpu << cs * 1000;
+        infozip << tz * 1000;
+        infozipCpu << cz * 1000;
     }
-    std::printf("best: ArchivIr %.2f s, zip -1 %.2f s, ratio %.2f (goal <= 1.00)\n", sajat, infozip, sajat / infozip);
+    const double arany = median(sajat) / median(infozip);
+    std::printf("median of %d rounds: ArchivIr %.2f s, zip -1 %.2f s, ratio %.2f (goal <= 0.70)\n", korok,
+                median(sajat) / 1000, median(infozip) / 1000, arany);
+    json("archive", median(sajat), arany);
+    json("archive_cpu", median(sajatCpu), median(sajatCpu) / median(infozipCpu));
+    json("archive_zip", median(infozip));
+    json("archive_zip_cpu", median(infozipCpu));
     return 0;
 }

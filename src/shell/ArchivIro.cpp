@@ -8,8 +8,16 @@
 #include <QList>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -36,6 +44,7 @@ struct Bejegyzes {
     mode_t mod = 0;
     quint32 crc = 0;     // of the bytes actually packed
     qint64 olvasott = 0;
+    qint64 tomoritett = 0;
 };
 
 struct Allapot {
@@ -58,91 +67,6 @@ struct Allapot {
         return !megszakitva;
     }
 };
-
-// A source that reads one file and keeps its CRC, so that the archive can be compared with
-// exactly the bytes that went into it.
-struct Forras {
-    Bejegyzes *b;
-    Allapot *a;
-    int fd = -1;
-    zip_error_t hiba;
-};
-
-zip_int64_t forrasHiba(Forras *f, int ze, int se, const QString &szoveg)
-{
-    zip_error_set(&f->hiba, ze, se);
-    if (f->a->hiba.isEmpty() && !szoveg.isEmpty())
-        f->a->hiba = szoveg;
-    return -1;
-}
-
-zip_int64_t forrasFuggveny(void *ud, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
-{
-    auto *f = static_cast<Forras *>(ud);
-    Bejegyzes &b = *f->b;
-    switch (cmd) {
-    case ZIP_SOURCE_OPEN: {
-        // O_NONBLOCK: a FIFO in the folder must not hang the program
-        f->fd = ::open(QFile::encodeName(b.ut).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (f->fd < 0) {
-            const int e = errno;
-            return forrasHiba(f, ZIP_ER_OPEN, e, QString("A fájl nem olvasható: %1\r\n%2").arg(b.nev, rendszerHiba(e)));
-        }
-        struct stat st;
-        if (::fstat(f->fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(f->fd);
-            f->fd = -1;
-            return forrasHiba(f, ZIP_ER_OPEN, 0, QString("A fájl nem olvasható: %1\r\nNem közönséges fájl.").arg(b.nev));
-        }
-        b.crc = quint32(crc32(0, nullptr, 0));
-        b.olvasott = 0;
-        return 0;
-    }
-    case ZIP_SOURCE_READ: {
-        if (!f->a->jelez())
-            return forrasHiba(f, ZIP_ER_CANCELLED, 0, {});
-        ssize_t n;
-        do
-            n = ::read(f->fd, data, len);
-        while (n < 0 && errno == EINTR);
-        if (n < 0) {
-            const int e = errno;
-            return forrasHiba(f, ZIP_ER_READ, e, QString("A fájl nem olvasható: %1\r\n%2").arg(b.nev, rendszerHiba(e)));
-        }
-        b.crc = quint32(crc32(b.crc, static_cast<const Bytef *>(data), uInt(n)));
-        b.olvasott += n;
-        f->a->kesz += n;
-        return n;
-    }
-    case ZIP_SOURCE_CLOSE:
-        if (f->fd >= 0)
-            ::close(f->fd);
-        f->fd = -1;
-        return 0;
-    case ZIP_SOURCE_STAT: {
-        auto *st = static_cast<zip_stat_t *>(data);
-        zip_stat_init(st);
-        st->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
-        st->size = zip_uint64_t(b.meret);
-        st->mtime = b.mtime;
-        return sizeof(zip_stat_t);
-    }
-    case ZIP_SOURCE_ERROR:
-        return zip_error_to_data(&f->hiba, data, len);
-    case ZIP_SOURCE_FREE:
-        if (f->fd >= 0)
-            ::close(f->fd);
-        zip_error_fini(&f->hiba);
-        delete f;
-        return 0;
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
-    default:
-        zip_error_set(&f->hiba, ZIP_ER_OPNOTSUPP, 0);
-        return -1;
-    }
-}
 
 // ".<archive name>.archiv-XXXXXX": the work folder of one archive, beside its target
 const QRegularExpression &munkaNev()
@@ -345,7 +269,390 @@ void pillanatkep(const QString &forras, const QString &cel, qint64 meret, Allapo
         throw hiba("Az adatbázis másolata nem írható", cel, sqlite3_errstr(zaras));
 }
 
-void iras(const QString &ideiglenes, const QString &cel, QList<Bejegyzes> &fajlok, Allapot &a)
+// The files are packed in pieces of their own, each a raw deflate stream that starts afresh
+// and, but for a file's last, ends on a byte boundary with an empty stored block: laid one
+// after the other they are the file's one deflate stream, as any reader inflates it. The
+// workers pack the pieces on every core ahead of libzip, which writes them as they are; for
+// the check the workers inflate the pieces read back from the archive, side by side again.
+constexpr qint64 DARAB_MERET = 1 << 20;
+
+// Worker threads running what they are given, in order; stopping drops what has not started.
+class Munkasok {
+public:
+    explicit Munkasok(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            m_szalak.emplace_back([this] { fut(); });
+    }
+    ~Munkasok()
+    {
+        {
+            std::lock_guard l(m_zar);
+            m_vege = true;
+            m_sor.clear();
+        }
+        m_jel.notify_all();
+        for (std::thread &t : m_szalak)
+            t.join();
+    }
+    void ad(std::function<void()> f)
+    {
+        {
+            std::lock_guard l(m_zar);
+            m_sor.push_back(std::move(f));
+        }
+        m_jel.notify_one();
+    }
+    int szama() const { return int(m_szalak.size()); }
+    Munkasok(const Munkasok &) = delete;
+    Munkasok &operator=(const Munkasok &) = delete;
+
+private:
+    void fut()
+    {
+        for (;;) {
+            std::function<void()> f;
+            {
+                std::unique_lock l(m_zar);
+                m_jel.wait(l, [this] { return m_vege || !m_sor.empty(); });
+                if (m_vege)
+                    return;
+                f = std::move(m_sor.front());
+                m_sor.pop_front();
+            }
+            f();
+        }
+    }
+
+    std::mutex m_zar;
+    std::condition_variable m_jel;
+    std::deque<std::function<void()>> m_sor;
+    bool m_vege = false;
+    std::vector<std::thread> m_szalak;
+};
+
+struct Darab {
+    int fajl = 0;
+    qint64 kezdet = 0, hossz = 0;
+    bool utolso = false;      // the file's last: ends its deflate stream
+    qint64 olvasott = 0;      // bytes read; more than hossz when the file grew past its size
+    quint32 crc = 0;          // of the bytes read
+    qint64 tomoritett = 0;
+    QByteArray adat;          // the packed bytes until libzip has them
+    bool kesz = false;        // packed, or checked
+    QString hiba;
+};
+
+class Csomagolo {
+public:
+    explicit Csomagolo(QList<Bejegyzes> &fajlok)
+        : m_fajlok(fajlok), m_fd(size_t(fajlok.size()), -1), m_hatra(size_t(fajlok.size()), 0),
+          m_munkasok(std::make_unique<Munkasok>(int(std::max(2u, std::thread::hardware_concurrency()))))
+    {
+        for (int i = 0; i < fajlok.size(); ++i) {
+            elso.push_back(int(darabok.size()));
+            const qint64 m = fajlok[i].meret;
+            for (qint64 k = 0; k == 0 || k < m; k += DARAB_MERET) {
+                Darab d;
+                d.fajl = i;
+                d.kezdet = k;
+                d.hossz = std::min(DARAB_MERET, m - k);
+                d.utolso = k + DARAB_MERET >= m;
+                darabok.push_back(d);
+                ++m_hatra[size_t(i)];
+            }
+        }
+    }
+    ~Csomagolo()
+    {
+        m_munkasok.reset();   // no worker may outlive the pieces and files it works on
+        for (int fd : m_fd)
+            if (fd >= 0)
+                ::close(fd);
+    }
+    Csomagolo(const Csomagolo &) = delete;
+    Csomagolo &operator=(const Csomagolo &) = delete;
+
+    // Packed piece i, waited for; the pieces after it are given to the workers meanwhile.
+    Darab &tomoritett(int i)
+    {
+        elore(i, [this](Darab &d) { tomorit(d); });
+        return var(i);
+    }
+    // Piece i inflated from the packed bytes read back (adat), compared with what was read.
+    void ellenoriz(int i)
+    {
+        std::lock_guard l(m_zar);
+        darabok[size_t(i)].kesz = false;
+        m_munkasok->ad([this, i] { kicsomagol(darabok[size_t(i)]); });
+    }
+    Darab &var(int i)
+    {
+        std::unique_lock l(m_zar);
+        m_jel.wait(l, [&] { return darabok[size_t(i)].kesz; });
+        return darabok[size_t(i)];
+    }
+    // how many pieces may be packed or checked ahead of the one being written or read
+    int ablak() const { return 4 * m_munkasok->szama(); }
+
+    std::vector<Darab> darabok;
+    std::vector<int> elso;    // first piece of each file
+
+private:
+    void elore(int i, const std::function<void(Darab &)> &munka)
+    {
+        const int ig = std::min(int(darabok.size()), i + 1 + ablak());
+        for (; m_kiadva < ig; ++m_kiadva)
+            m_munkasok->ad([this, munka, j = m_kiadva] { munka(darabok[size_t(j)]); });
+    }
+
+    void kesz(Darab &d)
+    {
+        {
+            std::lock_guard l(m_zar);
+            d.kesz = true;
+        }
+        m_jel.notify_all();
+    }
+
+    // the file of the piece, opened by the first of its pieces to be packed; a FIFO in the
+    // folder must not hang the program
+    int fajl(const Darab &d, QString &hiba)
+    {
+        std::lock_guard l(m_zar);
+        int &fd = m_fd[size_t(d.fajl)];
+        const Bejegyzes &b = m_fajlok[d.fajl];
+        if (fd < 0 && m_hatra[size_t(d.fajl)] > 0) {
+            fd = ::open(QFile::encodeName(b.ut).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            struct stat st;
+            if (fd < 0) {
+                hiba = QString("A fájl nem olvasható: %1\r\n%2").arg(b.nev, rendszerHiba(errno));
+                m_hatra[size_t(d.fajl)] = 0;
+            } else if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+                hiba = QString("A fájl nem olvasható: %1\r\nNem közönséges fájl.").arg(b.nev);
+                ::close(fd);
+                fd = -1;
+                m_hatra[size_t(d.fajl)] = 0;
+            }
+        } else if (fd < 0) {
+            hiba = QString("A fájl nem olvasható: %1").arg(b.nev);
+        }
+        return fd;
+    }
+
+    void fajlKesz(const Darab &d)
+    {
+        std::lock_guard l(m_zar);
+        int &fd = m_fd[size_t(d.fajl)];
+        if (--m_hatra[size_t(d.fajl)] == 0 && fd >= 0) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
+
+    void tomorit(Darab &d)
+    {
+        const Bejegyzes &b = m_fajlok[d.fajl];
+        const int fd = fajl(d, d.hiba);
+        QByteArray be(d.hossz + 1, Qt::Uninitialized);
+        // the last piece asks one byte more: a file that grew while packed must be noticed
+        const qint64 kell = d.utolso ? d.hossz + 1 : d.hossz;
+        while (fd >= 0 && d.hiba.isEmpty() && d.olvasott < kell) {
+            const ssize_t n = ::pread(fd, be.data() + d.olvasott, size_t(kell - d.olvasott), d.kezdet + d.olvasott);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                d.hiba = QString("A fájl nem olvasható: %1\r\n%2").arg(b.nev, rendszerHiba(errno));
+            if (n <= 0)
+                break;
+            d.olvasott += n;
+        }
+        if (d.hiba.isEmpty()) {
+            const qint64 n = std::min(d.olvasott, d.hossz);
+            d.crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(be.constData()), uInt(n)));
+            z_stream z{};
+            // level 1; the larger hash of memLevel 9 is both faster and tighter on database pages
+            if (deflateInit2(&z, 1, Z_DEFLATED, -MAX_WBITS, MAX_MEM_LEVEL, Z_DEFAULT_STRATEGY) != Z_OK) {
+                d.hiba = "zlib";
+            } else {
+                d.adat.resize(qsizetype(deflateBound(&z, uLong(n)) + 16));
+                z.next_in = reinterpret_cast<Bytef *>(be.data());
+                z.avail_in = uInt(n);
+                z.next_out = reinterpret_cast<Bytef *>(d.adat.data());
+                z.avail_out = uInt(d.adat.size());
+                const int r = deflate(&z, d.utolso ? Z_FINISH : Z_SYNC_FLUSH);
+                if (r != (d.utolso ? Z_STREAM_END : Z_OK) || z.avail_in != 0)
+                    d.hiba = "zlib";
+                d.adat.resize(qsizetype(z.total_out));
+                d.tomoritett = qint64(z.total_out);
+                deflateEnd(&z);
+            }
+        }
+        if (fd >= 0)
+            fajlKesz(d);
+        kesz(d);
+    }
+
+    void kicsomagol(Darab &d)
+    {
+        const qint64 vart = std::min(d.olvasott, d.hossz);
+        QByteArray ki(vart + 1, Qt::Uninitialized);   // one byte more shows a piece that inflates longer
+        z_stream z{};
+        bool jo = inflateInit2(&z, -MAX_WBITS) == Z_OK;
+        if (jo) {
+            z.next_in = reinterpret_cast<Bytef *>(d.adat.data());
+            z.avail_in = uInt(d.adat.size());
+            z.next_out = reinterpret_cast<Bytef *>(ki.data());
+            z.avail_out = uInt(ki.size());
+            const int r = inflate(&z, d.utolso ? Z_FINISH : Z_SYNC_FLUSH);
+            // a piece but the last ends without ending the stream, and nothing is left over
+            jo = (d.utolso ? r == Z_STREAM_END : r == Z_OK || r == Z_BUF_ERROR) && z.avail_in == 0
+                 && qint64(z.total_out) == vart
+                 && quint32(crc32(0, reinterpret_cast<const Bytef *>(ki.constData()), uInt(vart))) == d.crc;
+            inflateEnd(&z);
+        }
+        if (!jo)
+            d.hiba = QString("A bejegyzés tartalma nem egyezik a fájllal: %1").arg(m_fajlok[d.fajl].nev);
+        d.adat.clear();
+        kesz(d);
+    }
+
+    QList<Bejegyzes> &m_fajlok;
+    std::mutex m_zar;
+    std::condition_variable m_jel;
+    std::vector<int> m_fd;
+    std::vector<int> m_hatra;     // pieces of each file not yet read
+    int m_kiadva = 0;             // pieces given to the workers so far
+    std::unique_ptr<Munkasok> m_munkasok;
+};
+
+// The pieces of a file, in order.
+std::pair<int, int> darabjai(const Csomagolo &cs, int fajl)
+{
+    const int tol = cs.elso[size_t(fajl)];
+    const int ig = fajl + 1 < int(cs.elso.size()) ? cs.elso[size_t(fajl) + 1] : int(cs.darabok.size());
+    return {tol, ig};
+}
+
+// CRC, size read and packed size of a file from its pieces.
+void bejegyzesOsszegez(const Csomagolo &cs, int fajl, Bejegyzes &b)
+{
+    const auto [tol, ig] = darabjai(cs, fajl);
+    b.crc = quint32(crc32(0, nullptr, 0));
+    b.olvasott = b.tomoritett = 0;
+    for (int i = tol; i < ig; ++i) {
+        const Darab &d = cs.darabok[size_t(i)];
+        b.crc = quint32(crc32_combine(b.crc, d.crc, z_off_t(std::min(d.olvasott, d.hossz))));
+        b.olvasott += d.olvasott;
+        b.tomoritett += d.tomoritett;
+    }
+}
+
+// Hands libzip one file's pieces as the workers pack them: already deflated, so libzip writes
+// them as they are. The CRC and the packed size are known once the last piece is handed over.
+struct Forras {
+    Csomagolo *cs;
+    Allapot *a;
+    Bejegyzes *b;
+    int fajl;
+    int darab = -1;           // the piece being handed over
+    qint64 poz = 0;           // bytes of it handed over
+    bool vege = false;
+    zip_error_t hiba;
+};
+
+zip_int64_t forrasHiba(Forras *f, int ze, const QString &szoveg)
+{
+    zip_error_set(&f->hiba, ze, 0);
+    if (f->a->hiba.isEmpty() && !szoveg.isEmpty())
+        f->a->hiba = szoveg;
+    return -1;
+}
+
+zip_int64_t forrasFuggveny(void *ud, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
+{
+    auto *f = static_cast<Forras *>(ud);
+    Csomagolo &cs = *f->cs;
+    switch (cmd) {
+    case ZIP_SOURCE_OPEN:
+        f->darab = -1;
+        f->poz = 0;
+        f->vege = false;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        zip_uint64_t n = 0;
+        while (n < len && !f->vege) {
+            if (f->darab >= 0 && f->poz < cs.darabok[size_t(f->darab)].adat.size()) {
+                Darab &d = cs.darabok[size_t(f->darab)];
+                const qint64 k = std::min(qint64(len - n), d.adat.size() - f->poz);
+                std::memcpy(static_cast<char *>(data) + n, d.adat.constData() + f->poz, size_t(k));
+                n += zip_uint64_t(k);
+                f->poz += k;
+                continue;
+            }
+            if (f->darab >= 0) {   // all of it handed over
+                Darab &d = cs.darabok[size_t(f->darab)];
+                d.adat = QByteArray();
+                f->a->kesz += d.hossz;
+                if (d.utolso) {
+                    f->vege = true;
+                    bejegyzesOsszegez(cs, f->fajl, *f->b);
+                    break;
+                }
+            }
+            if (!f->a->jelez())
+                return forrasHiba(f, ZIP_ER_CANCELLED, {});
+            const int kov = f->darab < 0 ? cs.elso[size_t(f->fajl)] : f->darab + 1;
+            const Darab &d = cs.tomoritett(kov);
+            if (!d.hiba.isEmpty())
+                return forrasHiba(f, ZIP_ER_READ, d.hiba);
+            f->darab = kov;
+            f->poz = 0;
+        }
+        return zip_int64_t(n);
+    }
+    case ZIP_SOURCE_CLOSE:
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        auto *st = static_cast<zip_stat_t *>(data);
+        zip_stat_init(st);
+        st->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
+        st->comp_method = ZIP_CM_DEFLATE;
+        st->encryption_method = ZIP_EM_NONE;
+        st->size = zip_uint64_t(f->b->meret);
+        st->mtime = f->b->mtime;
+        if (f->vege) {
+            st->valid |= ZIP_STAT_CRC | ZIP_STAT_COMP_SIZE;
+            st->crc = f->b->crc;
+            st->comp_size = zip_uint64_t(f->b->tomoritett);
+        }
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_GET_FILE_ATTRIBUTES: {
+        // what libzip marks when it deflates at level 1 itself
+        auto *at = static_cast<zip_file_attributes_t *>(data);
+        at->valid |= ZIP_FILE_ATTRIBUTES_VERSION_NEEDED | ZIP_FILE_ATTRIBUTES_GENERAL_PURPOSE_BIT_FLAGS;
+        at->version_needed = 20;
+        at->general_purpose_bit_flags = 2 << 1;
+        at->general_purpose_bit_mask = 0x0006;
+        return sizeof(zip_file_attributes_t);
+    }
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&f->hiba, data, len);
+    case ZIP_SOURCE_FREE:
+        zip_error_fini(&f->hiba);
+        delete f;
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_GET_FILE_ATTRIBUTES, -1);
+    default:
+        zip_error_set(&f->hiba, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
+
+void iras(const QString &ideiglenes, const QString &cel, QList<Bejegyzes> &fajlok, Csomagolo &cs, Allapot &a)
 {
     int hibakod = 0;
     zip_t *za = zip_open(QFile::encodeName(ideiglenes).constData(), ZIP_CREATE | ZIP_TRUNCATE, &hibakod);
@@ -361,8 +668,9 @@ void iras(const QString &ideiglenes, const QString &cel, QList<Bejegyzes> &fajlo
         zip_discard(za);
         throw StoreHiba(szoveg.isEmpty() ? QString("Az archív állomány nem írható: %1\r\n%2").arg(cel, s) : szoveg);
     };
-    for (Bejegyzes &b : fajlok) {
-        auto *f = new Forras{&b, &a, -1, {}};
+    for (int i = 0; i < fajlok.size(); ++i) {
+        Bejegyzes &b = fajlok[i];
+        auto *f = new Forras{&cs, &a, &b, i, -1, 0, false, {}};
         zip_error_init(&f->hiba);
         zip_source_t *src = zip_source_function(za, forrasFuggveny, f);
         if (!src) {
@@ -370,14 +678,12 @@ void iras(const QString &ideiglenes, const QString &cel, QList<Bejegyzes> &fajlo
             delete f;
             elvet({});
         }
-        const zip_int64_t i = zip_file_add(za, b.nev.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
-        if (i < 0) {
+        const zip_int64_t j = zip_file_add(za, b.nev.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+        if (j < 0) {
             zip_source_free(src);
             elvet({});
         }
-        if (zip_set_file_compression(za, zip_uint64_t(i), ZIP_CM_DEFLATE, 1) != 0
-            || zip_file_set_external_attributes(za, zip_uint64_t(i), 0, ZIP_OPSYS_UNIX,
-                                                zip_uint32_t(b.mod & 0177777) << 16) != 0)
+        if (zip_file_set_external_attributes(za, zip_uint64_t(j), 0, ZIP_OPSYS_UNIX, zip_uint32_t(b.mod & 0177777) << 16) != 0)
             elvet({});
     }
     if (zip_close(za) != 0) {
@@ -389,9 +695,10 @@ void iras(const QString &ideiglenes, const QString &cel, QList<Bejegyzes> &fajlo
     }
 }
 
-// Reads the written archive back: every entry in order, its name, size and CRC against the
-// bytes packed, and its data unpacked again.
-void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejegyzes> &fajlok, Allapot &a)
+// Reads the written archive back through libzip: every entry in order, its name, size, CRC and
+// packed size against what was packed, and its data inflated again piece by piece on the
+// workers and compared with the CRC of the bytes read from the file.
+void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejegyzes> &fajlok, Csomagolo &cs, Allapot &a)
 {
     auto hiba = [&](const QString &s) {
         throw StoreHiba(QString("Az elkészült archívum ellenőrzése nem sikerült: %1\r\n%2").arg(cel, s));
@@ -407,11 +714,24 @@ void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejeg
     }
     struct Zaro {
         zip_t *za;
-        ~Zaro() { zip_discard(za); }
+        zip_file_t *zf = nullptr;
+        ~Zaro()
+        {
+            if (zf)
+                zip_fclose(zf);
+            zip_discard(za);
+        }
     } zaro{za};
     if (zip_get_num_entries(za, 0) != fajlok.size())
         hiba(QString("%1 bejegyzés helyett %2.").arg(fajlok.size()).arg(zip_get_num_entries(za, 0)));
-    QByteArray be(1 << 18, Qt::Uninitialized), ki(1 << 20, Qt::Uninitialized);
+    auto atvesz = [&](int i) {
+        const Darab &d = cs.var(i);
+        if (!d.hiba.isEmpty())
+            hiba(d.hiba);
+        a.kesz += d.hossz;
+        if (!a.jelez())
+            throw ArchivMegszakitva();
+    };
     for (int i = 0; i < fajlok.size(); ++i) {
         const Bejegyzes &b = fajlok[i];
         if (b.olvasott != b.meret)
@@ -419,64 +739,49 @@ void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejeg
         zip_stat_t st;
         if (zip_stat_index(za, zip_uint64_t(i), 0, &st) != 0)
             hiba(QString::fromLocal8Bit(zip_strerror(za)));
-        if (QString::fromUtf8(st.name) != b.nev || qint64(st.size) != b.meret || st.crc != b.crc)
+        if (QString::fromUtf8(st.name) != b.nev || qint64(st.size) != b.meret || st.crc != b.crc
+            || qint64(st.comp_size) != b.tomoritett)
             hiba(QString("A bejegyzés nem egyezik a fájllal: %1").arg(b.nev));
-        // the stored bytes are inflated here rather than through libzip, which would
-        // checksum them a second time
-        if (st.comp_method != ZIP_CM_DEFLATE && st.comp_method != ZIP_CM_STORE)
+        if (st.comp_method != ZIP_CM_DEFLATE)
             hiba(QString("Váratlan tömörítési mód: %1").arg(b.nev));
-        zip_file_t *zf = zip_fopen_index(za, zip_uint64_t(i), ZIP_FL_COMPRESSED);
-        if (!zf)
+        zaro.zf = zip_fopen_index(za, zip_uint64_t(i), ZIP_FL_COMPRESSED);
+        if (!zaro.zf)
             hiba(QString("%1: %2").arg(b.nev, QString::fromLocal8Bit(zip_strerror(za))));
-        z_stream z{};
-        const bool tomoritett = st.comp_method == ZIP_CM_DEFLATE;
-        if (tomoritett && inflateInit2(&z, -MAX_WBITS) != Z_OK) {
-            zip_fclose(zf);
-            hiba("zlib");
-        }
-        uLong crc = crc32(0, nullptr, 0);
-        qint64 n = 0;
-        zip_int64_t r = 0;
-        int zr = Z_OK;
-        while (zr != Z_STREAM_END && (r = zip_fread(zf, be.data(), zip_uint64_t(be.size()))) > 0) {
-            if (!tomoritett) {
-                crc = crc32(crc, reinterpret_cast<const Bytef *>(be.constData()), uInt(r));
+        const auto [tol, ig] = darabjai(cs, i);
+        int atvett = tol;
+        for (int j = tol; j < ig; ++j) {
+            Darab &d = cs.darabok[size_t(j)];
+            d.adat.resize(qsizetype(d.tomoritett));
+            for (qint64 n = 0; n < d.tomoritett;) {
+                const zip_int64_t r = zip_fread(zaro.zf, d.adat.data() + n, zip_uint64_t(d.tomoritett - n));
+                if (r < 0)
+                    hiba(QString("%1: %2").arg(b.nev, QString::fromLocal8Bit(zip_file_strerror(zaro.zf))));
+                if (r == 0)
+                    hiba(QString("Sérült tömörített adat: %1").arg(b.nev));
                 n += r;
-                a.kesz += r;
-                continue;
             }
-            z.next_in = reinterpret_cast<Bytef *>(be.data());
-            z.avail_in = uInt(r);
-            while (z.avail_in > 0 && zr != Z_STREAM_END) {
-                z.next_out = reinterpret_cast<Bytef *>(ki.data());
-                z.avail_out = uInt(ki.size());
-                zr = inflate(&z, Z_NO_FLUSH);
-                if (zr != Z_OK && zr != Z_STREAM_END)
-                    break;
-                const qint64 k = ki.size() - z.avail_out;
-                crc = crc32(crc, reinterpret_cast<const Bytef *>(ki.constData()), uInt(k));
-                n += k;
-                a.kesz += k;
-            }
-            if (zr != Z_OK && zr != Z_STREAM_END)
-                break;
-            if (!a.jelez()) {
-                if (tomoritett)
-                    inflateEnd(&z);
-                zip_fclose(zf);
-                throw ArchivMegszakitva();
-            }
+            cs.ellenoriz(j);
+            for (; atvett <= j - cs.ablak(); ++atvett)
+                atvesz(atvett);
         }
-        const QString fhiba = r < 0 ? QString::fromLocal8Bit(zip_file_strerror(zf)) : QString();
-        if (tomoritett)
-            inflateEnd(&z);
-        zip_fclose(zf);
-        if (r < 0)
-            hiba(QString("%1: %2").arg(b.nev, fhiba));
-        if (tomoritett && zr != Z_STREAM_END)
+        char tobb;
+        if (zip_fread(zaro.zf, &tobb, 1) != 0)
             hiba(QString("Sérült tömörített adat: %1").arg(b.nev));
-        if (n != b.meret || quint32(crc) != b.crc)
-            hiba(QString("A bejegyzés tartalma nem egyezik a fájllal: %1").arg(b.nev));
+        zip_fclose(zaro.zf);
+        zaro.zf = nullptr;
+        for (; atvett < ig; ++atvett)
+            atvesz(atvett);
+    }
+}
+
+// The written archive starts for the disk at once: the check reads it meanwhile, and the sync
+// before the rename waits only for what is left.
+void kiirasIndit(const QString &ut)
+{
+    const int fd = ::open(QFile::encodeName(ut).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        ::close(fd);
     }
 }
 
@@ -579,10 +884,12 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
             a.osszes += 2 * b.meret;
     }
     const QString zip = munka.fajl("archiv.zip");
-    iras(zip, cel, fajlok, a);
+    Csomagolo cs(fajlok);
+    iras(zip, cel, fajlok, cs, a);
     if (QFileInfo(zip).size() > ZIP_MAX_MERET)
         throw StoreHiba(QString("Az archív állomány nagyobb lenne 4 GB-nál: %1").arg(cel));
-    ellenorzes(zip, cel, fajlok, a);
+    kiirasIndit(zip);
+    ellenorzes(zip, cel, fajlok, cs, a);
     lemezre(zip, jog);
     if (::rename(QFile::encodeName(zip).constData(), QFile::encodeName(ci.absoluteFilePath()).constData()) != 0)
         throw StoreHiba(QString("Az archív állomány nem írható: %1\r\n%2").arg(cel, rendszerHiba(errno)));

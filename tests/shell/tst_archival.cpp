@@ -21,6 +21,7 @@
 #include <QTest>
 
 #include <sqlite3.h>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -587,6 +588,86 @@ private slots:
         QVERIFY(Adatbazis::nyitva());
         QCOMPARE(Beall.MentesDatum, regi);
         QVERIFY(!QFileInfo::exists(QDir(k.programMappa()).filePath("nincs")));
+    }
+
+    void darabhatarok_data()
+    {
+        QTest::addColumn<QList<int>>("meretek");
+        constexpr int M = 1 << 20;   // files are packed in pieces of this size
+        QTest::newRow("empty and tiny") << QList<int>{0, 1, 2};
+        QTest::newRow("around one piece") << QList<int>{M - 1, M, M + 1};
+        QTest::newRow("several pieces") << QList<int>{3 * M + 5, 5 * M};
+    }
+    // Files packed piece by piece on several threads come out as one deflate stream each:
+    // Info-ZIP reads them back byte for byte, the entries are marked as libzip marks its own
+    // level-1 deflate ("fast", version 2.0), and nothing is stored without compression.
+    void darabhatarok()
+    {
+        QFETCH(QList<int>, meretek);
+        QTemporaryDir d;
+        const QString adat = d.filePath("adat");
+        for (int i = 0; i < meretek.size(); ++i) {
+            // half random, half text: pieces that deflate well and pieces that do not
+            QByteArray b = veletlen(meretek[i] / 2);
+            b += QByteArray("árvíztűrő tükörfúrógép ").repeated(meretek[i] / 20 + 1).left(meretek[i] - b.size());
+            fajlIr(QString("%1/f%2.bin").arg(adat).arg(i), b);
+        }
+        const QString zip = d.filePath("a.zip");
+        const ArchivOsszegzes o = ArchivIr(adat, zip);
+        QCOMPARE(o.fajlok, meretek.size());
+        QCOMPARE(sorokkal(kicsomagol(zip)), sorokkal(mappaTartalom(adat)));
+        QVERIFY(nincsZip64(zip));
+        const QByteArray z = fajlOlvas(zip);
+        int db = 0;
+        for (qsizetype i = z.indexOf(QByteArray("PK\x01\x02", 4)); i >= 0; i = z.indexOf(QByteArray("PK\x01\x02", 4), i + 4)) {
+            auto szo = [&](int eltolas) { return uchar(z[i + eltolas]) | uchar(z[i + eltolas + 1]) << 8; };
+            QCOMPARE(szo(6), 20);        // version needed
+            QCOMPARE(szo(8), 4);         // general purpose flags: deflated, fast
+            QCOMPARE(szo(10), 8);        // deflate
+            ++db;
+        }
+        QCOMPARE(db, meretek.size());
+    }
+
+    // The check reads the written archive itself: a byte spoilt on the disk after packing
+    // fails the archive, and the earlier one of that name stays.
+    void ellenorzesAMegirtbol()
+    {
+        QTemporaryDir d;
+        const QString adat = d.filePath("adat");
+        // more than the pieces read ahead of the check on this machine's cores; random bytes
+        // do not compress, so the spoilt offset lies in the last piece
+        const int mb = 4 * int(std::max(2u, std::thread::hardware_concurrency())) + 16;
+        fajlIr(adat + "/nagy.bin", veletlen(mb << 20));
+        const QString zip = d.filePath("a.zip");
+        fajlIr(zip, "korabbi");
+        bool elrontva = false;
+        QString hiba;
+        try {
+            ArchivIr(adat, zip, [&](qint64 kesz, qint64 osszes) {
+                // reading back has begun: spoil a byte near the end of the data, not read yet
+                if (!elrontva && kesz * 2 > osszes) {
+                    const QStringList m = QDir(d.path()).entryList({".a.zip.archiv-*"}, QDir::Dirs | QDir::Hidden);
+                    if (m.size() == 1) {
+                        QFile f(QDir(d.filePath(m[0])).filePath("archiv.zip"));
+                        if (f.open(QIODevice::ReadWrite) && f.seek(qint64(mb - 1) << 20)) {
+                            char c = 0;
+                            f.peek(&c, 1);
+                            c = char(~c);
+                            elrontva = f.write(&c, 1) == 1 && f.flush();
+                        }
+                    }
+                }
+                return true;
+            });
+        } catch (const StoreHiba &h) {
+            hiba = h.uzenet();
+        }
+        QVERIFY(elrontva);
+        QVERIFY2(hiba.contains("Az elkészült archívum ellenőrzése nem sikerült"), qPrintable(hiba));
+        QVERIFY2(hiba.contains("nagy.bin"), qPrintable(hiba));
+        QCOMPARE(fajlOlvas(zip), QByteArray("korabbi"));
+        QCOMPARE(bejegyzesek(d.path()), QStringList({"a.zip", "adat"}));
     }
 
     // Progress reaches the end in steps; stopping leaves the earlier archive as it was.
