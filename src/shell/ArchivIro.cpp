@@ -454,7 +454,9 @@ private:
     {
         const Bejegyzes &b = m_fajlok[d.fajl];
         const int fd = fajl(d, d.hiba);
-        QByteArray be(d.hossz + 1, Qt::Uninitialized);
+        // each worker's buffers are kept: fresh ones would cost page faults for every piece
+        thread_local QByteArray be;
+        be.resize(d.hossz + 1);
         // the last piece asks one byte more: a file that grew while packed must be noticed
         const qint64 kell = d.utolso ? d.hossz + 1 : d.hossz;
         while (fd >= 0 && d.hiba.isEmpty() && d.olvasott < kell) {
@@ -496,7 +498,8 @@ private:
     void kicsomagol(Darab &d)
     {
         const qint64 vart = std::min(d.olvasott, d.hossz);
-        QByteArray ki(vart + 1, Qt::Uninitialized);   // one byte more shows a piece that inflates longer
+        thread_local QByteArray ki;
+        ki.resize(vart + 1);   // one byte more shows a piece that inflates longer
         z_stream z{};
         bool jo = inflateInit2(&z, -MAX_WBITS) == Z_OK;
         if (jo) {
