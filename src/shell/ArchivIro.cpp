@@ -347,7 +347,7 @@ class Csomagolo {
 public:
     explicit Csomagolo(QList<Bejegyzes> &fajlok)
         : m_fajlok(fajlok), m_fd(size_t(fajlok.size()), -1), m_hatra(size_t(fajlok.size()), 0),
-          m_munkasok(std::make_unique<Munkasok>(int(std::max(2u, std::thread::hardware_concurrency()))))
+          m_munkasok(std::make_unique<Munkasok>(int(std::clamp(std::thread::hardware_concurrency(), 2u, 8u))))
     {
         for (int i = 0; i < fajlok.size(); ++i) {
             elso.push_back(int(darabok.size()));

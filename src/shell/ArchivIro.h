@@ -35,6 +35,7 @@ void ArchivMappaLetrehoz(const QString &mappa);
 // (however spelled or linked) is refused. The database file is packed from a snapshot taken
 // through SQLite's online backup, so that the archive holds each committed transaction
 // wholly or not at all while other programs go on writing; its journal files are left out.
+// The files are deflated in pieces on every core and the pieces checked the same way.
 // Everything is written in a locked hidden work folder beside the target (".NAME.archiv-XXXXXX"),
 // read back and compared with what was packed, flushed to disk and only then renamed over the
 // target: a failure leaves an earlier archive of that name untouched and no partial file
