@@ -670,6 +670,44 @@ private slots:
         QCOMPARE(bejegyzesek(d.path()), QStringList({"a.zip", "adat"}));
     }
 
+    void valtozoFajl_data()
+    {
+        QTest::addColumn<qint64>("ujMeret");   // bytes; -1: grows by some
+        QTest::newRow("grows") << qint64(-1);
+        QTest::newRow("shrinks") << qint64(3 << 20);
+    }
+    // A file that grows or shrinks while it is packed fails the archive with its name: its
+    // pieces were planned from the size it had.
+    void valtozoFajl()
+    {
+        QFETCH(qint64, ujMeret);
+        QTemporaryDir d;
+        const QString adat = d.filePath("adat");
+        // more than the pieces packed ahead of the writer at the first progress report
+        const int mb = 4 * int(std::clamp(std::thread::hardware_concurrency(), 2u, 8u)) + 16;
+        const QString ut = adat + "/valtozo.bin";
+        fajlIr(ut, veletlen(mb << 20));
+        const QString zip = d.filePath("a.zip");
+        bool valtozott = false;
+        QString hiba;
+        try {
+            ArchivIr(adat, zip, [&](qint64 kesz, qint64) {
+                if (!valtozott && kesz > 0) {
+                    QFile f(ut);
+                    valtozott = ujMeret < 0 ? f.open(QIODevice::Append) && f.write("tobb") == 4 && f.flush()
+                                            : f.resize(ujMeret);
+                }
+                return true;
+            });
+        } catch (const StoreHiba &h) {
+            hiba = h.uzenet();
+        }
+        QVERIFY(valtozott);
+        QVERIFY2(hiba.contains("A fájl mérete csomagolás közben megváltozott: valtozo.bin"), qPrintable(hiba));
+        QVERIFY(!QFileInfo::exists(zip));
+        QCOMPARE(bejegyzesek(d.path()), QStringList({"adat"}));
+    }
+
     // Progress reaches the end in steps; stopping leaves the earlier archive as it was.
     void haladasEsMegszakitas()
     {
