@@ -18,12 +18,22 @@ KurzorModell::KurzorModell(Tabla *tabla, const QList<Oszlop> &oszlopok, QObject 
 
 void KurzorModell::ujraolvas()
 {
+    if (m_alszik && m_sorok == 0)
+        return;
     beginResetModel();
     m_index.clear();
     for (const Oszlop &o : m_oszlopok)
         m_index << (m_tabla->nyitva() ? m_tabla->oszlop(o.mezo) : -1);
-    m_sorok = m_tabla->nyitva() ? m_tabla->rekordSzam() : 0;
+    m_sorok = m_tabla->nyitva() && !m_alszik ? m_tabla->rekordSzam() : 0;
     endResetModel();
+}
+
+void KurzorModell::setAlszik(bool alszik)
+{
+    if (alszik == m_alszik)
+        return;
+    m_alszik = alszik;
+    ujraolvas();
 }
 
 int KurzorModell::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_sorok; }

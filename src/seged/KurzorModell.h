@@ -32,6 +32,12 @@ public:
     // Keeps the view's current row and the cursor's current row in step.
     void kovet(QAbstractItemView *nezet);
 
+    // The model of a grid not shown sleeps: no rows, and the cursor's re-reads pass it by,
+    // so the grid's header does not lay out a million rows nobody sees. Woken, it shows the
+    // cursor's rows again and its grid follows the current row.
+    void setAlszik(bool alszik);
+    bool alszik() const { return m_alszik; }
+
 private:
     void ujraolvas();
     Tabla *m_tabla;
@@ -39,6 +45,7 @@ private:
     QList<int> m_index;   // column of each field in the cursor
     int m_sorok = 0;
     bool m_igazit = false;
+    bool m_alszik = false;
 };
 
 // The read-only grids of the program: whole rows selected one at a time, no cell editing,

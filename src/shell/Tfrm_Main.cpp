@@ -132,7 +132,10 @@ Tfrm_Main::Tfrm_Main(QWidget *szulo) : QMainWindow(szulo)
         o.cim = m ? m->cimke : o.mezo;
     }
     oszlopok[0].formatum = szamFormatum;
-    m_ds = new KurzorModell(m_tbl, oszlopok, this);
+    for (KurzorModell *&m : m_racsModell)
+        m = new KurzorModell(m_tbl, oszlopok, this);
+    m_racsModell[1]->setAlszik(true);
+    m_ds = m_racsModell[0];
 
     akciokLetrehoz();
     menukEpit();
@@ -400,7 +403,7 @@ QWidget *Tfrm_Main::gridPanel(int i)
     l->setContentsMargins(0, 0, 0, 0);
     auto *g = new QTableView(p);
     g->setObjectName(QString("DBGrid%1").arg(i + 1));
-    g->setModel(m_ds);
+    g->setModel(m_racsModell[i]);
     g->setSelectionBehavior(QAbstractItemView::SelectRows);
     g->setSelectionMode(QAbstractItemView::SingleSelection);
     g->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -422,7 +425,7 @@ QWidget *Tfrm_Main::gridPanel(int i)
             [this, g](const QPoint &p) { m_popup[2]->popup(g->viewport()->mapToGlobal(p)); });
     connect(g, &QAbstractItemView::doubleClicked, this, [this] { m_akciok["aSzerkeszt"]->trigger(); });
     g->installEventFilter(this);
-    m_ds->kovet(g);
+    m_racsModell[i]->kovet(g);
     l->addWidget(g);
     m_panelek[i] = p;
     m_grid[i] = g;
@@ -638,6 +641,9 @@ void Tfrm_Main::TabSet1Change(int index)
     m_panelek[i]->setEnabled(true);
     m_panelek[i]->show();
     m_panelek[i]->raise();
+    // the hidden grid's model sleeps; the shown one wakes up once the rows are read
+    m_racsModell[1 - i]->setAlszik(true);
+    m_ds = m_racsModell[i];
     try {
         m_tbl->setSzuro(QString("prntip='%1'").arg(i == 1 ? "S" : "J"));
         if (!m_tbl->szurt())   // switching it on again would read the rows twice
@@ -645,6 +651,7 @@ void Tfrm_Main::TabSet1Change(int index)
     } catch (const StoreHiba &h) {
         FelsoHiba(h.uzenet(), this);
     }
+    m_ds->setAlszik(false);
     m_edit1->setFocus();
     Elrendez();
 }

@@ -89,7 +89,8 @@ private:
 
     Tabla *m_tbl = nullptr;
     Tabla *m_tblMegj = nullptr;
-    KurzorModell *m_ds = nullptr;
+    KurzorModell *m_ds = nullptr;           // the model of the grid shown
+    KurzorModell *m_racsModell[2] = {};     // one for each grid; the hidden one sleeps
     QHash<QString, QAction *> m_akciok;
     QList<QAction *> m_akcioSorrend;
     QToolBar *m_toolBar1 = nullptr;
