@@ -24,6 +24,17 @@ class TablaTeszt : public QObject {
         t.post();
     }
 
+    // The letters of one kind, newest number first, with the names of their master rows.
+    static void levelLista(Tabla &t)
+    {
+        t.keresoMezo("marka_nev", "marka", "marka", "marka_nev", 25);
+        t.keresoMezo("alkatresz_nev", "alkatresz", "alkatresz", "alkatresz_nev", 50);
+        t.keresoMezo("ugyfel_nev", "ugyfel", "ugyfel", "ugyfel_nev", 50);
+        t.setIndex("idx_doksi_id_desc");
+        t.setSzuro("prntip='J'");
+        t.setSzurt(true);
+    }
+
 private slots:
     void ujAdatbazis()
     {
@@ -259,6 +270,184 @@ private slots:
             QCOMPARE(Adatbazis::ertek("SELECT rendszam FROM doksi").toString(), QString("VISSZA-1"));
         }   // not committed
         QCOMPARE(Adatbazis::ertek("SELECT rendszam FROM doksi").toString(), QString("ABC-123"));
+    }
+
+    // Locate by the ordering values: nulls, numbers and texts in either direction, equal
+    // values (the first in the order wins), and a row id beyond 32 bits among small ones.
+    void rendezoErtekenKeres_data()
+    {
+        QTest::addColumn<QString>("index");
+        QTest::addColumn<QString>("mezo");
+        QTest::addColumn<QVariant>("ertek");
+        QTest::addColumn<qint64>("kulcs");   // the row found, -1 for none
+        QTest::newRow("szám csökkenő, egyenlők") << "idx_doksi_id_desc" << "doksi_id" << QVariant(3) << qint64(4);
+        QTest::newRow("szám csökkenő, nagy kulcs") << "idx_doksi_id_desc" << "doksi_id" << QVariant(7) << qint64(3000000000);
+        QTest::newRow("szám csökkenő, üres") << "idx_doksi_id_desc" << "doksi_id" << QVariant() << qint64(2);
+        QTest::newRow("szám csökkenő, nincs") << "idx_doksi_id_desc" << "doksi_id" << QVariant(4) << qint64(-1);
+        QTest::newRow("a másik fajtáé") << "idx_doksi_id_desc" << "doksi_id" << QVariant(9) << qint64(-1);
+        QTest::newRow("szám növekvő, egyenlők") << "doksi_id" << "doksi_id" << QVariant(3) << qint64(3);
+        QTest::newRow("szám növekvő, utolsó") << "doksi_id" << "doksi_id" << QVariant("7") << qint64(3000000000);
+        QTest::newRow("szám növekvő, üres") << "doksi_id" << "doksi_id" << QVariant() << qint64(2);
+        QTest::newRow("dátum csökkenő, egyenlők") << "idx_datum_desc" << "datum" << QVariant(QDate(2026, 1, 15)) << qint64(4);
+        QTest::newRow("dátum szövegként") << "idx_datum_desc" << "datum" << QVariant("2025.12.31.") << qint64(3000000000);
+        QTest::newRow("dátum, nincs") << "idx_datum_desc" << "datum" << QVariant(QDate(2026, 1, 16)) << qint64(-1);
+        QTest::newRow("dátum, üres") << "idx_datum_desc" << "datum" << QVariant() << qint64(2);
+    }
+
+    void rendezoErtekenKeres()
+    {
+        QFETCH(QString, index);
+        QFETCH(QString, mezo);
+        QFETCH(QVariant, ertek);
+        QFETCH(qint64, kulcs);
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO doksi (doksi, doksi_id, datum, prntip) VALUES (1, 5, '2026-03-01', 'J'),"
+                             " (2, NULL, NULL, 'J'), (3, 3, '2026-01-15', 'J'), (4, 3, '2026-01-15', 'J'),"
+                             " (3000000000, 7, '2025-12-31', 'J'), (6, 9, '2026-03-01', 'S')");
+        Tabla t("doksi");
+        t.setIndex(index);
+        t.setSzuro("prntip='J'");
+        t.setSzurt(true);
+        t.megnyit();
+        QCOMPARE(t.rekordSzam(), 5);
+        t.utolso();
+        const qint64 elotte = t.aktualisKulcs();
+        QCOMPARE(t.keres(mezo, ertek), kulcs >= 0);
+        QCOMPARE(t.aktualisKulcs(), kulcs >= 0 ? kulcs : elotte);
+        // every key is where the cursor says, the wide one too
+        for (const auto &[kk, id] : {std::pair<qint64, int>(1, 5), {3, 3}, {4, 3}, {3000000000, 7}}) {
+            QVERIFY(t.ugrikKulcsra(kk));
+            QCOMPARE(t.aktualisKulcs(), qint64(kk));
+            QCOMPARE(t.ertek("doksi_id").toInt(), id);
+        }
+        QVERIFY(!t.ugrikKulcsra(6));
+    }
+
+    // The leading part of a name, case ignored, with rows of no name sorted before the rest.
+    void nevElejeUresNevekMellett_data()
+    {
+        QTest::addColumn<QString>("eleje");
+        QTest::addColumn<QString>("vart");   // "-" for no match; the empty name is a null row
+        QTest::newRow("a nevek elején") << "a" << "Anna";
+        QTest::newRow("ékezettel, a közepén") << "BÉ" << QString::fromUtf8("Béla");
+        QTest::newRow("az utolsó") << "cec" << "Cecil";
+        QTest::newRow("nincs") << "x" << "-";
+        QTest::newRow("üres szöveg: az első sor") << "" << "";
+    }
+
+    void nevElejeUresNevekMellett()
+    {
+        QFETCH(QString, eleje);
+        QFETCH(QString, vart);
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO ugyfel (ugyfel_nev) VALUES (NULL), (NULL), (NULL), (NULL), (NULL),"
+                             " ('Cecil'), ('Béla'), ('Anna')");
+        Tabla t("ugyfel");
+        t.setIndex("ugyfel_nev");
+        t.megnyit();
+        t.utolso();
+        QCOMPARE(t.keres("ugyfel_nev", eleje, Tabla::KeresMod::ReszletesKisNagy), vart != "-");
+        QCOMPARE(t.ertek("ugyfel_nev").toString(), vart == "-" ? QString("Cecil") : vart);
+    }
+
+    // A search on a field the cursor is not ordered by goes through SQL: of several rows
+    // the first in the cursor's order becomes current.
+    void nemRendezoMezoElsoTalalata()
+    {
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, marka, rendszam) VALUES (2, 'J', 7, 'AAA-111'),"
+                             " (9, 'J', 7, 'BBB-222'), (5, 'J', 7, 'AAA-111'), (12, 'J', 8, 'CCC-333'), (11, 'S', 7, NULL)");
+        Tabla t("doksi");
+        levelLista(t);
+        t.megnyit();
+        QVERIFY(t.keres("marka", 7));
+        QCOMPARE(t.ertek("doksi_id").toInt(), 9);
+        QVERIFY(t.keres("rendszam", "AAA-111"));
+        QCOMPARE(t.ertek("doksi_id").toInt(), 5);
+        QVERIFY(!t.keres("marka", 3));
+        QCOMPARE(t.ertek("doksi_id").toInt(), 5);
+    }
+
+    // The one-pass read gives every row as reading it by position does, whether its lookups
+    // come from tables read into memory (dense or sparse keys) or from joins, for the odd
+    // values a register may hold too.
+    void bejarMintASorok_data()
+    {
+        QTest::addColumn<qint64>("ugyfelKulcs");   // one more customer: its key decides the way
+        QTest::newRow("törzsek memóriában") << qint64(4);
+        QTest::newRow("ritka ügyfélkulcsok") << qint64(1100);
+        QTest::newRow("ügyfél összekapcsolással") << qint64(10000000);
+    }
+
+    void bejarMintASorok()
+    {
+        QFETCH(qint64, ugyfelKulcs);
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO marka (marka, marka_nev) VALUES (1, 'Bosch'), (2, NULL), (3, ?)",
+                             {QString(30, QChar(0x150))});
+        Adatbazis::vegrehajt("INSERT INTO alkatresz (alkatresz, alkatresz_nev) VALUES (7, 'Generátor'), (8, ?)",
+                             {QString::fromUtf8("\xF0\x9D\x84\x9E") + QString(60, 'x')});
+        Adatbazis::vegrehajt("INSERT INTO ugyfel (ugyfel, ugyfel_nev) VALUES (3, 'Kő Ödön'), (?, 'Távoli')", {ugyfelKulcs});
+        Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, marka, alkatresz, ugyfel, datum, ft_varhato, kmora) VALUES"
+                             " (1, 'J', 1, 7, 3, '2026-03-04', 12000, ''),"
+                             " (2, 'J', 2, 8, 99, '2026-1-5', NULL, 'x'),"
+                             " (3, 'J', 3, NULL, NULL, '2026-02-30', 5000000000, NULL),"
+                             " (4, 'J', 'abc', 7, ?, '2026-03-04 10:00:00', 2.7, NULL),"
+                             " (5, 'J', 1.5, 70, 3, '2026/03/04', '12a', NULL),"
+                             " (6, 'S', 1, 7, 3, '2026-03-05', NULL, NULL)",
+                             {ugyfelKulcs});
+        Adatbazis::vegrehajt("WITH RECURSIVE n(i) AS (SELECT 10 UNION ALL SELECT i + 1 FROM n WHERE i < 310)"
+                             " INSERT INTO doksi (doksi_id, prntip, marka, alkatresz, ugyfel, datum)"
+                             " SELECT i, 'J', i % 4, 7 + i % 2, 3, '2025-06-01' FROM n");
+        Tabla t("doksi");
+        levelLista(t);
+        t.megnyit();
+        QCOMPARE(t.rekordSzam(), 306);
+        int sorok = 0;
+        QString elteres;
+        t.bejar([&](int sor, const QVector<QVariant> &ertekek) {
+            for (int c = 0; c < ertekek.size(); ++c) {
+                const QVariant vart = t.ertekSor(sor, c);
+                if (ertekek[c].typeId() != vart.typeId() || ertekek[c] != vart) {
+                    QDebug(&elteres) << sor << t.mezoNevek()[c] << ertekek[c] << vart;
+                    return false;
+                }
+            }
+            ++sorok;
+            return true;
+        });
+        QVERIFY2(elteres.isEmpty(), qPrintable(elteres));
+        QCOMPARE(sorok, 306);
+        QVERIFY(t.keres("doksi_id", 4));
+        QCOMPARE(t.ertek("ugyfel_nev").toString(), QString::fromUtf8("Távoli"));
+        QVERIFY(t.ertek("marka_nev").isNull());
+        QVERIFY(t.keres("doksi_id", 3));
+        QCOMPARE(t.ertek("marka_nev").toString(), QString(25, QChar(0x150)));
+        // the pass leaves no transaction behind: a write transaction starts after it
+        Adatbazis::Tranzakcio tr;
+        tr.commit();
+    }
+
+    // Inside the caller's transaction the pass reads what that transaction wrote, and
+    // neither commits nor ends it.
+    void bejarAHivoTranzakciojaban()
+    {
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, marka) VALUES (1, 'J', 1), (2, 'J', 1)");
+        Tabla t("doksi");
+        levelLista(t);
+        t.megnyit();
+        {
+            Adatbazis::Tranzakcio tr;
+            Adatbazis::vegrehajt("INSERT INTO marka (marka, marka_nev) VALUES (1, 'Bosch')");
+            QStringList nevek;
+            t.bejar([&](int, const QVector<QVariant> &ertekek) {
+                nevek << ertekek[t.oszlop("marka_nev")].toString();
+                return true;
+            });
+            QCOMPARE(nevek, QStringList({"Bosch", "Bosch"}));
+        }   // rolled back
+        QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM marka").toInt(), 0);
     }
 
     void kapcsolatBezarasaKurzortIsZar()
