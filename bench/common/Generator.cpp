@@ -96,6 +96,9 @@ void RegiszterGeneral(const QString &mappa, int levelek)
     {
         // one transaction; a crash leaves an empty register, not half of one
         Adatbazis::vegrehajt("PRAGMA synchronous = OFF");
+        // each insert fires the search index's triggers, so SQLite keeps a statement journal
+        // for it: in memory, not a temporary file written a few times per letter
+        Adatbazis::vegrehajt("PRAGMA temp_store = MEMORY");
         Adatbazis::Tranzakcio t;
         QSqlQuery q = elokeszit("INSERT INTO marka (marka, marka_nev, kep) VALUES (?, ?, ?)");
         for (int i = 1; i <= MARKAK; ++i) {
