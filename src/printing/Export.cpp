@@ -130,39 +130,25 @@ void szovegHozzafuz(QString &ki, const QVariant &v)
     ki += MezoSzoveg(v);
 }
 
-// A value appended between qualifiers, as jeloltHozzafuz would append its text: written in
-// place, and doubled qualifiers put in only when the value holds one.
-void jeloltErtekHozzafuz(QString &ki, const QVariant &v, QChar jelolo, const QString &elvalaszto)
+// A text between qualifiers (a qualifier inside it doubled) and the separator after it;
+// ir appends the text in place, with no copy of it in between.
+template <typename Ir>
+void jeloltHozzafuz(QString &ki, QChar jelolo, const QString &elvalaszto, Ir ir)
 {
     if (jelolo.isNull()) {
-        szovegHozzafuz(ki, v);
+        ir(ki);
         ki += elvalaszto;
         return;
     }
     ki += jelolo;
     const qsizetype eleje = ki.size();
-    szovegHozzafuz(ki, v);
+    ir(ki);
     if (QStringView(ki).sliced(eleje).contains(jelolo)) {
-        QString ertek = ki.sliced(eleje);
+        QString szoveg = ki.sliced(eleje);
         ki.truncate(eleje);
-        ki += ertek.replace(jelolo, QString(2, jelolo));
+        ki += szoveg.replace(jelolo, QString(2, jelolo));
     }
     ki += jelolo;
-    ki += elvalaszto;
-}
-
-void jeloltHozzafuz(QString &ki, const QString &s, QChar jelolo, const QString &elvalaszto)
-{
-    if (jelolo.isNull()) {
-        ki += s;
-    } else {
-        ki += jelolo;
-        if (s.contains(jelolo))
-            ki += QString(s).replace(jelolo, QString(2, jelolo));
-        else
-            ki += s;
-        ki += jelolo;
-    }
     ki += elvalaszto;
 }
 
@@ -235,7 +221,7 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
     SorIro iro(f);
     QString &sor = iro.puffer();
     for (const QString &c : HataroltFejlec(ds))
-        jeloltHozzafuz(sor, c, jelolo, elvalaszto);
+        jeloltHozzafuz(sor, jelolo, elvalaszto, [&c](QString &ki) { ki += c; });
     iro.sorVege();
 
     ExportEredmeny e;
@@ -244,17 +230,19 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
         // the grids on the cursor do not follow the rows while they are read
         const QSignalBlocker csend(&ds);
         // one ordered pass over the view: far cheaper than reading the rows by position
-        const QString blobSzoveg = QStringLiteral("BLOB");
         ds.bejar([&](int i, const QVector<QVariant> &adat) {
             if (haladas && !haladas(i, n)) {
                 e.megallitva = true;
                 return false;
             }
             for (int c = 0; c < oszlopok.size(); ++c) {
-                if (blob[c])
-                    jeloltHozzafuz(sor, blobSzoveg, jelolo, elvalaszto);
-                else
-                    jeloltErtekHozzafuz(sor, adat[oszlopok[c]], jelolo, elvalaszto);
+                const QVariant &v = adat[oszlopok[c]];
+                jeloltHozzafuz(sor, jelolo, elvalaszto, [&](QString &ki) {
+                    if (blob[c])
+                        ki += QLatin1StringView("BLOB");
+                    else
+                        szovegHozzafuz(ki, v);
+                });
             }
             iro.sorVege();
             ++e.sorok;

@@ -171,16 +171,18 @@ private:
     QHash<qint64, QVariant> m_hash;
 };
 
-// The key read of a view goes through its index once. In a small page cache those pages
-// take the place of one another; in the connection's large one each would need new memory,
-// and fresh memory costs more to fault in than the read itself (half the time of opening a
-// million letters). The large cache is back for the rows and joins afterwards.
+// The key read of a large table's view goes through its index once. In a small page cache
+// those pages take the place of one another; in the connection's large one each would need
+// new memory, and fresh memory costs more to fault in than the read itself (half the time
+// of opening a million letters). The large cache is back for the rows and joins afterwards;
+// a small table's keys stay in it.
 class KisLapTar {
 public:
-    KisLapTar()
+    explicit KisLapTar(const QString &tabla)
     {
         // inside a transaction its changed pages stay where they are
-        if (!sqlite3_get_autocommit(Adatbazis::handle()))
+        if (!sqlite3_get_autocommit(Adatbazis::handle())
+            || Adatbazis::ertek("SELECT max(rowid) FROM " + tabla).toLongLong() < 200000)
             return;
         const Utasitas st = elokeszit("PRAGMA cache_size", {});
         if (sqlite3_step(st.get()) != SQLITE_ROW)
@@ -397,7 +399,7 @@ void Tabla::kulcsokOlvas()
     QVariantList ertekek;
     const QString sql = QString("SELECT t.rowid, %1 FROM %2 t%3").arg(rendezoKif(), m_leiras->nev, whereResz(ertekek))
         + orderResz();
-    const KisLapTar lapTar;
+    const KisLapTar lapTar(m_leiras->nev);
     const Utasitas st = elokeszit(sql, ertekek);
     EgeszTomb kulcsok;
     RendezoTomb rendezo;
