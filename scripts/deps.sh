@@ -5,7 +5,8 @@ pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql
       libqscintilla2-qt6-dev libzip-dev pxlib-dev libsqlite3-dev zlib1g-dev
       qt6-translations-l10n xvfb xauth openbox xdotool x11-utils
       fonts-liberation2 fonts-dejavu-core fonts-wine poppler-utils unzip zip
-      dpkg-dev desktop-file-utils appstream lintian man-db file)
+      dpkg-dev desktop-file-utils appstream lintian man-db file
+      postgresql-15 postgresql-client-15 libqt6sql6-psql libpq-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

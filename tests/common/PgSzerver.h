@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// A throw-away PostgreSQL 15 server for one test program: its own cluster in a temporary
+// folder, reached only through a Unix socket in that folder, run as the unprivileged
+// `postgres` user (the tests run as root, and the server refuses root). Every database it
+// hands out belongs to the role `dorvprg`, which has no more rights than the program gets
+// from scripts/pg-setup.sh. The destructor stops the server and removes the folder.
+class PgSzerver {
+public:
+    PgSzerver();
+    ~PgSzerver();
+    PgSzerver(const PgSzerver &) = delete;
+    PgSzerver &operator=(const PgSzerver &) = delete;
+
+    // The one server of this test program, started on first use; nullptr when it could not
+    // be started (hibaSzoveg() says why).
+    static PgSzerver *kozos();
+    static QString hibaSzoveg();
+
+    bool fut() const { return m_fut; }
+    QString hiba() const { return m_hiba; }
+
+    // A new, empty database owned by the program's role; returns its libpq connection
+    // string ("host=... port=... dbname=... user=..."), empty on failure (see hiba()).
+    QString ujAdatbazis();
+    QString kapcsolat(const QString &adatbazis) const;
+
+    // Runs SQL as the superuser on a database; returns psql's output (tuples only,
+    // unaligned, '|' between fields), or a null string on failure (see hiba()).
+    QString sql(const QString &adatbazis, const QString &utasitas);
+
+    bool leall();   // stops the server (fast shutdown: connections are cut)
+    bool indul();   // starts it again on the same cluster, socket and port
+
+    QString socketMappa() const { return m_mappa; }
+    int port() const { return m_port; }
+    static QString binMappa();   // /usr/lib/postgresql/15/bin
+
+private:
+    bool futtat(const QString &program, const QStringList &arg, bool postgreskent, QString *ki = nullptr);
+
+    QString m_mappa;
+    int m_port = 5432;
+    bool m_fut = false;
+    QString m_hiba;
+    int m_sorszam = 0;
+};
