@@ -1,6 +1,7 @@
 #include "KeresoLekerdezes.h"
 #include "HuSzoveg.h"
 #include "Lekerdezes.h"
+#include "MotorSql.h"
 
 #include <QRegularExpression>
 
@@ -12,18 +13,15 @@ const char *const OSZLOPOK = "SELECT n.doksi, n.doksi_id, n.datum, u.ugyfel_nev"
 const char *const UGYFEL_NEV = " LEFT OUTER JOIN ugyfel u ON (u.ugyfel = n.ugyfel)";
 
 // The texts are compared upper-cased as the narrow *_nagybetu tables keep them, natively,
-// without calling UPPER on any row; the trigram table, when the pattern has a piece it can
+// without calling UPPER on any row; the trigram index, when the pattern has a piece it can
 // look for, narrows the rows compared.
 QString feltetel(const QString &tabla, const QString &alias, const QStringList &mezok, int modszer, bool darab)
 {
-    const QString op = modszer == KeresoLekerdezes::Egyezo ? " = " : " LIKE ";
     QStringList r;
     for (const QString &m : mezok)
-        r << alias + '.' + m + op + ":pminta";
+        r << MotorSql::hasonlit(alias + '.' + m, modszer == KeresoLekerdezes::Egyezo);
     const QString s = '(' + r.join(" OR ") + ')';
-    if (!darab)
-        return s;
-    return QString("%1.%2 IN (SELECT rowid FROM %2_kereso WHERE %2_kereso MATCH :pdarab) AND ").arg(alias, tabla) + s;
+    return darab ? MotorSql::darabFeltetel(tabla, alias) + s : s;
 }
 
 // One branch for the letters' own texts and one for the letters of each master table found by
@@ -33,7 +31,7 @@ QString feltetel(const QString &tabla, const QString &alias, const QStringList &
 QString utasitas(int modszer, bool darab)
 {
     QStringList agak{QString(OSZLOPOK) + " FROM doksi_nagybetu n"
-                     + (darab ? "" : " INDEXED BY doksi_nagybetu_sorrend") + UGYFEL_NEV + " WHERE "
+                     + (darab ? "" : MotorSql::sorrendIndex("doksi_nagybetu_sorrend")) + UGYFEL_NEV + " WHERE "
                      + feltetel("doksi", "n", {"rendszam", "sorozatszam"}, modszer, darab)};
     const struct { const char *tabla, *nev; } torzsek[] = {
         {"marka", "marka_nev"}, {"alkatresz", "alkatresz_nev"}, {"ugyfel", "ugyfel_nev"}};
@@ -78,6 +76,6 @@ void KeresoLekerdezes::epit(Lekerdezes &q, const QString &szoveg, int modszer)
     const QString darab = indexResz(m, modszer);
     q.setSql(utasitas(modszer, !darab.isEmpty()));
     q.setParam("pminta", m);
-    if (!darab.isEmpty())
-        q.setParam("pdarab", '"' + QString(darab).replace('"', "\"\"") + '"');
+    if (const QVariant d = MotorSql::darabErtek(darab); d.isValid())
+        q.setParam("pdarab", d);
 }

@@ -11,6 +11,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 const char *const Adatbazis::KAPCSOLAT = "DorvPrg";
@@ -21,11 +22,95 @@ namespace {
 QString g_mappa;
 QSet<Tabla *> g_kurzorok;
 qint64 g_adatVerzio = -1;   // PRAGMA data_version at the last look
+Adatbazis::Motor g_motor = Adatbazis::Motor::SQLite;
+QString g_kapcsolat;
+bool g_masikJelzett = false;   // another desk's notification since the last look
+const char *const CSATORNA = "dorvprg";
+
+bool szerveren() { return g_motor == Adatbazis::Motor::PostgreSQL; }
+
+// Host and port as the message names them: from the string, else libpq's environment and
+// defaults (a service file's host is not read here; libpq's reason names it).
+std::pair<QString, QString> gepPort(const QString &kapcsolat, PGconn *c = nullptr)
+{
+    if (c && PQhost(c) && *PQhost(c))
+        return {QString::fromUtf8(PQhost(c)), QString::fromUtf8(PQport(c))};
+    QString gep, port, szolgaltatas;
+    char *hiba = nullptr;
+    if (PQconninfoOption *o = PQconninfoParse(kapcsolat.toUtf8().constData(), &hiba)) {
+        for (const PQconninfoOption *p = o; p->keyword; ++p) {
+            if (!p->val || !*p->val)
+                continue;
+            const QString v = QString::fromUtf8(p->val);
+            if (qstrcmp(p->keyword, "host") == 0 || (qstrcmp(p->keyword, "hostaddr") == 0 && gep.isEmpty()))
+                gep = v;
+            else if (qstrcmp(p->keyword, "port") == 0)
+                port = v;
+            else if (qstrcmp(p->keyword, "service") == 0)
+                szolgaltatas = v;
+        }
+        PQconninfoFree(o);
+    }
+    PQfreemem(hiba);
+    if (gep.isEmpty())
+        gep = !szolgaltatas.isEmpty() ? QString("service=%1").arg(szolgaltatas)
+                                      : qEnvironmentVariable("PGHOST", "/var/run/postgresql");
+    if (port.isEmpty())
+        port = qEnvironmentVariable("PGPORT", "5432");
+    return {gep, port};
+}
+
+[[noreturn]] void kapcsolatHiba(const QString &kapcsolat, const QString &ok, bool megszakadt, PGconn *c = nullptr)
+{
+    const auto [gep, port] = gepPort(kapcsolat, c);
+    const QString mi = megszakadt ? QString("Megszakadt a kapcsolat az adatbázis-kiszolgálóval")
+                                  : QString("Nem sikerült kapcsolódni az adatbázis-kiszolgálóhoz");
+    throw KapcsolatHiba(QString("%1 (gép: %2, port: %3).\r\n%4").arg(mi, gep, port, ok.trimmed()), gep, port);
+}
+
+PGconn *pgKezelo(const QSqlDatabase &d)
+{
+    const QVariant v = d.driver()->handle();
+    if (!v.isValid() || (qstrcmp(v.typeName(), "PGconn*") != 0 && qstrcmp(v.typeName(), "pg_conn*") != 0))
+        throw StoreHiba("Az adatbázis kezelője nem érhető el.");
+    return *static_cast<PGconn *const *>(v.data());
+}
+
+// The session of every server connection: lock waits as long as SQLite's busy timeout.
+void munkamenet(QSqlDatabase &d, const QString &kapcsolat)
+{
+    QSqlQuery q(d);
+    if (!q.exec("SET lock_timeout = '5s'"))
+        kapcsolatHiba(kapcsolat, q.lastError().databaseText(), false, pgKezelo(d));
+}
 
 void foglaltHiba(const QSqlError &e)
 {
+    if (szerveren()) {
+        if (PQstatus(Adatbazis::pgHandle()) == CONNECTION_BAD)
+            kapcsolatHiba(g_kapcsolat, e.databaseText(), true, Adatbazis::pgHandle());
+        // lock wait past lock_timeout, deadlock, serialization failure
+        const QString kod = e.nativeErrorCode();
+        if (kod == "55P03" || kod == "40P01" || kod == "40001")
+            Adatbazis::foglalt();
+        return;
+    }
     if ((e.nativeErrorCode().toInt() & 0xff) == SQLITE_BUSY)
         Adatbazis::foglalt();
+}
+
+// LISTEN through the driver: its signal marks another desk's commit, whenever the event loop
+// runs; masikProgramIrt() also reads what libpq holds already.
+void figyel(QSqlDatabase &d)
+{
+    QSqlDriver *drv = d.driver();
+    drv->subscribeToNotification(CSATORNA);
+    QObject::disconnect(drv, &QSqlDriver::notification, nullptr, nullptr);
+    QObject::connect(drv, &QSqlDriver::notification, drv,
+                     [](const QString &, QSqlDriver::NotificationSource forras, const QVariant &) {
+                         if (forras != QSqlDriver::SelfSource)
+                             g_masikJelzett = true;
+                     });
 }
 
 QString szovegArg(sqlite3_value *v)
@@ -62,9 +147,47 @@ void fuggvenyekBejegyez(sqlite3 *h)
 void letrehoz()
 {
     Adatbazis::Tranzakcio t;
-    for (const QString &s : Sema::letrehozo())
-        Adatbazis::vegrehajt(s);
+    Sema::letrehoz(Adatbazis::db(), g_motor, true);
     t.commit();
+}
+
+[[noreturn]] void ujabbValtozat(int v)
+{
+    throw StoreHiba(QString("Az adatbázist a program egy újabb változata készítette (adatbázis-változat: %1, "
+                            "ez a program legfeljebb a %2. változatot ismeri). Ez a program nem módosíthatja; "
+                            "használja az újabb programot.").arg(v).arg(Sema::verzio()));
+}
+
+// The server's register of an older version gets its search index anew, all or nothing.
+void pgFrissit()
+{
+    const int v = Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt();
+    if (v > Sema::verzio())
+        ujabbValtozat(v);
+    if (v == Sema::verzio())
+        return;
+    Adatbazis::Tranzakcio t;
+    for (const QString &s : Sema::pgKeresoUjraepit())
+        Adatbazis::vegrehajt(s);
+    Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
+    t.commit();
+}
+
+// The tables on the server: a database without any table gets the register; one with
+// other tables but not the program's is refused.
+bool pgMegnyit(const QString &mappa)
+{
+    const QString sema = "table_schema = current_schema() AND table_type = 'BASE TABLE'";
+    if (Adatbazis::ertek("SELECT count(*) FROM information_schema.tables WHERE " + sema + " AND table_name = 'doksi'")
+            .toInt() == 0) {
+        if (Adatbazis::ertek("SELECT count(*) FROM information_schema.tables WHERE " + sema).toInt() > 0)
+            throw StoreHiba("Az adatbázis nem üres, de nem a program adatbázisa.");
+        letrehoz();
+        Adatbazis::alapSzovegekIr(mappa);
+        return true;
+    }
+    pgFrissit();
+    return false;
 }
 
 // A database of an older version gets what its version lacks, all or nothing; a search
@@ -74,9 +197,7 @@ void frissit()
 {
     const int v = Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt();
     if (v > Sema::verzio())
-        throw StoreHiba(QString("Az adatbázist a program egy újabb változata készítette (adatbázis-változat: %1, "
-                                "ez a program legfeljebb a %2. változatot ismeri). Ez a program nem módosíthatja; "
-                                "használja az újabb programot.").arg(v).arg(Sema::verzio()));
+        ujabbValtozat(v);
     QSet<QString> nevek;
     for (QSqlQuery q = Adatbazis::lekerdez("SELECT name FROM sqlite_master"); q.next();)
         nevek.insert(q.value(0).toString());
@@ -100,12 +221,59 @@ bool Adatbazis::vanAdatbazis(const QString &mappa)
     return QFileInfo::exists(QDir(mappa).filePath(FAJLNEV));
 }
 
-bool Adatbazis::megnyit(const QString &mappa)
+QSqlDatabase Adatbazis::kapcsolodik(const QString &nev, const QString &kapcsolat)
+{
+    QSqlDatabase d = QSqlDatabase::contains(nev) ? QSqlDatabase::database(nev, false)
+                                                 : QSqlDatabase::addDatabase("QPSQL", nev);
+    if (!d.isValid())
+        throw StoreHiba("A PostgreSQL-kiszolgáló nem érhető el: a Qt PostgreSQL-meghajtója (libqt6sql6-psql) "
+                        "nincs telepítve.");
+    d.close();
+    // Qt's driver hands the options to libpq as they are, after its own (empty) fields; a
+    // later keyword wins, so the string may set its own timeout
+    d.setConnectOptions("connect_timeout=10 " + kapcsolat);
+    if (!d.open())
+        kapcsolatHiba(kapcsolat, d.lastError().databaseText(), false);
+    munkamenet(d, kapcsolat);
+    return d;
+}
+
+Adatbazis::Motor Adatbazis::motor() { return g_motor; }
+QString Adatbazis::kapcsolat() { return g_kapcsolat; }
+
+bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat)
 {
     bezar();
     const QFileInfo mi(mappa);
     if (mappa.isEmpty() || !mi.isDir())
         throw StoreHiba(QString("Az adatbázis mappa nem létezik: %1").arg(mappa));
+    if (!kapcsolat.trimmed().isEmpty()) {
+        // a connection of the other engine under the same name is replaced
+        if (QSqlDatabase::contains(KAPCSOLAT) && QSqlDatabase::database(KAPCSOLAT, false).driverName() != "QPSQL")
+            QSqlDatabase::removeDatabase(KAPCSOLAT);
+        g_motor = Motor::PostgreSQL;
+        g_kapcsolat = kapcsolat.trimmed();
+        QSqlDatabase d = kapcsolodik(KAPCSOLAT, g_kapcsolat);
+        g_mappa = QDir::cleanPath(mi.absoluteFilePath());
+        try {
+            const bool uj = pgMegnyit(mappa);
+            figyel(d);
+            g_masikJelzett = false;
+            return uj;
+        } catch (const KapcsolatHiba &) {
+            d.close();
+            g_mappa.clear();
+            throw;
+        } catch (const StoreHiba &h) {
+            d.close();
+            g_mappa.clear();
+            throw StoreHiba(QString("Az adatbázis nem nyitható meg: %1\r\n%2").arg(g_kapcsolat, h.uzenet()));
+        }
+    }
+    if (QSqlDatabase::contains(KAPCSOLAT) && QSqlDatabase::database(KAPCSOLAT, false).driverName() != "QSQLITE")
+        QSqlDatabase::removeDatabase(KAPCSOLAT);
+    g_motor = Motor::SQLite;
+    g_kapcsolat.clear();
     const QString fajl = QDir(mappa).filePath(FAJLNEV);
     const bool uj = !QFileInfo::exists(fajl);
     if (uj && !QFileInfo(mappa).isWritable())
@@ -165,6 +333,9 @@ void Adatbazis::bezar()
 
 bool Adatbazis::nyitva()
 {
+    // a server register stays open while its connection is lost; the next action reconnects
+    if (szerveren())
+        return !g_mappa.isEmpty() && QSqlDatabase::contains(KAPCSOLAT);
     return QSqlDatabase::contains(KAPCSOLAT) && QSqlDatabase::database(KAPCSOLAT, false).isOpen();
 }
 
@@ -174,7 +345,34 @@ QSqlDatabase Adatbazis::db()
 {
     if (!nyitva())
         throw StoreHiba("Az adatbázis nincs megnyitva.");
-    return QSqlDatabase::database(KAPCSOLAT, false);
+    QSqlDatabase d = QSqlDatabase::database(KAPCSOLAT, false);
+    if (szerveren() && (!d.isOpen() || PQstatus(pgKezelo(d)) == CONNECTION_BAD)) {
+        // lost earlier: this action tries a new connection; the cursors keep what they hold
+        d.close();
+        d.setConnectOptions("connect_timeout=10 " + g_kapcsolat);
+        if (!d.open())
+            kapcsolatHiba(g_kapcsolat, d.lastError().databaseText(), true);
+        munkamenet(d, g_kapcsolat);
+        figyel(d);
+        g_masikJelzett = true;   // what other desks did meanwhile is unknown
+    }
+    return d;
+}
+
+pg_conn *Adatbazis::pgHandle()
+{
+    if (!szerveren())
+        throw StoreHiba("Az adatbázis nem PostgreSQL-kiszolgálón van.");
+    if (!nyitva())
+        throw StoreHiba("Az adatbázis nincs megnyitva.");
+    return pgKezelo(QSqlDatabase::database(KAPCSOLAT, false));
+}
+
+bool Adatbazis::tranzakcioban()
+{
+    if (szerveren())
+        return PQtransactionStatus(pgHandle()) != PQTRANS_IDLE;
+    return !sqlite3_get_autocommit(handle());
 }
 
 sqlite3 *Adatbazis::handle()
@@ -187,14 +385,31 @@ sqlite3 *Adatbazis::handle()
 
 void Adatbazis::megszakit()
 {
-    if (nyitva())
+    if (!nyitva())
+        return;
+    if (!szerveren()) {
         sqlite3_interrupt(handle());
+        return;
+    }
+    if (PGcancel *c = PQgetCancel(pgHandle())) {
+        char hiba[256];
+        PQcancel(c, hiba, sizeof hiba);
+        PQfreeCancel(c);
+    }
 }
 
 QSqlQuery Adatbazis::lekerdez(const QString &sql, const QVariantList &ertekek)
 {
     QSqlQuery q(db());
     q.setForwardOnly(true);
+    // the server prepares only queries and DML; a statement without values runs as it is
+    if (szerveren() && ertekek.isEmpty()) {
+        if (!q.exec(sql)) {
+            foglaltHiba(q.lastError());
+            throw StoreHiba(q.lastError().text());
+        }
+        return q;
+    }
     if (!q.prepare(sql)) {
         foglaltHiba(q.lastError());
         throw StoreHiba(q.lastError().text());
@@ -227,6 +442,18 @@ void Adatbazis::foglalt()
 
 bool Adatbazis::masikProgramIrt()
 {
+    if (szerveren()) {
+        PGconn *c = pgHandle();
+        if (PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE && PQconsumeInput(c))
+            while (PGnotify *n = PQnotifies(c)) {
+                if (n->be_pid != PQbackendPID(c))
+                    g_masikJelzett = true;
+                PQfreemem(n);
+            }
+        const bool valtozott = g_masikJelzett;
+        g_masikJelzett = false;
+        return valtozott;
+    }
     const qint64 v = ertek("PRAGMA data_version").toLongLong();
     const bool valtozott = v != g_adatVerzio;
     g_adatVerzio = v;
@@ -247,14 +474,18 @@ void Adatbazis::kurzorKijegyez(Tabla *t) { g_kurzorok.remove(t); }
 Adatbazis::Tranzakcio::Tranzakcio()
 {
     // the write lock at once: a transaction that reads first and writes later could meet
-    // another program's writer with no busy wait at all
-    vegrehajt("BEGIN IMMEDIATE");
+    // another program's writer with no busy wait at all (the server locks rows instead)
+    vegrehajt(szerveren() ? "BEGIN" : "BEGIN IMMEDIATE");
 }
 
 Adatbazis::Tranzakcio::~Tranzakcio()
 {
-    if (!m_kesz && nyitva())
-        db().rollback();
+    if (m_kesz || !nyitva())
+        return;
+    // a lost server connection took its transaction with it; no reconnect in a destructor
+    if (szerveren() && PQstatus(pgHandle()) != CONNECTION_OK)
+        return;
+    QSqlDatabase::database(KAPCSOLAT, false).rollback();
 }
 
 void Adatbazis::Tranzakcio::commit()

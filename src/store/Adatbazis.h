@@ -6,26 +6,40 @@
 #include <QVariant>
 
 struct sqlite3;
+struct pg_conn;
 class Tabla;
 
-// The one connection "DorvPrg" on a database folder. The whole database is one SQLite
-// file inside that folder, so packing the folder packs the register.
+// The one connection "DorvPrg" on a database folder. The register is either one SQLite file
+// inside that folder, so packing the folder packs the register, or the tables of a
+// PostgreSQL database several desks share; the folder keeps the text files and documents
+// in both cases.
 namespace Adatbazis {
 extern const char *const KAPCSOLAT;   // "DorvPrg"
 extern const char *const FAJLNEV;     // the database file inside the folder
 
-// Opens the database of the folder; a folder without one gets a new, empty register with
-// its default rows and text files. Throws StoreHiba naming the folder or file on failure.
-// Returns true when a new database was created.
-bool megnyit(const QString &mappa);
+enum class Motor { SQLite, PostgreSQL };
+
+// Opens the database of the folder, or with a libpq connection string ("host=... port=...
+// dbname=... user=..." or "service=...") the tables on that server; a folder without a
+// database, or an empty server database, gets a new register with its default rows (and the
+// folder its text files). Throws StoreHiba naming the folder or file on failure, KapcsolatHiba
+// when the server cannot be reached. Returns true when a new register was created.
+bool megnyit(const QString &mappa, const QString &kapcsolat = {});
+Motor motor();
+QString kapcsolat();                 // the connection string, empty for the local register
+// A second, named server connection with the same options and error messages (copying a
+// register to a server); the caller removes it. Throws KapcsolatHiba.
+QSqlDatabase kapcsolodik(const QString &nev, const QString &kapcsolat);
 void bezar();                        // closes every open cursor, then the connection
 void kurzorokBezar();                // closes every cursor, keeps the connection
 bool nyitva();
 QString mappa();                     // folder of the open database
 bool vanAdatbazis(const QString &mappa);
 QSqlDatabase db();                   // throws when closed
-sqlite3 *handle();
+sqlite3 *handle();                   // the SQLite engine only
+pg_conn *pgHandle();                 // the server engine only
 void megszakit();                    // interrupts a running statement (free SQL window)
+bool tranzakcioban();                // a transaction of this connection is open
 
 // A statement without result, values bound by position; throws StoreHiba.
 void vegrehajt(const QString &sql, const QVariantList &ertekek = {});
@@ -37,7 +51,8 @@ QVariant ertek(const QString &sql, const QVariantList &ertekek = {});
 // Another program's lock outlasted the busy timeout: throws MasikProgramHiba saying so.
 [[noreturn]] void foglalt();
 // True when another program has committed to the database since the last call (PRAGMA
-// data_version; this connection's own writes do not count).
+// data_version; on the server a notification from another connection; this connection's own
+// writes do not count).
 bool masikProgramIrt();
 // Re-reads every open cursor after another program's change; one being edited is re-read
 // when its edit ends.
@@ -50,7 +65,8 @@ void alapSzovegekIr(const QString &mappa);
 void kurzorBejegyez(Tabla *t);
 void kurzorKijegyez(Tabla *t);
 
-// RAII write transaction (BEGIN IMMEDIATE): rolls back unless committed.
+// RAII write transaction (BEGIN IMMEDIATE on SQLite; on the server rows and numbers are
+// locked where they are written): rolls back unless committed.
 class Tranzakcio {
 public:
     Tranzakcio();

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "Adatbazis.h"
+
 #include <QList>
+#include <QSqlDatabase>
 #include <QString>
 
 // The tables of the register, described once: the schema is created from this,
@@ -28,6 +31,16 @@ const QList<TablaLeiras> &tablak();
 const TablaLeiras *tabla(const QString &nev);   // also takes "doksi.DB"
 int verzio();
 QStringList letrehozo();                        // CREATE statements of a new database
+// The statements of a new register on that engine: tables, indexes, search index, triggers,
+// the version; with alapSorok the default rows too.
+QStringList letrehozo(Adatbazis::Motor m, bool alapSorok);
+// Runs them on any connection, inside the caller's transaction if it has one; throws StoreHiba.
+void letrehoz(QSqlDatabase db, Adatbazis::Motor m, bool alapSorok);
+// The server's search index dropped and built anew, filled from the register.
+QStringList pgKeresoUjraepit();
+// The server's row identity of a table: the key of an autoincrement table, otherwise a
+// column "rowid" of its own (SQLite's rowid everywhere on SQLite).
+QString sorAzonosito(const TablaLeiras &t, Adatbazis::Motor m);
 QStringList keresoIndex();                      // the search index: tables, triggers, indexes
 QStringList keresoFeltolt();                    // refills the search index from the register
 QStringList keresoFrissit();                    // brings a whole search index of version 3 up to date

@@ -15,3 +15,19 @@ public:
 private:
     QString m_uzenet;
 };
+
+// The database server cannot be reached, or the connection to it was lost: the message names
+// the host and port and libpq's own reason. After a lost connection the next action of the
+// store connects again.
+class KapcsolatHiba : public StoreHiba {
+public:
+    KapcsolatHiba(const QString &uzenet, const QString &gep, const QString &port)
+        : StoreHiba(uzenet), m_gep(gep), m_port(port)
+    {
+    }
+    QString gep() const { return m_gep; }
+    QString port() const { return m_port; }
+
+private:
+    QString m_gep, m_port;
+};

@@ -2,6 +2,7 @@
 #include "Adatbazis.h"
 #include "HuSzoveg.h"
 #include "MasikProgramHiba.h"
+#include "MotorSql.h"
 #include "Sema.h"
 #include "StoreHiba.h"
 
@@ -307,6 +308,7 @@ void Tabla::megnyit()
     if (nyitva())
         return;
     Adatbazis::db();
+    m_azon = Sema::sorAzonosito(*m_leiras, Adatbazis::motor());
     m_oszlopok.clear();
     m_oszlopIndex.clear();
     for (const MezoLeiras &m : m_leiras->mezok)
@@ -353,7 +355,7 @@ QString Tabla::whereResz(QVariantList &ertekek) const
 
 QString Tabla::selectResz(const QList<bool> &memoriaban) const
 {
-    QString s = "SELECT t.rowid";
+    QString s = "SELECT t." + m_azon;
     for (const MezoLeiras &m : m_leiras->mezok)
         s += ", t." + m.nev;
     for (int i = 0; i < m_keresok.size(); ++i)
@@ -379,7 +381,9 @@ bool Tabla::keresoMemoriaba(int i) const
     if (!t->autoinc() || (sajat->tipus != MezoTipus::Egesz && sajat->tipus != MezoTipus::Autoinc))
         return false;
     // the highest key is found at once, and a table is never larger than it
-    return qint64(rekordSzam()) * 4 >= Adatbazis::ertek("SELECT max(rowid) FROM " + t->nev).toLongLong();
+    return qint64(rekordSzam()) * 4
+        >= Adatbazis::ertek(QString("SELECT max(%1) FROM %2").arg(Sema::sorAzonosito(*t, Adatbazis::motor()), t->nev))
+               .toLongLong();
 }
 
 QString Tabla::rendezoKif() const
@@ -390,15 +394,21 @@ QString Tabla::rendezoKif() const
 
 QString Tabla::orderResz() const
 {
-    const QString irany = m_rendezes.first().csokkeno ? " DESC" : "";
-    return QString(" ORDER BY %1%2, t.rowid%2").arg(rendezoKif(), irany);
+    const Rendezes &r = m_rendezes.first();
+    return QString(" ORDER BY %1, t.%2%3")
+        .arg(MotorSql::rendez(rendezoKif(), r.csokkeno, r.szoveg, r.mezo != m_leiras->kulcs), m_azon,
+             r.csokkeno ? " DESC" : "");
 }
 
 void Tabla::kulcsokOlvas()
 {
     QVariantList ertekek;
-    const QString sql = QString("SELECT t.rowid, %1 FROM %2 t%3").arg(rendezoKif(), m_leiras->nev, whereResz(ertekek))
+    const QString sql = QString("SELECT t.%1, %2 FROM %3 t%4").arg(m_azon, rendezoKif(), m_leiras->nev, whereResz(ertekek))
         + orderResz();
+    if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL) {
+        pgKulcsokOlvas(sql, ertekek);
+        return;
+    }
     const KisLapTar lapTar(m_leiras->nev);
     const Utasitas st = elokeszit(sql, ertekek);
     EgeszTomb kulcsok;
@@ -581,7 +591,7 @@ bool Tabla::keres(const QString &mezo, const QVariant &ertek, KeresMod mod)
         }
     } else {
         QVariantList ertekek;
-        QString sql = "SELECT t.rowid FROM " + m_leiras->nev + " t" + whereResz(ertekek);
+        QString sql = "SELECT t." + m_azon + " FROM " + m_leiras->nev + " t" + whereResz(ertekek);
         sql += ertekek.isEmpty() ? " WHERE " : " AND ";
         if (mod == KeresMod::ReszletesKisNagy) {
             const QString kulcs = HuSzoveg::rendezoKulcs(ertek.toString());
@@ -632,7 +642,7 @@ void Tabla::lapOlvas(int sor) const
         }
     if (kulcsok.isEmpty())
         return;
-    QSqlQuery q = Adatbazis::lekerdez(selectResz() + " WHERE t.rowid IN (" + jelek.join(',') + ")", kulcsok);
+    QSqlQuery q = Adatbazis::lekerdez(selectResz() + " WHERE t." + m_azon + " IN (" + jelek.join(',') + ")", kulcsok);
     const int n = int(m_oszlopok.size());
     while (q.next()) {
         Sor s(n);
@@ -671,6 +681,10 @@ QVariant Tabla::ertekSor(int sor, int oszlop) const
 void Tabla::bejar(const std::function<bool(int, const QVector<QVariant> &)> &f) const
 {
     ellenoriz();
+    if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL) {
+        pgBejar(f);
+        return;
+    }
     // the lookup tables read first and the rows after them see one state of the register
     struct OlvasoTranzakcio {
         bool nyitott = false;
@@ -847,9 +861,11 @@ void Tabla::szerkeszt()
 }
 
 // The row by key with its lookup fields as the cursor shows them, and its fields as stored.
-bool Tabla::sorOlvas(qint64 rowid, Sor &olvasottSor, Sor &tarolt) const
+bool Tabla::sorOlvas(qint64 rowid, Sor &olvasottSor, Sor &tarolt, bool zarol) const
 {
-    QSqlQuery q = Adatbazis::lekerdez(selectResz() + " WHERE t.rowid = ?", {rowid});
+    // on the server the posting transaction holds the row until it commits
+    const QString zar = zarol && Adatbazis::motor() == Adatbazis::Motor::PostgreSQL ? " FOR UPDATE OF t" : "";
+    QSqlQuery q = Adatbazis::lekerdez(selectResz() + " WHERE t." + m_azon + " = ?" + zar, {rowid});
     if (!q.next())
         return false;
     const int n = int(m_oszlopok.size());
@@ -869,8 +885,10 @@ int Tabla::kovetkezoSzam(const QString &mezo, const QString &csoportMezo, const 
     const MezoLeiras *m = m_leiras->mezo(mezo), *cs = m_leiras->mezo(csoportMezo);
     if (!m || !cs)
         throw StoreHiba(QString("Ismeretlen mező: %1").arg(m ? csoportMezo : mezo));
-    const QVariant max = Adatbazis::ertek(QString("SELECT max(%1) FROM %2 WHERE %3 IS ?").arg(m->nev, m_leiras->nev, cs->nev),
-                                          {tarolhato(cs->nev, csoport)});
+    // "IS ?" would keep the server off its index
+    const QVariant ertek = tarolhato(cs->nev, csoport);
+    const QString sql = QString("SELECT max(%1) FROM %2 WHERE %3").arg(m->nev, m_leiras->nev, cs->nev);
+    const QVariant max = ertek.isNull() ? Adatbazis::ertek(sql + " IS NULL") : Adatbazis::ertek(sql + " = ?", {ertek});
     return max.isNull() ? 1 : max.toInt() + 1;
 }
 
@@ -900,12 +918,20 @@ qint64 Tabla::beszuras()
     if (!m_sorszamMezo.isEmpty()) {
         // the number shown stays unless another program took it (or a higher one) meanwhile
         const int i = int(mezok.indexOf(m_sorszamMezo));
+        // the server has no lock on the whole register: one per group, held until the commit
+        if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL)
+            Adatbazis::ertek("SELECT pg_advisory_xact_lock(hashtext(?))",
+                             {QString("%1.%2.%3").arg(m_leiras->nev, m_sorszamMezo,
+                                                      m_puffer.value(oszlop(m_sorszamCsoport)).toString())});
         const int kovetkezo = kovetkezoSzam(m_sorszamMezo, m_sorszamCsoport, m_puffer.value(oszlop(m_sorszamCsoport)));
         if (ertekek[i].isNull() || ertekek[i].toLongLong() < kovetkezo)
             ertekek[i] = qlonglong(kovetkezo);
     }
-    const QSqlQuery q = Adatbazis::lekerdez(
-        QString("INSERT INTO %1 (%2) VALUES (%3)").arg(m_leiras->nev, mezok.join(", "), jelek.join(", ")), ertekek);
+    QSqlQuery q = Adatbazis::lekerdez(QString("INSERT INTO %1 (%2) VALUES (%3)").arg(m_leiras->nev, mezok.join(", "), jelek.join(", "))
+                                          + MotorSql::visszaad(m_azon),
+                                      ertekek);
+    if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL)
+        return q.next() ? q.value(0).toLongLong() : -1;
     return q.lastInsertId().toLongLong();
 }
 
@@ -929,7 +955,7 @@ void Tabla::modositas()
         ertekek << v;
     }
     Sor sor, most;
-    if (!sorOlvas(m_szerkesztettKulcs, sor, most)) {
+    if (!sorOlvas(m_szerkesztettKulcs, sor, most, true)) {
         m_frissitKell = true;
         throw MasikProgramHiba("A sort közben egy másik program törölte, ezért a változtatás nem menthető.");
     }
@@ -948,7 +974,7 @@ void Tabla::modositas()
     if (valtozott.isEmpty())
         return;
     ertekek << m_szerkesztettKulcs;
-    Adatbazis::vegrehajt(QString("UPDATE %1 SET %2 WHERE rowid = ?").arg(m_leiras->nev, jelek.join(", ")), ertekek);
+    Adatbazis::vegrehajt(QString("UPDATE %1 SET %2 WHERE %3 = ?").arg(m_leiras->nev, jelek.join(", "), m_azon), ertekek);
 }
 
 void Tabla::post()
@@ -959,7 +985,7 @@ void Tabla::post()
     // the comparison and the numbering hold only under the write lock; a caller's own
     // transaction already has it
     std::optional<Adatbazis::Tranzakcio> tr;
-    if (sqlite3_get_autocommit(Adatbazis::handle()))
+    if (!Adatbazis::tranzakcioban())
         tr.emplace();
     qint64 kulcs = m_szerkesztettKulcs;
     if (m_allapot == Allapot::Beszuras)
@@ -1019,7 +1045,7 @@ void Tabla::torol()
         megse();
     if (ures())
         throw StoreHiba("Nincs törölhető sor.");
-    Adatbazis::lekerdez(QString("DELETE FROM %1 WHERE rowid = ?").arg(m_leiras->nev), {aktualisKulcs()});
+    Adatbazis::lekerdez(QString("DELETE FROM %1 WHERE %2 = ?").arg(m_leiras->nev, m_azon), {aktualisKulcs()});
     const int regi = m_sor;
     kulcsokOlvas();
     aktualisra(regi);

@@ -117,11 +117,15 @@ private:
     QVariant tarolhato(const QString &mezo, const QVariant &v) const;
     QVariant olvasott(int oszlop, const QVariant &v) const;
     int pozicio(qint64 rowid) const;
-    bool sorOlvas(qint64 rowid, Sor &olvasott, Sor &tarolt) const;
+    bool sorOlvas(qint64 rowid, Sor &olvasott, Sor &tarolt, bool zarol = false) const;
+    // the server's key read and whole-view pass (TablaSzerver.cpp)
+    void pgKulcsokOlvas(const QString &sql, const QVariantList &ertekek);
+    void pgBejar(const std::function<bool(int sor, const QVector<QVariant> &ertekek)> &f) const;
     qint64 beszuras();
     void modositas();
 
     const TablaLeiras *m_leiras;
+    QString m_azon = "rowid";               // the row identity column on the open engine
     bool m_csakOlvas = false;
     QString m_index;
     QList<Rendezes> m_rendezes;

@@ -1,6 +1,7 @@
 #include "MasikProgram.h"
 #include "Adatbazis.h"
 #include "MasikProgramHiba.h"
+#include "Sema.h"
 #include "Tabla.h"
 
 #include <QCoreApplication>
@@ -52,6 +53,16 @@ int torol(const QStringList &a)
     return 0;
 }
 
+int beszur(const QStringList &a)
+{
+    Tabla t(a.value(2));
+    t.megnyit();
+    t.beszur();
+    t.setErtek(a.value(3), a.value(4));
+    t.post();
+    return 0;
+}
+
 // A step the busy register refused is tried again, as the user would (at most 20 times).
 template <class F>
 auto probal(int &foglalt, F f)
@@ -99,7 +110,16 @@ int uj(const QStringList &a)
 
 int zarol()
 {
-    Adatbazis::vegrehajt("BEGIN IMMEDIATE");
+    if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL) {
+        // the server's nearest to SQLite's write lock: every table closed to writers
+        Adatbazis::vegrehajt("BEGIN");
+        QStringList t;
+        for (const TablaLeiras &l : Sema::tablak())
+            t << l.nev;
+        Adatbazis::vegrehajt("LOCK TABLE " + t.join(", ") + " IN EXCLUSIVE MODE");
+    } else {
+        Adatbazis::vegrehajt("BEGIN IMMEDIATE");
+    }
     mond("zarolva");
     sorraVar();
     Adatbazis::vegrehajt("ROLLBACK");
@@ -115,9 +135,10 @@ int MasikProgramFuttat(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QStringList a = app.arguments().mid(1);
     try {
-        Adatbazis::megnyit(a.value(1));
+        Adatbazis::megnyit(a.value(1), qEnvironmentVariable("DORVPRG_KAPCSOLAT"));
         const QString p = a.value(0);
-        const int kod = p == "modosit" ? modosit(a) : p == "torol" ? torol(a) : p == "uj" ? uj(a) : p == "zarol" ? zarol() : 3;
+        const int kod = p == "modosit" ? modosit(a) : p == "torol" ? torol(a) : p == "beszur" ? beszur(a)
+                      : p == "uj" ? uj(a) : p == "zarol" ? zarol() : 3;
         Adatbazis::bezar();
         if (kod == 0)
             mond("kesz");
@@ -132,6 +153,8 @@ MasikProgram::MasikProgram(const QStringList &parancs)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DORVPRG_MASIK", "1");
+    // the same register: the folder is in the command, a server's connection string here
+    env.insert("DORVPRG_KAPCSOLAT", Adatbazis::kapcsolat());
     m_p.setProcessEnvironment(env);
     m_p.setProcessChannelMode(QProcess::MergedChannels);
     m_p.start(QCoreApplication::applicationFilePath(), parancs);

@@ -8,11 +8,25 @@
 #include <QTemporaryDir>
 
 // A program folder of its own for one test: a temporary folder as ProgramMappa, its Data
-// folder with a new database open, and scripted answers for every message box.
+// folder with a new database open, and scripted answers for every message box. Under the
+// global data row "pg" of motorok() the register is a fresh database on the test program's
+// PostgreSQL server instead of the folder's SQLite file.
 class TesztKornyezet {
 public:
     explicit TesztKornyezet(bool adatbazisNyit = true);
     ~TesztKornyezet();
+
+    // In initTestCase_data(): a global row per engine, every test function runs on both.
+    // DORVPRG_MOTOR=sqlite or pg keeps one (CTest runs the server rows apart, labelled pg).
+    static void motorok();
+    // The current row's engine is the server.
+    static bool szerveren();
+    // In init(): why the server row cannot run (QSKIP with it), empty when it can.
+    static QString szerverHiba();
+    // The connection string of this test's register, empty for SQLite; a new empty server
+    // database of its own on every call with uj.
+    QString kapcsolat() const { return m_kapcsolat; }
+    static QString ujSzerverAdatbazis();
 
     QString programMappa() const { return m_dir.path(); }
     QString adatMappa() const;
@@ -28,6 +42,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QString m_kapcsolat;
     QList<bool> m_valaszok;
     QList<UzenetKeres> m_uzenetek;
 };

@@ -36,6 +36,13 @@ class TablaTeszt : public QObject {
     }
 
 private slots:
+    void initTestCase_data() { TesztKornyezet::motorok(); }
+    void init()
+    {
+        if (const QString h = TesztKornyezet::szerverHiba(); !h.isEmpty())
+            QSKIP(qPrintable(h));
+    }
+
     void ujAdatbazis()
     {
         TesztKornyezet k;

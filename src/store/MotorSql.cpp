@@ -1,0 +1,167 @@
+#include "MotorSql.h"
+#include "Adatbazis.h"
+#include "MasikProgramHiba.h"
+#include "StoreHiba.h"
+
+#include <libpq-fe.h>
+#include <memory>
+
+namespace {
+
+bool szerveren() { return Adatbazis::motor() == Adatbazis::Motor::PostgreSQL; }
+
+using Eredmeny = std::unique_ptr<PGresult, void (*)(PGresult *)>;
+
+// "?" -> "$1", "$2" ... outside quoted texts
+QByteArray szamozott(const QString &sql)
+{
+    QString s;
+    s.reserve(sql.size() + 16);
+    int n = 0;
+    bool idezet = false;
+    for (const QChar c : sql) {
+        if (c == '\'')
+            idezet = !idezet;
+        if (c == '?' && !idezet)
+            s += '$' + QString::number(++n);
+        else
+            s += c;
+    }
+    return s.toUtf8();
+}
+
+// A failed result as the store reports it: a lost connection, another desk's lock, or the
+// server's own text.
+[[noreturn]] void hiba(PGconn *c, const PGresult *r)
+{
+    const QString szoveg = QString::fromUtf8(r ? PQresultErrorMessage(r) : PQerrorMessage(c)).trimmed();
+    if (PQstatus(c) == CONNECTION_BAD) {
+        // the next action reconnects through Adatbazis::db(); this one says why it failed
+        throw KapcsolatHiba(QString("Megszakadt a kapcsolat az adatbázis-kiszolgálóval (gép: %1, port: %2).\r\n%3")
+                                .arg(QString::fromUtf8(PQhost(c)), QString::fromUtf8(PQport(c)), szoveg),
+                            QString::fromUtf8(PQhost(c)), QString::fromUtf8(PQport(c)));
+    }
+    const char *kod = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    if (kod && (qstrcmp(kod, "55P03") == 0 || qstrcmp(kod, "40P01") == 0 || qstrcmp(kod, "40001") == 0))
+        Adatbazis::foglalt();
+    throw StoreHiba(szoveg);
+}
+
+Eredmeny futtat(PGconn *c, const QByteArray &sql, const QVariantList &ertekek)
+{
+    QList<QByteArray> szovegek;
+    std::vector<const char *> mutatok;
+    for (const QVariant &v : ertekek) {
+        szovegek << (v.isNull() ? QByteArray() : v.toString().toUtf8());
+        mutatok.push_back(v.isNull() ? nullptr : szovegek.last().constData());
+    }
+    Eredmeny r(PQexecParams(c, sql.constData(), int(mutatok.size()), nullptr, mutatok.data(), nullptr, nullptr, 0),
+               PQclear);
+    const ExecStatusType st = PQresultStatus(r.get());
+    if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK)
+        hiba(c, r.get());
+    return r;
+}
+
+} // namespace
+
+QString MotorSql::rendez(const QString &kif, bool csokkeno, bool szoveg, bool lehetNull)
+{
+    const QString irany = csokkeno ? " DESC" : "";
+    if (!szerveren())
+        return kif + irany;
+    return kif + (szoveg ? " COLLATE \"C\"" : "") + irany + (!lehetNull ? "" : csokkeno ? " NULLS LAST" : " NULLS FIRST");
+}
+
+QString MotorSql::visszaad(const QString &azonosito)
+{
+    return szerveren() ? " RETURNING " + azonosito : QString();
+}
+
+QString MotorSql::hasonlit(const QString &oszlop, bool egyezo)
+{
+    if (egyezo)
+        return oszlop + " = :pminta";
+    // the server's LIKE takes a backslash as escape; SQLite's has none
+    return oszlop + (szerveren() ? " LIKE :pminta ESCAPE ''" : " LIKE :pminta");
+}
+
+QString MotorSql::darabFeltetel(const QString &tabla, const QString &alias)
+{
+    if (szerveren())
+        return {};
+    return QString("%1.%2 IN (SELECT rowid FROM %2_kereso WHERE %2_kereso MATCH :pdarab) AND ").arg(alias, tabla);
+}
+
+QString MotorSql::sorrendIndex(const QString &index)
+{
+    return szerveren() ? QString() : " INDEXED BY " + index;
+}
+
+QVariant MotorSql::darabErtek(const QString &darab)
+{
+    if (szerveren() || darab.isEmpty())
+        return {};
+    return '"' + QString(darab).replace('"', "\"\"") + '"';   // an FTS5 phrase
+}
+
+void MotorSql::pgKulcsok(const QString &sql, const QVariantList &ertekek, bool szamRendezo, EgeszTomb &kulcsok,
+                         RendezoTomb &rendezo)
+{
+    Adatbazis::db();   // reconnects after a lost connection
+    PGconn *c = Adatbazis::pgHandle();
+    const Eredmeny r = futtat(c, szamozott(sql), ertekek);
+    const int n = PQntuples(r.get());
+    kulcsok.reserve(n);
+    rendezo.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        kulcsok.append(std::strtoll(PQgetvalue(r.get(), i, 0), nullptr, 10));
+        if (PQgetisnull(r.get(), i, 1))
+            rendezo.hozzaadUres();
+        else if (szamRendezo)
+            rendezo.hozzaadSzam(std::strtoll(PQgetvalue(r.get(), i, 1), nullptr, 10));
+        else
+            rendezo.hozzaadSzoveg(QString::fromUtf8(PQgetvalue(r.get(), i, 1), PQgetlength(r.get(), i, 1)));
+    }
+}
+
+void MotorSql::pgBejar(const QString &sql, const QVariantList &ertekek,
+                       const std::function<bool(const QVector<QByteArray> &, const QVector<bool> &)> &f)
+{
+    Adatbazis::db();
+    PGconn *c = Adatbazis::pgHandle();
+    // a server cursor lives in a transaction: the caller's, or one of the pass's own
+    const bool sajat = PQtransactionStatus(c) == PQTRANS_IDLE;
+    if (sajat)
+        futtat(c, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", {});
+    struct Vege {
+        PGconn *c;
+        bool sajat;
+        ~Vege()
+        {
+            if (PQstatus(c) != CONNECTION_OK)
+                return;
+            PQclear(PQexec(c, sajat ? "COMMIT" : "CLOSE dorvprg_bejar"));
+        }
+    } vege{c, sajat};
+    futtat(c, "DECLARE dorvprg_bejar NO SCROLL CURSOR FOR " + szamozott(sql), ertekek);
+    QVector<QByteArray> sor;
+    QVector<bool> nullak;
+    for (;;) {
+        const Eredmeny r = futtat(c, "FETCH FORWARD 4000 FROM dorvprg_bejar", {});
+        const int n = PQntuples(r.get()), m = PQnfields(r.get());
+        if (n == 0)
+            return;
+        sor.resize(m);
+        nullak.resize(m);
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < m; ++j) {
+                nullak[j] = PQgetisnull(r.get(), i, j);
+                // the result outlives the call: no copy of the bytes
+                sor[j] = QByteArray::fromRawData(PQgetvalue(r.get(), i, j), PQgetlength(r.get(), i, j));
+            }
+            if (!f(sor, nullak))
+                return;
+        }
+    }
+}

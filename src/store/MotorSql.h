@@ -1,0 +1,37 @@
+#pragma once
+
+#include "RendezoTomb.h"
+
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+
+struct MezoLeiras;
+
+// What differs between the two engines in the statements of the store and of the search,
+// written once per engine; the open connection's engine decides.
+namespace MotorSql {
+// "expr [DESC]" for ORDER BY as SQLite orders: nulls first going up, last going down, texts
+// of an ordering key by code point. lehetNull false for a key, so the server's indexes serve.
+QString rendez(const QString &kif, bool csokkeno, bool szoveg, bool lehetNull = true);
+// " RETURNING id" after an INSERT on the server, where Qt gives no last insert id.
+QString visszaad(const QString &azonosito);
+// The search: a comparison of a column with the bound pattern :pminta (LIKE with no escape
+// character on both engines), the index condition in front of it (SQLite's trigram table;
+// the server's trigram index needs none), the letters' number-order index hint, and the
+// value bound as :pdarab, invalid when the engine needs none.
+QString hasonlit(const QString &oszlop, bool egyezo);
+QString darabFeltetel(const QString &tabla, const QString &alias);
+QString sorrendIndex(const QString &index);
+QVariant darabErtek(const QString &darab);
+
+// The server's own reads of many rows through libpq, past QSqlQuery's cost per row: the
+// keys and first ordering values of a view, and the rows of a statement in batches through a
+// server cursor (inside the caller's transaction). ? marks the values in both.
+void pgKulcsok(const QString &sql, const QVariantList &ertekek, bool szamRendezo, EgeszTomb &kulcsok,
+               RendezoTomb &rendezo);
+// f gets each row's columns as text (null as a null QString); false stops the pass.
+void pgBejar(const QString &sql, const QVariantList &ertekek,
+             const std::function<bool(const QVector<QByteArray> &ertekek, const QVector<bool> &nullak)> &f);
+}
