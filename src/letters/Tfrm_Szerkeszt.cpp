@@ -1,8 +1,8 @@
 #include "Tfrm_Szerkeszt.h"
 #include "AblakBetu.h"
-#include "Adatbazis.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
+#include "KurzorModell.h"
 #include "LevelNyomtatas.h"
 #include "LenyiloKereso.h"
 #include "Levelek.h"
@@ -24,13 +24,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace {
 
@@ -268,10 +269,7 @@ QWidget *Tfrm_Szerkeszt::vezerlo(const QString &m, int lap)
         c->lineEdit()->setMaxLength(20);
         w = c;
     } else if (kereso(m)) {
-        auto *c = new QComboBox;   // not editable: typing picks an existing name
-        nevekToltese(c, m);
-        LenyiloKereso::bekot(c);
-        w = c;
+        w = torzsLenyilo(m);
     } else if (memo(m)) {
         auto *p = new QPlainTextEdit;
         if (const MezoLeiras *ml = Tbl.leiras().mezo(m); ml && ml->tipus == MezoTipus::Szoveg)
@@ -293,17 +291,52 @@ QWidget *Tfrm_Szerkeszt::vezerlo(const QString &m, int lap)
     return w;
 }
 
-void Tfrm_Szerkeszt::nevekToltese(QComboBox *c, const QString &mezoNev)
+Tfrm_Szerkeszt::Torzs Tfrm_Szerkeszt::torzs(const QString &mezoNev)
 {
-    // the names of the master table in the order of its key; the item data is the key
-    const bool regi = m_tolt;
-    m_tolt = true;
-    c->clear();
-    QSqlQuery q(Adatbazis::db());
-    q.exec(QString("SELECT %1, %1_nev FROM %1 ORDER BY %1").arg(mezoNev));
-    while (q.next())
-        c->addItem(q.value(1).toString(), q.value(0).toInt());
-    m_tolt = regi;
+    if (const auto it = m_torzsek.constFind(mezoNev); it != m_torzsek.cend())
+        return *it;
+    // one cursor and model per master table, shared by the drop-downs of every page
+    Torzs t;
+    t.tabla = new Tabla(mezoNev, this);   // in the order of its key
+    t.tabla->setCsakOlvas(true);
+    t.tabla->megnyit();
+    t.modell = new KurzorModell(t.tabla, {{mezoNev + "_nev", cimke(mezoNev)}}, this);
+    // A re-read (the browser's changes, another program's) resets the model, and each
+    // drop-down then makes its first row current: no choice of the user's. The model is
+    // reset before this handler runs, which puts the stored key's name back.
+    connect(t.modell, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_torzsUjraolvas = true; });
+    connect(t.tabla, &Tabla::adatValtozott, this, [this, mezoNev] {
+        m_torzsUjraolvas = false;
+        frissit(mezoNev);
+    });
+    m_torzsek.insert(mezoNev, t);
+    return t;
+}
+
+QComboBox *Tfrm_Szerkeszt::torzsLenyilo(const QString &mezoNev)
+{
+    auto *c = new QComboBox;   // not editable: typing picks an existing name
+    // Sized by the layout, not by the longest of all names, and rows of one height: the
+    // box and its open list read only the names they show.
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto *v = qobject_cast<QListView *>(c->view()))
+        v->setUniformItemSizes(true);
+    c->setModel(torzs(mezoNev).modell);
+    LenyiloKereso::bekot(c, [this, mezoNev](const QString &eleje) { return nevKeres(mezoNev, eleje); });
+    return c;
+}
+
+int Tfrm_Szerkeszt::torzsSor(const QString &mezoNev, const QVariant &kulcs)
+{
+    Tabla *t = torzs(mezoNev).tabla;
+    return !kulcs.isNull() && t->keres(t->leiras().kulcs, kulcs) ? t->sor() : -1;
+}
+
+int Tfrm_Szerkeszt::nevKeres(const QString &mezoNev, const QString &eleje)
+{
+    // the store finds the names; the first of them in the list's order wins
+    Tabla *t = torzs(mezoNev).tabla;
+    return t->keres(mezoNev + "_nev", eleje, Tabla::KeresMod::ReszletesKisNagy) ? t->sor() : -1;
 }
 
 void Tfrm_Szerkeszt::kot(QWidget *w, const QString &nev)
@@ -349,9 +382,15 @@ void Tfrm_Szerkeszt::kot(QWidget *w, const QString &nev)
             });
         } else {
             connect(c, &QComboBox::currentIndexChanged, this, [this, c, nev](int i) {
-                if (m_tolt || i < 0)
+                if (m_tolt || m_torzsUjraolvas || i < 0)
                     return;
-                Tbl.setErtek(nev, c->itemData(i));
+                Tabla *t = torzs(nev).tabla;
+                const QVariant kulcs = t->ertekSor(i, t->leiras().kulcs);
+                if (kulcs.isNull()) {
+                    frissit(nev);   // another program deleted the row since the list was read
+                    return;
+                }
+                Tbl.setErtek(nev, kulcs);
                 frissit(nev, c);
             });
         }
@@ -383,6 +422,7 @@ void Tfrm_Szerkeszt::frissit(const QString &nev, QWidget *kiveve)
     const QVariant v = Tbl.ertek(nev);
     const bool regi = m_tolt;
     m_tolt = true;
+    std::optional<int> torzsben;   // the row of the stored key in the master list
     for (QWidget *w : m_kotesek.values(nev)) {
         if (w == kiveve)
             continue;
@@ -400,7 +440,9 @@ void Tfrm_Szerkeszt::frissit(const QString &nev, QWidget *kiveve)
                 if (c->currentText() != MezoSzoveg(v))
                     c->setEditText(MezoSzoveg(v));
             } else {
-                c->setCurrentIndex(v.isNull() ? -1 : c->findData(v.toInt()));
+                if (!torzsben)
+                    torzsben = torzsSor(nev, v);
+                c->setCurrentIndex(*torzsben);
             }
         }
     }
@@ -421,9 +463,7 @@ void Tfrm_Szerkeszt::btnValasztClick(const QString &mezoNev)
     const Lista lista = mezoNev == "marka" ? Lista(MarkaLista) : mezoNev == "alkatresz" ? Lista(AlkatreszLista)
                                                                                        : Lista(UgyfelLista);
     const int kulcs = lista(MezoEgesz(Tbl.ertek(mezoNev)), true, this);
-    // the browser may have added or renamed rows
-    for (QWidget *w : m_kotesek.values(mezoNev))
-        nevekToltese(qobject_cast<QComboBox *>(w), mezoNev);
+    torzs(mezoNev).tabla->frissit();   // the browser may have added or renamed rows
     if (kulcs != -1)
         Tbl.setErtek(mezoNev, kulcs);
     frissit(mezoNev);

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 
+class KurzorModell;
 class QComboBox;
 class QDateEdit;
 class QLineEdit;
@@ -44,13 +45,24 @@ private:
     QWidget *vezerlo(const QString &nev, int lap);
     void kot(QWidget *w, const QString &nev);
     void frissit(const QString &nev, QWidget *kiveve = nullptr);
-    void nevekToltese(QComboBox *c, const QString &mezoNev);
+    // The names of a master table for its drop-downs: a cursor in key order shown through
+    // a model that reads names by position, so opening costs the keys only, not the names.
+    struct Torzs {
+        Tabla *tabla = nullptr;
+        KurzorModell *modell = nullptr;
+    };
+    Torzs torzs(const QString &mezoNev);
+    QComboBox *torzsLenyilo(const QString &mezoNev);
+    int torzsSor(const QString &mezoNev, const QVariant &kulcs);   // -1: no such row
+    int nevKeres(const QString &mezoNev, const QString &eleje);
     bool szovegBeir(QLineEdit *e, const QString &nev);   // typed text into a typed field
 
     Tabla &Tbl;
     bool m_szereles;
     bool m_tolt = false;
+    bool m_torzsUjraolvas = false;   // a master list being re-read: its drop-downs choose nothing
     QMultiHash<QString, QWidget *> m_kotesek;
     QHash<QWidget *, int> m_lapja;
     QHash<QString, QList<QPushButton *>> m_valasztok;
+    QHash<QString, Torzs> m_torzsek;
 };

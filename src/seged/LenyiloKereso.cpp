@@ -12,9 +12,9 @@ constexpr int SOROK = 20;
 int szunet() { return std::max(1000, QApplication::keyboardInputInterval()); }
 }
 
-LenyiloKereso *LenyiloKereso::bekot(QComboBox *c) { return new LenyiloKereso(c); }
+LenyiloKereso *LenyiloKereso::bekot(QComboBox *c, Kereso kereso) { return new LenyiloKereso(c, std::move(kereso)); }
 
-LenyiloKereso::LenyiloKereso(QComboBox *c) : QObject(c), m_c(c)
+LenyiloKereso::LenyiloKereso(QComboBox *c, Kereso kereso) : QObject(c), m_c(c), m_kereso(std::move(kereso))
 {
     c->setMaxVisibleItems(SOROK);
     c->installEventFilter(this);
@@ -29,6 +29,8 @@ LenyiloKereso::LenyiloKereso(QComboBox *c) : QObject(c), m_c(c)
 
 int LenyiloKereso::talalat(const QString &keresett)
 {
+    if (m_kereso)
+        return m_kereso(keresett);
     if (m_kulcsok.size() != m_c->count()) {
         m_kulcsok.clear();
         m_kulcsok.reserve(m_c->count());

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
+#include <functional>
 
 class QComboBox;
 
@@ -14,17 +15,21 @@ class QComboBox;
 class LenyiloKereso : public QObject {
     Q_OBJECT
 public:
-    static LenyiloKereso *bekot(QComboBox *c);
+    // A list too long to read whole gives the search its own finder: the row of the first
+    // name that begins with the text, -1 when none does.
+    using Kereso = std::function<int(const QString &eleje)>;
+    static LenyiloKereso *bekot(QComboBox *c, Kereso kereso = {});
     QString keresett() const { return m_keresett; }
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;
 
 private:
-    explicit LenyiloKereso(QComboBox *c);
+    LenyiloKereso(QComboBox *c, Kereso kereso);
     int talalat(const QString &keresett);
 
     QComboBox *m_c;
+    Kereso m_kereso;
     QString m_keresett;
     QElapsedTimer m_utolso;      // since the last letter typed
     QStringList m_kulcsok;       // the names' search keys, made at the first search

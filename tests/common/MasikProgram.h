@@ -9,6 +9,7 @@
 //   modosit MAPPA TABLA ROWID MEZO ERTEK  reads the row for editing, says "olvasva", waits for a
 //                                         line, sets the field and posts
 //   torol MAPPA TABLA ROWID               deletes the row
+//   beszur MAPPA TABLA MEZO ERTEK         posts a new row with the field set
 //   uj MAPPA TIPUS DB                     says "varok", waits for a line, then posts DB new letters
 //                                         of the kind the way the letter editor does
 //   zarol MAPPA                           takes the write lock, says "zarolva", holds it until a line
