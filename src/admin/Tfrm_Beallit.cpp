@@ -114,6 +114,28 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     btnSzoveg2 = szovegGomb("Garjegy második szöveg szerkesztése", "btnSzoveg2", 224, "s2.txt");
     btnSzoveg3 = szovegGomb("Megrendelőlap szöveg szerkesztése", "btnSzoveg3", 248, "s3.txt");
 
+    // the server is a choice of few workshops: a page of its own keeps the first one as it was
+    auto *szerverLap = new QWidget;
+    lapok->addTab(szerverLap, "Kiszolgáló");
+    auto *kapcsolatCim = new QLabel("Kiszolgáló (PostgreSQL kapcsolat)", szerverLap);
+    kapcsolatCim->move(8, 12);
+    edtKapcsolat = new QLineEdit(szerverLap);
+    edtKapcsolat->setObjectName("edtKapcsolat");
+    edtKapcsolat->setGeometry(8, 28, 303, 21);
+    edtKapcsolat->setPlaceholderText("host=... port=5432 dbname=... user=...");
+    kapcsolatCim->setBuddy(edtKapcsolat);
+    auto *megjegyzes = new QLabel("Üresen hagyva a helyi adatbázis működik az adatbázis mappájában.\n\n"
+                                  "A jelszó nem kerül a beállítások közé: a ~/.pgpass fájlba (vagy a PGPASSFILE "
+                                  "által megnevezett fájlba) írja, vagy adjon meg szolgáltatást "
+                                  "(service=dorvprg) a ~/.pg_service.conf fájlban.\n\n"
+                                  "A szövegfájlok és a csatolt dokumentumok az adatbázis mappájában maradnak.\n"
+                                  "A változás a program következő indításakor lép életbe.",
+                                  szerverLap);
+    megjegyzes->setObjectName("lblKapcsolatMegjegyzes");
+    megjegyzes->setWordWrap(true);
+    megjegyzes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    megjegyzes->setGeometry(8, 60, 303, 200);
+
     btnOK = new QPushButton("OK", this);
     btnOK->setObjectName("btnOK");
     btnOK->setGeometry(160, 320, 75, 25);
@@ -124,7 +146,7 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     btnMegsem->setAutoDefault(false);
 
     QWidget *sorrend[] = {chkTeljesKep, chkVanBelep, edtAdatbazis, btnAdatbazis, edtMentes, btnMentes,
-                          btnSzoveg1, btnSzoveg2, btnSzoveg3, memDorvido, btnOK, btnMegsem};
+                          btnSzoveg1, btnSzoveg2, btnSzoveg3, memDorvido, edtKapcsolat, btnOK, btnMegsem};
     for (size_t i = 1; i < std::size(sorrend); ++i)
         setTabOrder(sorrend[i - 1], sorrend[i]);
 
@@ -134,6 +156,7 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     chkTeljesKep->setChecked(Beall.TeljesKep);
     edtAdatbazis->setText(Beall.AdatbazisUtvonal);
     edtMentes->setText(Beall.MentesUtvonal);
+    edtKapcsolat->setText(Beall.AdatbazisKapcsolat);
     if (QFileInfo(DorvidoFajlUt()).isFile())
         memDorvido->setPlainText(fajlbol(HuSzoveg::fajlOlvas(DorvidoFajlUt())));
     chkVanBelep->setChecked(Tbl->ertek("vanbelep").toString() == "I");
@@ -141,6 +164,7 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     auto *mk = new MezoKonvencio(this);
     mk->szinez(edtAdatbazis);
     mk->szinez(edtMentes);
+    mk->szinez(edtKapcsolat);
     mk->szinez(memDorvido);
     mk->enterBekot();
 
@@ -162,6 +186,10 @@ void Tfrm_Beallit::mappaValaszt(QLineEdit *cel)
 void Tfrm_Beallit::atvesz()
 {
     // the fallible steps first, so that a refused write leaves the settings in memory alone
+    const QString kapcsolat = edtKapcsolat->text().trimmed();
+    if (KapcsolatbanJelszo(kapcsolat))
+        throw StoreHiba("A kapcsolat nem tartalmazhat jelszót: a jelszót a ~/.pgpass fájlba vagy a "
+                        "szolgáltatásfájlba írja.");
     QString lista = memDorvido->toPlainText();
     lista.replace('\n', "\r\n");
     HuSzoveg::fajlIr(DorvidoFajlUt(), lista);
@@ -170,6 +198,7 @@ void Tfrm_Beallit::atvesz()
     Beall.TeljesKep = chkTeljesKep->isChecked();
     Beall.MentesUtvonal = edtMentes->text();
     Beall.AdatbazisUtvonal = edtAdatbazis->text();
+    Beall.AdatbazisKapcsolat = kapcsolat;
 }
 
 void Tfrm_Beallit::btnOKClick()

@@ -10,7 +10,8 @@ class QToolButton;
 class Tabla;
 
 // The settings window: full-screen opening, database and archive folders, the login
-// requirement (the beallit row), the warranty period list and the printed texts.
+// requirement (the beallit row), the warranty period list and the printed texts; on its
+// second page the server that holds the register instead of the local file.
 class Tfrm_Beallit : public QDialog {
     Q_OBJECT
 public:
@@ -35,6 +36,7 @@ private:
     QLineEdit *edtMentes;
     QToolButton *btnMentes;
     QPlainTextEdit *memDorvido;
+    QLineEdit *edtKapcsolat;
     QPushButton *btnSzoveg1;
     QPushButton *btnSzoveg2;
     QPushButton *btnSzoveg3;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -100,6 +101,38 @@ int egesz(const IniFajl &ini, const QString &sz, const QString &k, int alap)
 
 bool letezoMappa(const QString &ut) { return !ut.isEmpty() && QFileInfo(ut).isDir(); }
 
+// The keywords of a keyword=value connection string, read by libpq's rules: blanks around
+// '=', values in single quotes, backslash escapes.
+QStringList kulcsszavak(const QString &s)
+{
+    QStringList l;
+    int i = 0;
+    const auto ures = [&] {
+        while (i < s.size() && s[i].isSpace())
+            ++i;
+    };
+    while (true) {
+        ures();
+        if (i >= s.size())
+            return l;
+        const int kezdet = i;
+        while (i < s.size() && s[i] != '=' && !s[i].isSpace())
+            ++i;
+        l << s.mid(kezdet, i - kezdet).toLower();
+        ures();
+        if (i < s.size() && s[i] == '=')
+            ++i;
+        ures();
+        const bool idezett = i < s.size() && s[i] == '\'';
+        if (idezett)
+            ++i;
+        while (i < s.size() && (idezett ? s[i] != '\'' : !s[i].isSpace()))
+            i += s[i] == '\\' ? 2 : 1;
+        if (idezett)
+            ++i;
+    }
+}
+
 } // namespace
 
 QString IniFajlUt() { return QDir(ProgramMappa()).filePath("DorvPrg.ini"); }
@@ -146,6 +179,7 @@ IniAllapot BeallitasOlvas()
     Beall.AdatbazisUtvonal = ini.ertek("Adatbazis", "Utvonal", &van);
     if (!van)
         Beall.AdatbazisUtvonal = AlapAdatbazisMappa();
+    Beall.AdatbazisKapcsolat = ini.ertek("Adatbazis", "Kapcsolat").trimmed();
     Beall.MentesUtvonal = ini.ertek("Archiv", "MentesUtvonal");
     const QString d = ini.ertek("Archiv", "MentesDatum").trimmed();
     Beall.MentesDatum = QDate::fromString(d, HuSzoveg::ROVID_DATUM);
@@ -169,6 +203,7 @@ void BeallitasIr(const QRect &foablak)
 {
     IniFajl ini(IniFajlUt());
     ini.beir("Adatbazis", "Utvonal", Beall.AdatbazisUtvonal);
+    ini.beir("Adatbazis", "Kapcsolat", Beall.AdatbazisKapcsolat.trimmed());
     ini.beir("Alapertek", "TeljesKep", Beall.TeljesKep ? "1" : "0");
     ini.beir("Archiv", "MentesUtvonal", Beall.MentesUtvonal);
     ini.beir("Archiv", "MentesDatum", Beall.MentesDatum.toString(HuSzoveg::ROVID_DATUM));
@@ -184,6 +219,26 @@ void MentesDatumIr(const QDate &d)
     IniFajl ini(IniFajlUt());
     ini.beir("Archiv", "MentesDatum", d.toString(HuSzoveg::ROVID_DATUM));
     ini.ment();
+}
+
+bool KapcsolatbanJelszo(const QString &kapcsolat)
+{
+    const QString k = kapcsolat.trimmed();
+    if (k.startsWith("postgresql://", Qt::CaseInsensitive) || k.startsWith("postgres://", Qt::CaseInsensitive)) {
+        const QString maradek = k.mid(k.indexOf("//") + 2);
+        const QString hatosag = maradek.left(maradek.indexOf(QRegularExpression("[/?]")));
+        const int kukac = hatosag.lastIndexOf('@');
+        if (kukac >= 0 && hatosag.left(kukac).contains(':'))
+            return true;
+        const int kerdo = maradek.indexOf('?');
+        if (kerdo < 0)
+            return false;
+        for (const QString &p : maradek.mid(kerdo + 1).split('&'))
+            if (p.section('=', 0, 0).trimmed().compare("password", Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    }
+    return kulcsszavak(k).contains("password");
 }
 
 bool ArchivKerdesKell(const QDate &ma)

@@ -8,6 +8,9 @@
 struct TBeall {
     bool TeljesKep = true;
     QString AdatbazisUtvonal;
+    // libpq connection string of the server holding the tables; empty: the local register
+    // in AdatbazisUtvonal. Never a password (~/.pgpass, PGPASSFILE or a service file).
+    QString AdatbazisKapcsolat;
     int Bal = 5;
     int Felul = 5;
     int Magas = 400;
@@ -52,6 +55,10 @@ QString ElozoAdatbazisMappa();
 void BeallitasIr(const QRect &foablak);
 // Writes only Archiv/MentesDatum (archiving without a main window).
 void MentesDatumIr(const QDate &d);
+
+// Whether a libpq connection string (keyword=value or postgresql:// form) carries a
+// password, which the settings file must never keep.
+bool KapcsolatbanJelszo(const QString &kapcsolat);
 
 // Whether the close should ask for an archive: the last one five or more days old.
 bool ArchivKerdesKell(const QDate &ma = QDate::currentDate());

@@ -51,7 +51,8 @@ private:
     bool m_kerdes;
 };
 
-bool doboz(UzenetKeres::Tipus t, const QString &szoveg, const QString &cim, QWidget *szulo)
+bool doboz(UzenetKeres::Tipus t, const QString &szoveg, const QString &cim, QWidget *szulo,
+           const QString &igen = "Igen", const QString &nem = "Nem")
 {
     if (g_valaszolo)
         return g_valaszolo({t, szoveg, cim});
@@ -62,8 +63,8 @@ bool doboz(UzenetKeres::Tipus t, const QString &szoveg, const QString &cim, QWid
     case UzenetKeres::Kerdes:
         b.setIcon(QMessageBox::Question);
         b.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        b.button(QMessageBox::Yes)->setText("Igen");
-        b.button(QMessageBox::No)->setText("Nem");
+        b.button(QMessageBox::Yes)->setText(igen);
+        b.button(QMessageBox::No)->setText(nem);
         b.setDefaultButton(QMessageBox::Yes);
         return b.exec() == QMessageBox::Yes;
     case UzenetKeres::Hiba: b.setIcon(QMessageBox::Critical); break;
@@ -82,6 +83,11 @@ void setValaszolo(Valaszolo v) { g_valaszolo = std::move(v); }
 bool Kerdes(const QString &szoveg, const QString &cim, QWidget *szulo)
 {
     return doboz(UzenetKeres::Kerdes, szoveg, cim, szulo);
+}
+
+bool Kerdes(const QString &szoveg, const QString &cim, const QString &igen, const QString &nem, QWidget *szulo)
+{
+    return doboz(UzenetKeres::Kerdes, szoveg, cim, szulo, igen, nem);
 }
 
 void HibaUzenet(const QString &szoveg, QWidget *szulo) { doboz(UzenetKeres::Hiba, szoveg, "Hiba", szulo); }

@@ -21,6 +21,9 @@ using Valaszolo = std::function<bool(const UzenetKeres &)>;   // true = Yes/OK
 void setValaszolo(Valaszolo v);                                // empty: the real boxes again
 
 bool Kerdes(const QString &szoveg, const QString &cim, QWidget *szulo = nullptr);
+// A question whose two buttons say what they do ("Újra" / "Kilépés"); true = the first.
+bool Kerdes(const QString &szoveg, const QString &cim, const QString &igen, const QString &nem,
+            QWidget *szulo = nullptr);
 void HibaUzenet(const QString &szoveg, QWidget *szulo = nullptr);
 void Uzenet(const QString &szoveg, QWidget *szulo = nullptr);
 

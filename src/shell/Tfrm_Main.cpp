@@ -45,6 +45,16 @@
 
 namespace {
 
+// A command's store failure in the top-level error box. A lost server connection is not the
+// end of the work: the store connects again on the next action, and says so.
+void muveletHiba(const StoreHiba &h, QWidget *szulo)
+{
+    if (dynamic_cast<const KapcsolatHiba *>(&h))
+        FelsoHiba(h.uzenet() + "\r\n\r\nA program a következő műveletnél újra kapcsolódik.", szulo);
+    else
+        FelsoHiba(h.uzenet(), szulo);
+}
+
 struct AkcioLeiras {
     const char *nev;
     const char *felirat;
@@ -198,7 +208,7 @@ void Tfrm_Main::bekot(QAction *a, std::function<void()> f)
         try {
             f();
         } catch (const StoreHiba &h) {
-            FelsoHiba(h.uzenet(), this);
+            muveletHiba(h, this);
         }
     });
 }
@@ -269,11 +279,12 @@ void Tfrm_Main::akciokBekotese()
     bekot(m_akciok["aArchiv"], [this] {
         // Archival leaves the store closed: open the same folder, view and letter again
         const QString mappa = Adatbazis::mappa();
+        const QString kapcsolat = Adatbazis::kapcsolat();
         const qint64 kulcs = m_tbl->nyitva() && !m_tbl->ures() ? MezoEgesz(m_tbl->ertek("doksi")) : -1;
         Archival(this);
         if (Adatbazis::nyitva() || mappa.isEmpty())
             return;
-        Adatbazis::megnyit(mappa);
+        Adatbazis::megnyit(mappa, kapcsolat);
         m_tbl->setSzuro(QString("prntip='%1'").arg(nezetTipus()));
         m_tbl->setSzurt(true);
         m_tbl->megnyit();
@@ -540,14 +551,24 @@ bool Tfrm_Main::hibasIniValasztas()
 
 bool Tfrm_Main::adatbazisNyit()
 {
-    if (!RegiAdatbazisAtvetel(Beall.AdatbazisUtvonal, this))
+    // the earlier program's tables are taken over into a local register only; a server's
+    // register is filled from one with --copy-to
+    const QString kapcsolat = Beall.AdatbazisKapcsolat;
+    if (kapcsolat.isEmpty() && !RegiAdatbazisAtvetel(Beall.AdatbazisUtvonal, this))
         return false;
-    try {
-        Adatbazis::megnyit(Beall.AdatbazisUtvonal);
-        return true;
-    } catch (const StoreHiba &h) {
-        FelsoHiba(h.uzenet(), this);
-        return false;
+    while (true) {
+        try {
+            Adatbazis::megnyit(Beall.AdatbazisUtvonal, kapcsolat);
+            return true;
+        } catch (const KapcsolatHiba &h) {
+            // the server may only be starting or the network coming up: the user tries again
+            if (!Kerdes(h.uzenet() + "\r\n\r\nÚjra: újabb kapcsolódási kísérlet. Kilépés: a program kilép.",
+                        "A kiszolgáló nem érhető el", "Újra", "Kilépés", this))
+                return false;
+        } catch (const StoreHiba &h) {
+            FelsoHiba(h.uzenet(), this);
+            return false;
+        }
     }
 }
 
@@ -649,7 +670,7 @@ void Tfrm_Main::TabSet1Change(int index)
         if (!m_tbl->szurt())   // switching it on again would read the rows twice
             m_tbl->setSzurt(true);
     } catch (const StoreHiba &h) {
-        FelsoHiba(h.uzenet(), this);
+        muveletHiba(h, this);
     }
     m_ds->setAlszik(false);
     m_edit1->setFocus();
@@ -669,7 +690,7 @@ void Tfrm_Main::Edit1Change(const QString &szoveg)
     try {
         m_tbl->keres("doksi_id", szam);
     } catch (const StoreHiba &h) {
-        FelsoHiba(h.uzenet(), this);
+        muveletHiba(h, this);
     }
 }
 

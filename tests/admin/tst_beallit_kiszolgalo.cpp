@@ -1,0 +1,91 @@
+#include "Adatbazis.h"
+#include "Admin.h"
+#include "Beall.h"
+#include "TesztKornyezet.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+// The settings window's server field: shown from Beall, taken on OK (blanks trimmed, empty =
+// the local register), left alone by Mégsem, and a connection with a password refused before
+// anything is written.
+class BeallitKiszolgaloTeszt : public QObject {
+    Q_OBJECT
+
+    static QLineEdit *mezo(QWidget *w) { return w->findChild<QLineEdit *>("edtKapcsolat"); }
+    static void kattint(QWidget *w, const char *gomb) { QTest::mouseClick(w->findChild<QPushButton *>(gomb), Qt::LeftButton); }
+
+private slots:
+    void atvetel_data()
+    {
+        QTest::addColumn<QString>("elotte");
+        QTest::addColumn<QString>("beirt");
+        QTest::addColumn<QString>("gomb");
+        QTest::addColumn<QString>("utana");
+        QTest::newRow("új kiszolgáló") << "" << "  host=szerver dbname=dorvprg user=iroda  " << "btnOK"
+                                       << "host=szerver dbname=dorvprg user=iroda";
+        QTest::newRow("vissza a helyire") << "service=dorvprg" << "   " << "btnOK" << "";
+        QTest::newRow("mégsem") << "service=dorvprg" << "host=masik" << "btnMegsem" << "service=dorvprg";
+    }
+    void atvetel()
+    {
+        QFETCH(QString, elotte);
+        QFETCH(QString, beirt);
+        QFETCH(QString, gomb);
+        QFETCH(QString, utana);
+        TesztKornyezet k;
+        Beall.AdatbazisKapcsolat = elotte;
+        QString mutatott, cimke;
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            auto *lapok = w->findChild<QTabWidget *>();
+            QCOMPARE(lapok->count(), 2);
+            QCOMPARE(lapok->tabText(1), QString("Kiszolgáló"));
+            mutatott = mezo(w)->text();
+            for (QLabel *l : lapok->widget(1)->findChildren<QLabel *>())
+                cimke += l->text() + '\n';
+            mezo(w)->setText(beirt);
+            kattint(w, qPrintable(gomb));
+        });
+        Beallitasok();
+        QCOMPARE(mutatott, elotte);
+        QVERIFY2(cimke.contains("Kiszolgáló (PostgreSQL kapcsolat)") && cimke.contains("~/.pgpass")
+                     && cimke.contains("pg_service.conf"),
+                 qPrintable(cimke));
+        QCOMPARE(Beall.AdatbazisKapcsolat, utana);
+        // the open register stays where it is until the next start
+        QVERIFY(Adatbazis::nyitva());
+        QCOMPARE(Adatbazis::mappa(), k.adatMappa());
+    }
+
+    void jelszoElutasitva()
+    {
+        TesztKornyezet k;
+        Beall.AdatbazisKapcsolat = "service=dorvprg";
+        bool nyitva = false;
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            w->findChild<QCheckBox *>("chkVanBelep")->setChecked(true);
+            w->findChild<QLineEdit *>("edtMentes")->setText("/masik/mentes");
+            mezo(w)->setText("host=szerver password=titok");
+            kattint(w, "btnOK");
+            nyitva = w->isVisible();
+            kattint(w, "btnMegsem");
+        });
+        Beallitasok();
+        QVERIFY(nyitva);
+        QCOMPARE(k.szovegek().size(), 1);
+        QVERIFY2(k.szovegek().first().contains("jelszó"), qPrintable(k.szovegek().first()));
+        QCOMPARE(Beall.AdatbazisKapcsolat, QString("service=dorvprg"));
+        QCOMPARE(Beall.MentesUtvonal, QDir(k.programMappa()).filePath("Archiv"));
+        QVERIFY(!QFile::exists(DorvidoFajlUt()));
+        QCOMPARE(Adatbazis::ertek("SELECT vanbelep FROM beallit").toString(), QString("N"));
+    }
+};
+
+QTEST_MAIN(BeallitKiszolgaloTeszt)
+#include "tst_beallit_kiszolgalo.moc"
