@@ -25,6 +25,7 @@ qint64 g_adatVerzio = -1;   // PRAGMA data_version at the last look
 Adatbazis::Motor g_motor = Adatbazis::Motor::SQLite;
 QString g_kapcsolat;
 bool g_masikJelzett = false;   // another desk's notification since the last look
+bool g_ujraKell = false;       // the connection failed: the next action connects anew
 const char *const CSATORNA = "dorvprg";
 
 bool szerveren() { return g_motor == Adatbazis::Motor::PostgreSQL; }
@@ -87,10 +88,13 @@ void munkamenet(QSqlDatabase &d, const QString &kapcsolat)
 void foglaltHiba(const QSqlError &e)
 {
     if (szerveren()) {
-        if (PQstatus(Adatbazis::pgHandle()) == CONNECTION_BAD)
-            kapcsolatHiba(g_kapcsolat, e.databaseText(), true, Adatbazis::pgHandle());
-        // lock wait past lock_timeout, deadlock, serialization failure
         const QString kod = e.nativeErrorCode();
+        // connection failures (08...) and a server shutting down (57P0x) end this connection
+        if (PQstatus(Adatbazis::pgHandle()) == CONNECTION_BAD || kod.startsWith("08") || kod.startsWith("57P0")) {
+            g_ujraKell = true;
+            kapcsolatHiba(g_kapcsolat, e.databaseText(), true, Adatbazis::pgHandle());
+        }
+        // lock wait past lock_timeout, deadlock, serialization failure
         if (kod == "55P03" || kod == "40P01" || kod == "40001")
             Adatbazis::foglalt();
         return;
@@ -177,10 +181,11 @@ void pgFrissit()
 // other tables but not the program's is refused.
 bool pgMegnyit(const QString &mappa)
 {
-    const QString sema = "table_schema = current_schema() AND table_type = 'BASE TABLE'";
-    if (Adatbazis::ertek("SELECT count(*) FROM information_schema.tables WHERE " + sema + " AND table_name = 'doksi'")
-            .toInt() == 0) {
-        if (Adatbazis::ertek("SELECT count(*) FROM information_schema.tables WHERE " + sema).toInt() > 0)
+    // the catalog, not information_schema: that lists only tables this role may use
+    const QString tablak = "SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                           "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p')";
+    if (Adatbazis::ertek(tablak + " AND c.relname = 'doksi'").toInt() == 0) {
+        if (Adatbazis::ertek(tablak).toInt() > 0)
             throw StoreHiba("Az adatbázis nem üres, de nem a program adatbázisa.");
         letrehoz();
         Adatbazis::alapSzovegekIr(mappa);
@@ -346,12 +351,13 @@ QSqlDatabase Adatbazis::db()
     if (!nyitva())
         throw StoreHiba("Az adatbázis nincs megnyitva.");
     QSqlDatabase d = QSqlDatabase::database(KAPCSOLAT, false);
-    if (szerveren() && (!d.isOpen() || PQstatus(pgKezelo(d)) == CONNECTION_BAD)) {
+    if (szerveren() && (g_ujraKell || !d.isOpen() || PQstatus(pgKezelo(d)) == CONNECTION_BAD)) {
         // lost earlier: this action tries a new connection; the cursors keep what they hold
         d.close();
         d.setConnectOptions("connect_timeout=10 " + g_kapcsolat);
         if (!d.open())
             kapcsolatHiba(g_kapcsolat, d.lastError().databaseText(), true);
+        g_ujraKell = false;
         munkamenet(d, g_kapcsolat);
         figyel(d);
         g_masikJelzett = true;   // what other desks did meanwhile is unknown
@@ -367,6 +373,8 @@ pg_conn *Adatbazis::pgHandle()
         throw StoreHiba("Az adatbázis nincs megnyitva.");
     return pgKezelo(QSqlDatabase::database(KAPCSOLAT, false));
 }
+
+void Adatbazis::kapcsolatElveszett() { g_ujraKell = true; }
 
 bool Adatbazis::tranzakcioban()
 {

@@ -40,6 +40,7 @@ sqlite3 *handle();                   // the SQLite engine only
 pg_conn *pgHandle();                 // the server engine only
 void megszakit();                    // interrupts a running statement (free SQL window)
 bool tranzakcioban();                // a transaction of this connection is open
+void kapcsolatElveszett();           // the server connection failed: the next action reconnects
 
 // A statement without result, values bound by position; throws StoreHiba.
 void vegrehajt(const QString &sql, const QVariantList &ertekek = {});

@@ -35,13 +35,14 @@ QByteArray szamozott(const QString &sql)
 [[noreturn]] void hiba(PGconn *c, const PGresult *r)
 {
     const QString szoveg = QString::fromUtf8(r ? PQresultErrorMessage(r) : PQerrorMessage(c)).trimmed();
-    if (PQstatus(c) == CONNECTION_BAD) {
+    const char *kod = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    if (PQstatus(c) == CONNECTION_BAD || (kod && (qstrncmp(kod, "08", 2) == 0 || qstrncmp(kod, "57P0", 4) == 0))) {
         // the next action reconnects through Adatbazis::db(); this one says why it failed
+        Adatbazis::kapcsolatElveszett();
         throw KapcsolatHiba(QString("Megszakadt a kapcsolat az adatbázis-kiszolgálóval (gép: %1, port: %2).\r\n%3")
                                 .arg(QString::fromUtf8(PQhost(c)), QString::fromUtf8(PQport(c)), szoveg),
                             QString::fromUtf8(PQhost(c)), QString::fromUtf8(PQport(c)));
     }
-    const char *kod = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
     if (kod && (qstrcmp(kod, "55P03") == 0 || qstrcmp(kod, "40P01") == 0 || qstrcmp(kod, "40001") == 0))
         Adatbazis::foglalt();
     throw StoreHiba(szoveg);
