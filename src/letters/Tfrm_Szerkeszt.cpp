@@ -307,6 +307,7 @@ Tfrm_Szerkeszt::Torzs Tfrm_Szerkeszt::torzs(const QString &mezoNev)
     connect(t.modell, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_torzsUjraolvas = true; });
     connect(t.tabla, &Tabla::adatValtozott, this, [this, mezoNev] {
         m_torzsUjraolvas = false;
+        m_nevKulcsok.remove(mezoNev);
         frissit(mezoNev);
     });
     m_torzsek.insert(mezoNev, t);
@@ -334,9 +335,25 @@ int Tfrm_Szerkeszt::torzsSor(const QString &mezoNev, const QVariant &kulcs)
 
 int Tfrm_Szerkeszt::nevKeres(const QString &mezoNev, const QString &eleje)
 {
-    // the store finds the names; the first of them in the list's order wins
+    // The names' search keys are read in one pass at the first letter typed: a search in the
+    // store would read the whole table at every letter. The pass sees the store as it is
+    // now, so a hit is placed by its key, and one the list does not hold yet is passed by.
     Tabla *t = torzs(mezoNev).tabla;
-    return t->keres(mezoNev + "_nev", eleje, Tabla::KeresMod::ReszletesKisNagy) ? t->sor() : -1;
+    auto kulcsok = m_nevKulcsok.find(mezoNev);
+    if (kulcsok == m_nevKulcsok.end()) {
+        kulcsok = m_nevKulcsok.insert(mezoNev, {});
+        const int kulcs = t->oszlop(t->leiras().kulcs), nev = t->oszlop(mezoNev + "_nev");
+        t->bejar([&](int, const QVector<QVariant> &sor) {
+            kulcsok->append({sor[kulcs], HuSzoveg::rendezoKulcs(sor[nev].toString())});
+            return true;
+        });
+    }
+    const QString keresett = HuSzoveg::rendezoKulcs(eleje);
+    for (const auto &[kulcs, nevKulcs] : std::as_const(*kulcsok))
+        if (nevKulcs.startsWith(keresett))
+            if (const int sor = torzsSor(mezoNev, kulcs); sor >= 0)
+                return sor;
+    return -1;
 }
 
 void Tfrm_Szerkeszt::kot(QWidget *w, const QString &nev)

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QHash>
 #include <QList>
+#include <QVariant>
+#include <utility>
 
 class KurzorModell;
 class QComboBox;
@@ -65,4 +67,6 @@ private:
     QHash<QWidget *, int> m_lapja;
     QHash<QString, QList<QPushButton *>> m_valasztok;
     QHash<QString, Torzs> m_torzsek;
+    // each master row's key and the search key of its name, in the list's order
+    QHash<QString, QList<std::pair<QVariant, QString>>> m_nevKulcsok;
 };
