@@ -260,15 +260,13 @@ void Tfrm_SQL::figyelve(const std::function<void()> &munka)
     // While SQLite is inside a statement nothing else may use the connection: other windows
     // (the letter list behind) would read rows while painting, so their painting waits.
     qApp->installEventFilter(this);
-    sqlite3 *h = Adatbazis::handle();
-    sqlite3_progress_handler(h, PROGRESS_LEPES, &Tfrm_SQL::haladasVisszahivas, this);
+    Adatbazis::haladasFigyel(PROGRESS_LEPES, &Tfrm_SQL::haladasVisszahivas, this);
     struct Vissza {
         Tfrm_SQL *f;
-        sqlite3 *h;
         QList<QAction *> engedett;
         ~Vissza()
         {
-            sqlite3_progress_handler(h, 0, nullptr, nullptr);
+            Adatbazis::haladasFigyel(0, nullptr, nullptr);
             qApp->removeEventFilter(f);
             f->m_fut = false;
             for (QAction *a : engedett)
@@ -283,7 +281,7 @@ void Tfrm_SQL::figyelve(const std::function<void()> &munka)
                     w->update();
             f->m_festetlen.clear();
         }
-    } vissza{this, h, engedett};
+    } vissza{this, engedett};
     munka();
 }
 

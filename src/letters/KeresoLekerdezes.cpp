@@ -36,8 +36,9 @@ QString utasitas(int modszer, bool darab)
     const struct { const char *tabla, *nev; } torzsek[] = {
         {"marka", "marka_nev"}, {"alkatresz", "alkatresz_nev"}, {"ugyfel", "ugyfel_nev"}};
     for (const auto &t : torzsek)
-        agak << QString("%1 FROM %2_nagybetu t CROSS JOIN doksi_nagybetu n ON (n.%2 = t.%2)%3 WHERE %4")
-                    .arg(OSZLOPOK, t.tabla, UGYFEL_NEV, feltetel(t.tabla, "t", {t.nev}, modszer, darab));
+        agak << QString("%1 FROM %2_nagybetu t%5doksi_nagybetu n ON (n.%2 = t.%2)%3 WHERE %4")
+                    .arg(OSZLOPOK, t.tabla, UGYFEL_NEV, feltetel(t.tabla, "t", {t.nev}, modszer, darab),
+                         MotorSql::elsoTablaJoin());
     return agak.join(" UNION ") + " ORDER BY doksi_id, doksi";
 }
 

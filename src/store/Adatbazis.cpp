@@ -376,6 +376,12 @@ pg_conn *Adatbazis::pgHandle()
 
 void Adatbazis::kapcsolatElveszett() { g_ujraKell = true; }
 
+void Adatbazis::haladasFigyel(int lepes, int (*f)(void *), void *arg)
+{
+    if (nyitva() && !szerveren())
+        sqlite3_progress_handler(handle(), f ? lepes : 0, f, f ? arg : nullptr);
+}
+
 bool Adatbazis::tranzakcioban()
 {
     if (szerveren())

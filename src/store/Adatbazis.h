@@ -39,6 +39,10 @@ QSqlDatabase db();                   // throws when closed
 sqlite3 *handle();                   // the SQLite engine only
 pg_conn *pgHandle();                 // the server engine only
 void megszakit();                    // interrupts a running statement (free SQL window)
+// f(arg) every lepes steps of a running statement, which stops when f returns non-zero; a
+// null f ends it. SQLite calls back; the server's statement runs in one piece (libpq blocks),
+// so there it only clears, and megszakit() from another thread cancels.
+void haladasFigyel(int lepes, int (*f)(void *), void *arg);
 bool tranzakcioban();                // a transaction of this connection is open
 void kapcsolatElveszett();           // the server connection failed: the next action reconnects
 

@@ -106,6 +106,11 @@ QVariant MotorSql::darabErtek(const QString &darab)
     return '"' + QString(darab).replace('"', "\"\"") + '"';   // an FTS5 phrase
 }
 
+QString MotorSql::elsoTablaJoin()
+{
+    return szerveren() ? " JOIN " : " CROSS JOIN ";
+}
+
 void MotorSql::pgKulcsok(const QString &sql, const QVariantList &ertekek, bool szamRendezo, EgeszTomb &kulcsok,
                          RendezoTomb &rendezo)
 {

@@ -25,6 +25,9 @@ QString hasonlit(const QString &oszlop, bool egyezo);
 QString darabFeltetel(const QString &tabla, const QString &alias);
 QString sorrendIndex(const QString &index);
 QVariant darabErtek(const QString &darab);
+// An inner join whose left table is read first: SQLite's CROSS JOIN fixes the order, the
+// server's planner chooses it itself.
+QString elsoTablaJoin();
 
 // The server's own reads of many rows through libpq, past QSqlQuery's cost per row: the
 // keys and first ordering values of a view, and the rows of a statement in batches through a
