@@ -1,5 +1,6 @@
 #include "ArchivIro.h"
 #include "Adatbazis.h"
+#include "PgMentes.h"
 #include "RegiszterFajl.h"
 
 #include <QDir>
@@ -81,6 +82,7 @@ const QRegularExpression &munkaNev()
 struct Kihagyas {
     QString cel;         // canonical path of the target
     bool pillanatkep = false;
+    bool pgMentes = false;   // the server's dump is packed under its name, not a file of that name
 
     bool kihagy(const QString &ut, const QString &nev) const
     {
@@ -93,6 +95,8 @@ struct Kihagyas {
             if (nev == db + "-journal" || nev == db + "-wal" || nev == db + "-shm")
                 return true;
         }
+        if (pgMentes && nev == PgMentes::FAJLNEV)
+            return true;
         return QFileInfo(ut).canonicalFilePath() == cel;
     }
 };
@@ -127,7 +131,7 @@ QList<Bejegyzes> fajlokListaja(const QString &mappa, const Kihagyas &kihagyas)
         if (!kihagyas.kihagy(ut, nev))
             l << bejegyzes(ut, nev);
     }
-    if (l.isEmpty())
+    if (l.isEmpty() && !kihagyas.pgMentes)
         throw StoreHiba(QString("Az adatbázis mappában nincs archiválható fájl: %1").arg(mappa));
     if (l.size() > ZIP_MAX_BEJEGYZES)
         throw StoreHiba(QString("Túl sok fájl (%1): a ZIP archívum legfeljebb %2 fájlt tarthat.")
@@ -817,6 +821,17 @@ void mappaLemezre(const QString &ut)
     ::close(fd);
 }
 
+// The server's register dumped into the work folder and packed among the folder's files.
+void pgMentesHozzaad(const QString &dump, const QString &kapcsolat, QList<Bejegyzes> &fajlok, Allapot &a)
+{
+    PgMentes::ment(kapcsolat, dump, [&a] { return a.jelez(true); });
+    const Bejegyzes b = bejegyzes(dump, PgMentes::FAJLNEV);
+    a.osszes += 2 * b.meret;
+    fajlok.insert(std::lower_bound(fajlok.begin(), fajlok.end(), b,
+                                   [](const Bejegyzes &x, const Bejegyzes &y) { return x.nev < y.nev; }),
+                  b);
+}
+
 } // namespace
 
 ArchivMegszakitva::ArchivMegszakitva() : StoreHiba("Az archiválás megszakítva.") {}
@@ -831,7 +846,8 @@ void ArchivMappaLetrehoz(const QString &mappa)
         throw StoreHiba(QString("Az archív mappa nem hozható létre: %1\r\n%2").arg(mappa, rendszerHiba(errno)));
 }
 
-ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivFigyelo &figyelo)
+ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivFigyelo &figyelo,
+                         const QString &kapcsolat)
 {
     const QFileInfo mi(mappa);
     if (mappa.isEmpty() || !mi.isDir())
@@ -859,6 +875,7 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
     Kihagyas kihagyas;
     kihagyas.cel = QDir(celMappa.canonicalFilePath()).filePath(ci.fileName());
     kihagyas.pillanatkep = Adatbazis::vanAdatbazis(forras);
+    kihagyas.pgMentes = !kapcsolat.isEmpty();
     maradekTorol(celMappa.canonicalFilePath());
     if (QDir(forras) != QDir(celMappa.canonicalFilePath()))
         maradekTorol(forras);
@@ -886,6 +903,8 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
         for (const Bejegyzes &b : fajlok)
             a.osszes += 2 * b.meret;
     }
+    if (kihagyas.pgMentes)
+        pgMentesHozzaad(munka.fajl(PgMentes::FAJLNEV), kapcsolat, fajlok, a);
     const QString zip = munka.fajl("archiv.zip");
     Csomagolo cs(fajlok);
     iras(zip, cel, fajlok, cs, a);

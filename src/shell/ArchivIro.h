@@ -40,6 +40,8 @@ void ArchivMappaLetrehoz(const QString &mappa);
 // read back and compared with what was packed, flushed to disk and only then renamed over the
 // target: a failure leaves an earlier archive of that name untouched and no partial file
 // behind. Work folders of earlier runs that nobody holds any more are removed from the target's
-// and the database's folder, and work folders are never packed. Throws StoreHiba with a
-// readable message.
-ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivFigyelo &figyelo = {});
+// and the database's folder, and work folders are never packed. With the connection string of
+// a server register, its dump (PgMentes) is packed beside the folder's files. Throws StoreHiba
+// with a readable message.
+ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivFigyelo &figyelo = {},
+                         const QString &kapcsolat = {});

@@ -1,4 +1,5 @@
 #include "Archival.h"
+#include "Adatbazis.h"
 #include "ArchivIro.h"
 #include "Beall.h"
 #include "Seged.h"
@@ -35,11 +36,12 @@ bool Archival(QWidget *szulo)
     haladas.setAutoReset(false);
     haladas.setAutoClose(false);
     try {
+        // the register open now: on a server its dump goes into the archive
         ArchivIr(Beall.AdatbazisUtvonal, cel, [&haladas](qint64 kesz, qint64 osszes) {
             haladas.setValue(osszes > 0 ? int(kesz * 1000 / osszes) : 1000);
             QCoreApplication::processEvents();
             return !haladas.wasCanceled();
-        });
+        }, Adatbazis::nyitva() ? Adatbazis::kapcsolat() : QString());
     } catch (const ArchivMegszakitva &) {
         haladas.close();
         Uzenet("Az archiválás megszakítva, az archív állomány nem készült el.", szulo);

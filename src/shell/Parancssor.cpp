@@ -2,6 +2,7 @@
 #include "Adatbazis.h"
 #include "ArchivIro.h"
 #include "Beall.h"
+#include "Masolas.h"
 #include "ParadoxImport.h"
 #include "Export.h"
 #include "NyomtatasPdf.h"
@@ -28,30 +29,18 @@ QTextStream &hiba()
     return s;
 }
 
+// A message on one line of stderr, so that a script's log keeps the reason with the failure
+// (libpq's reasons come in several lines of their own).
+QString egySor(const QString &uzenet) { return QString(uzenet).replace('\r', ' ').replace('\n', ' ').simplified(); }
+
 // DorvPrg.ini named a database folder that is gone: a form must not quietly work on the
 // default folder instead.
 bool g_iniMappaHianyzik = false;
 
-// Opens the database folder of DorvPrg.ini, or the one given with --data.
-[[maybe_unused]] void adatbazisNyit(const QString &mappa)
+// The earlier program's tables into a new database of the folder, with progress for a
+// person watching (not into a script's log). Throws StoreHiba.
+ParadoxImport::Eredmeny paradoxImportal(const QString &mappa)
 {
-    if (!mappa.isEmpty()) {
-        if (!QFileInfo(mappa).isDir())
-            throw StoreHiba(QString("Nem létező adatbázis mappa: %1").arg(mappa));
-        Beall.AdatbazisUtvonal = QDir(mappa).absolutePath();
-    }
-    Adatbazis::megnyit(Beall.AdatbazisUtvonal);
-}
-
-// --import-paradox MAPPA: the earlier program's tables into a new database of the folder.
-int paradoxImportForma(const QStringList &a, const QString &data)
-{
-    const QString mappa = a.isEmpty() ? data : a.first();
-    if (mappa.isEmpty()) {
-        hiba() << "Hiányzik a mappa: dorvprg --import-paradox MAPPA\n";
-        return 2;
-    }
-    // progress only for a person watching, not into a script's log
     const bool terminal = isatty(STDERR_FILENO);
     try {
         const ParadoxImport::Eredmeny e = ParadoxImport::importal(mappa, [&](const QString &t, qint64 kesz, qint64 osszes) {
@@ -63,24 +52,41 @@ int paradoxImportForma(const QStringList &a, const QString &data)
         });
         if (terminal)
             hiba() << "\r" << QString(60, ' ') << "\r";
+        return e;
+    } catch (const StoreHiba &) {
+        if (terminal)
+            hiba() << "\n";
+        throw;
+    }
+}
+
+// --import-paradox MAPPA: the earlier program's tables into a new database of the folder.
+int paradoxImportForma(const QStringList &a, const QString &data)
+{
+    const QString mappa = a.isEmpty() ? data : a.first();
+    if (mappa.isEmpty()) {
+        hiba() << "Hiányzik a mappa: dorvprg --import-paradox MAPPA\n";
+        return 2;
+    }
+    try {
+        const ParadoxImport::Eredmeny e = paradoxImportal(mappa);
         ki() << "Átvett adatbázis: " << QDir::toNativeSeparators(QDir(mappa).absoluteFilePath(Adatbazis::FAJLNEV)) << "\n";
         for (const QString &s : e.sorok())
             ki() << s << "\n";
         ki() << "Összesen: " << e.osszesSor() << " sor\n";
         return 0;
     } catch (const StoreHiba &h) {
-        if (terminal)
-            hiba() << "\n";
         // one line, so a script's log keeps the reason with the failure
         hiba() << "Az importálás nem sikerült, a mappa változatlan maradt: "
-               << QString(h.uzenet()).replace("\r\n", " ") << "\n";
+               << egySor(h.uzenet()) << "\n";
         return 1;
     }
 }
 
 // The database folder of a form that only reads: --data or DorvPrg.ini, and it must hold a
-// database (opening would create an empty one).
-QString letezoAdatbazis(const QString &data)
+// database (opening would create an empty one); a register on a server needs only the folder
+// of its texts and documents.
+QString letezoAdatbazis(const QString &data, bool szerverrel = !Beall.AdatbazisKapcsolat.isEmpty())
 {
     if (data.isEmpty() && g_iniMappaHianyzik)
         throw StoreHiba(QString("Nem létező adatbázis mappa a beállításokban (%1); adja meg a mappát a --data "
@@ -88,7 +94,7 @@ QString letezoAdatbazis(const QString &data)
     const QString mappa = data.isEmpty() ? Beall.AdatbazisUtvonal : data;
     if (mappa.isEmpty() || !QFileInfo(mappa).isDir())
         throw StoreHiba(QString("Nem létező adatbázis mappa: %1").arg(mappa));
-    if (!Adatbazis::vanAdatbazis(mappa))
+    if (!szerverrel && !Adatbazis::vanAdatbazis(mappa))
         throw StoreHiba(QString("A mappában nincs adatbázis: %1").arg(mappa));
     Beall.AdatbazisUtvonal = QDir(mappa).absolutePath();
     return Beall.AdatbazisUtvonal;
@@ -106,6 +112,10 @@ int archivForma(const QStringList &a, const QString &data)
         return 2;
     }
     const QString mappa = letezoAdatbazis(data);
+    // an unreachable server is told as at start, naming host and port; its dump goes along
+    const QString kapcsolat = Beall.AdatbazisKapcsolat;
+    if (!kapcsolat.isEmpty())
+        Adatbazis::megnyit(mappa, kapcsolat);
     QString cel;
     if (a.isEmpty()) {
         ArchivMappaLetrehoz(Beall.MentesUtvonal);
@@ -123,7 +133,7 @@ int archivForma(const QStringList &a, const QString &data)
             hiba().flush();
         }
         return true;
-    });
+    }, kapcsolat);
     if (terminal)
         hiba() << "\r" << QString(20, ' ') << "\r";
     ki() << "Archív állomány kész: " << QDir::toNativeSeparators(cel) << " (" << o.fajlok << " fájl, " << o.bajtok
@@ -133,7 +143,7 @@ int archivForma(const QStringList &a, const QString &data)
         MentesDatumIr(Beall.MentesDatum);
     } catch (const StoreHiba &h) {
         hiba() << "Az archívum elkészült, de a mentés dátuma nem írható a beállításokba: "
-               << QString(h.uzenet()).replace("\r\n", " ") << "\n";
+               << egySor(h.uzenet()) << "\n";
         return 1;
     }
     return 0;
@@ -187,7 +197,7 @@ int exportForma(const QStringList &argumentumok, const QString &data)
                << hasznalat << ")\n";
         return 2;
     }
-    Adatbazis::megnyit(letezoAdatbazis(data));
+    Adatbazis::megnyit(letezoAdatbazis(data), Beall.AdatbazisKapcsolat);
     Tabla t("doksi");
     LevelListaKurzor(t, nezetBetu(a[0]));
     t.megnyit();
@@ -220,7 +230,7 @@ int pdfForma(const QStringList &a, const QString &data)
         hiba() << (lista ? "Hibás nézet: " : "Hibás kulcs: ") << a[1] << " (" << hasznalat << ")\n";
         return 2;
     }
-    Adatbazis::megnyit(letezoAdatbazis(data));
+    Adatbazis::megnyit(letezoAdatbazis(data), Beall.AdatbazisKapcsolat);
     const QString fajl = QFileInfo(a[2]).absoluteFilePath();
     int lapok = 0;
     if (lista) {
@@ -233,6 +243,47 @@ int pdfForma(const QStringList &a, const QString &data)
         lapok = NyomtatvanyPdf(f, doksi, fajl);
     }
     ki() << "PDF kész: " << QDir::toNativeSeparators(fajl) << " (" << lapok << " oldal)\n";
+    return 0;
+}
+
+// --copy-to KAPCSOLAT: the local register (the earlier program's tables brought over first,
+// when the folder holds only those) into an empty database on a server.
+int masolasForma(const QStringList &a, const QString &data)
+{
+    const char *hasznalat = "dorvprg --copy-to \"host=... port=... dbname=... user=...\"";
+    if (a.size() != 1 || a.first().trimmed().isEmpty()) {
+        hiba() << (a.size() > 1 ? "Túl sok argumentum: " : "Hiányzik a kapcsolat: ") << hasznalat << "\n";
+        return 2;
+    }
+    if (data.isEmpty() && g_iniMappaHianyzik)
+        throw StoreHiba(QString("Nem létező adatbázis mappa a beállításokban (%1); adja meg a mappát a --data "
+                                "kapcsolóval.").arg(QDir::toNativeSeparators(OlvasottIniFajlUt())));
+    const QString mappa = QDir(data.isEmpty() ? Beall.AdatbazisUtvonal : data).absolutePath();
+    if (!QFileInfo(mappa).isDir())
+        throw StoreHiba(QString("Nem létező adatbázis mappa: %1").arg(mappa));
+    if (ParadoxImport::vanRegiAdatbazis(mappa)) {
+        const ParadoxImport::Eredmeny e = paradoxImportal(mappa);
+        ki() << "Átvett Paradox táblák: " << e.osszesSor() << " sor\n";
+    }
+    // the source is always the folder's own file, whatever server DorvPrg.ini names
+    letezoAdatbazis(mappa, false);
+    Adatbazis::megnyit(mappa);
+    const bool terminal = isatty(STDERR_FILENO);
+    qint64 utolso = -1;
+    const Masolas::Eredmeny e = Masolas::masol(a.first(), [&](const QString &t, qint64 kesz, qint64 osszes) {
+        const qint64 szazalek = osszes > 0 ? kesz * 100 / osszes : 100;
+        if (!terminal || szazalek == utolso)
+            return;
+        utolso = szazalek;
+        hiba() << "\rMásolás: " << szazalek << "% " << (t.isEmpty() ? QString("(keresőindex)") : t) << "          ";
+        hiba().flush();
+    });
+    if (terminal)
+        hiba() << "\r" << QString(50, ' ') << "\r";
+    for (const auto &t : e.tablak)
+        ki() << t.first << ": " << t.second << " sor\n";
+    ki() << "Átmásolva a kiszolgálóra: " << e.osszesSor() << " sor. A program a DorvPrg.ini [Adatbazis] "
+         << "Kapcsolat= kulcsával használja.\n";
     return 0;
 }
 
@@ -254,6 +305,13 @@ const QList<Forma> &formak()
          "--archive [FÁJL]\n      az adatbázis mappájának archiválása ZIP fájlba (alapértelmezés: az archív\n"
          "      mappa ééééhhnn.zip fájlja); a mentés dátuma a DorvPrg.ini-be kerül",
          archivForma},
+        {"--copy-to",
+         "--copy-to KAPCSOLAT\n"
+         "      a helyi adatbázis átmásolása egy üres PostgreSQL adatbázisba (KAPCSOLAT: libpq\n"
+         "      kapcsolat, pl. \"host=szerver dbname=dorvprg user=dorvprg\" vagy \"service=dorvprg\");\n"
+         "      egy tranzakcióban, a kulcsok és a számlálók megmaradnak; nem üres adatbázist\n"
+         "      nem változtat; a mappa Paradox tábláit előbb átveszi",
+         masolasForma},
         {"--export",
          "--export J|S FÁJL [--separator ';'|tab|','] [--qualifier '\"'|\"'\"|none]\n"
          "      a Jótállás (J) vagy Szereléssel (S) nézet leveleinek határolt szöveges exportja,\n"
@@ -291,7 +349,9 @@ void sugo()
     for (const Forma &f : formak())
         ki() << "  " << f.sugo << "\n";
     ki() << "  --help\n      ez a leírás\n\n"
-         << "  --data MAPPA   az adatbázis mappája (alapértelmezés: a DorvPrg.ini beállítása)\n";
+         << "  --data MAPPA   az adatbázis mappája (alapértelmezés: a DorvPrg.ini beállítása)\n\n"
+         << "Ha a DorvPrg.ini [Adatbazis] szakaszának Kapcsolat= kulcsa egy PostgreSQL kiszolgálót\n"
+         << "nevez meg, a formák azon dolgoznak; a jelszó a ~/.pgpass vagy a szolgáltatásfájl dolga.\n";
 }
 
 } // namespace
@@ -337,7 +397,7 @@ bool ParancssorFuttat(const QStringList &argumentumok, int &kilepesiKod)
             }
             kilepesiKod = f.futtat(a.mid(1), mappa);
         } catch (const StoreHiba &h) {
-            hiba() << QString(h.uzenet()).replace("\r\n", " ") << "\n";
+            hiba() << egySor(h.uzenet()) << "\n";
             kilepesiKod = 1;
         }
         Adatbazis::bezar();

@@ -1,0 +1,65 @@
+#include "PgMentes.h"
+#include "ArchivIro.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+const char *const PgMentes::FAJLNEV = "dorvprg.pgdump";
+
+QString PgMentes::pgDumpProgram()
+{
+    int legujabb = -1;
+    QString ut;
+    const QDir d("/usr/lib/postgresql");
+    for (const QString &v : d.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool ok = false;
+        const int n = v.toInt(&ok);
+        const QString p = d.filePath(v + "/bin/pg_dump");
+        if (ok && n > legujabb && QFileInfo(p).isExecutable()) {
+            legujabb = n;
+            ut = p;
+        }
+    }
+    return ut.isEmpty() ? QStandardPaths::findExecutable("pg_dump") : ut;
+}
+
+void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::function<bool()> &folytat)
+{
+    const QString program = pgDumpProgram();
+    if (program.isEmpty())
+        throw StoreHiba("A kiszolgálón tartott adatbázis mentéséhez a pg_dump program kell "
+                        "(postgresql-client csomag), de nem található.");
+    QProcess p;
+    p.setProgram(program);
+    // no compression of its own: the archive packs the dump on every core
+    p.setArguments({"--format=custom", "--compress=0", "--no-password", "--file=" + fajl, "--dbname=" + kapcsolat});
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.start();
+    if (!p.waitForStarted())
+        throw StoreHiba(QString("A pg_dump nem indítható: %1\r\n%2").arg(program, p.errorString()));
+    while (!p.waitForFinished(100)) {
+        if (p.state() == QProcess::NotRunning)
+            break;
+        if (folytat && !folytat()) {
+            p.kill();
+            p.waitForFinished(-1);
+            QFile::remove(fajl);
+            throw ArchivMegszakitva();
+        }
+    }
+    const QString uzenet = QString::fromLocal8Bit(p.readAllStandardError()).trimmed().replace('\n', "\r\n");
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        QFile::remove(fajl);
+        throw StoreHiba(QString("Az adatbázis mentése (pg_dump) nem sikerült (kilépési kód: %1).\r\n%2")
+                            .arg(p.exitStatus() == QProcess::NormalExit ? QString::number(p.exitCode()) : QString("összeomlás"),
+                                 uzenet));
+    }
+    // a dump that ended with code 0 but is not there whole is no dump
+    QFile f(fajl);
+    if (!f.open(QIODevice::ReadOnly) || f.read(5) != "PGDMP")
+        throw StoreHiba(QString("Az adatbázis mentése (pg_dump) nem írt érvényes fájlt: %1\r\n%2").arg(fajl, uzenet));
+}

@@ -1,0 +1,338 @@
+#include "Adatbazis.h"
+#include "ArchivIro.h"
+#include "Beall.h"
+#include "PgMentes.h"
+#include "PgSzerver.h"
+#include "ProgramFutas.h"
+#include "Sema.h"
+#include "StoreHiba.h"
+#include "Tabla.h"
+#include "TesztKornyezet.h"
+#include "Tfrm_Main.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QRect>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The program around a register on a PostgreSQL server: the start against a server that is
+// down (message, Újra, Kilépés), the command line's exit codes, --copy-to from a local
+// register (rows, keys, counters; a database in use refused; a failure half-way leaves it
+// empty) and the archive's dump restored with pg_restore.
+class PgSzerverTeszt : public QObject {
+    Q_OBJECT
+
+    PgSzerver *m_sz = nullptr;
+
+    static QString adatbazisNev(const QString &kapcsolat) { return kapcsolat.section("dbname=", 1).section(' ', 0, 0); }
+
+    // Every row of every table as the program reads them, rows in a fixed order.
+    static QMap<QString, QStringList> tartalom()
+    {
+        QMap<QString, QStringList> m;
+        for (const TablaLeiras &t : Sema::tablak()) {
+            QStringList oszlopok;
+            for (const MezoLeiras &mz : t.mezok)
+                oszlopok << mz.nev;
+            QSqlQuery q = Adatbazis::lekerdez(QString("SELECT %1 FROM %2").arg(oszlopok.join(", "), t.nev));
+            QStringList sorok;
+            while (q.next()) {
+                QStringList s;
+                for (int i = 0; i < oszlopok.size(); ++i) {
+                    const QVariant v = q.value(i);
+                    s << (v.isNull() ? QString("<null>")
+                                     : v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate) : v.toString());
+                }
+                sorok << s.join('|');
+            }
+            sorok.sort();
+            m.insert(t.nev, sorok);
+        }
+        return m;
+    }
+
+    // A local register with rows in every table: texts with the characters COPY escapes,
+    // nulls, keys with a gap and a deleted last letter.
+    static void helyiRegiszter()
+    {
+        Adatbazis::vegrehajt("INSERT INTO marka (marka, marka_nev, kep) VALUES (3, 'Škoda', 2), (7, 'Árvíztűrő', NULL)");
+        Adatbazis::vegrehajt("INSERT INTO alkatresz (alkatresz, alkatresz_nev) VALUES (1, 'fék\tbetét'), (4, 'back\\slash')");
+        Adatbazis::vegrehajt("INSERT INTO ugyfel (ugyfel, ugyfel_nev, telefon, cim_varos) VALUES "
+                             "(2, 'Kovács Ödön', '+36 1 234 5678', 'Győr'), (6, 'Nagy\r\nÉva', NULL, '')");
+        for (int i = 1; i <= 12; ++i)
+            Adatbazis::vegrehajt("INSERT INTO doksi (doksi, doksi_id, datum, marka, alkatresz, ugyfel, rendszam, prntip, "
+                                 "megjegyzes, dat_beerk) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                                 {i, i <= 8 ? i : i - 8, QDate(2024, 1, i).toString(Qt::ISODate), i % 2 ? 3 : 7,
+                                  i % 2 ? 1 : 4, i % 3 ? 2 : 6, QString("ABC-%1").arg(i, 3, 10, QChar('0')),
+                                  i <= 8 ? "J" : "S", i == 5 ? QVariant() : QVariant(QString("sor\nmásik \\N sor %1").arg(i)),
+                                  i == 2 ? QVariant() : QVariant(QDate(2024, 2, i).toString(Qt::ISODate))});
+        Adatbazis::vegrehajt("DELETE FROM doksi WHERE doksi IN (4, 12)");
+        Adatbazis::vegrehajt("INSERT INTO doksi_megj (doksi_megj, doksi, datum, rovid, megjegyzes) VALUES "
+                             "(1, 1, '2024-03-01', 'rövid', 'hosszú\nmegjegyzés\ttabbal'), (2, 12, NULL, NULL, NULL)");
+        Adatbazis::vegrehajt("INSERT INTO megj (megj, doksi, doknev, doknev_rovid, datum) VALUES "
+                             "(5, 3, 'Data/levél.pdf', 'levél', '2024-04-05')");
+        Adatbazis::vegrehajt("INSERT INTO felhasznalo VALUES ('recepcio', 'Recepció', 'jelszó', 'N', 'I')");
+        Adatbazis::vegrehajt("UPDATE tulajdonos SET tulajdonos = 'Próba Műhely Kft.', varos = 'Pécs'");
+    }
+
+    // The local register of k's folder copied by the program to a new server database.
+    ProgramFutas masolas(TesztKornyezet &k, const QString &kapcsolat)
+    {
+        Adatbazis::bezar();
+        return ProgramFuttat(k.programMappa(), {"--data", k.adatMappa(), "--copy-to", kapcsolat});
+    }
+
+    QString tablak(const QString &kapcsolat)
+    {
+        return m_sz->sql(adatbazisNev(kapcsolat), "SELECT string_agg(relname, ',' ORDER BY relname) FROM pg_class c "
+                                                 "JOIN pg_namespace n ON n.oid = c.relnamespace "
+                                                 "WHERE n.nspname = 'public' AND relkind IN ('r', 'S')").trimmed();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_sz = PgSzerver::kozos();
+        if (!m_sz)
+            QSKIP(qPrintable("Nincs PostgreSQL-kiszolgáló: " + PgSzerver::hibaSzoveg()));
+    }
+
+    // Started while the server is down: the message names the server and libpq's reason;
+    // Újra after the server came back opens the register, Kilépés ends the start.
+    void indulasElerhetetlenKiszolgalo_data()
+    {
+        QTest::addColumn<bool>("ujra");
+        QTest::newRow("újra, a kiszolgáló közben elindult") << true;
+        QTest::newRow("kilépés") << false;
+    }
+    void indulasElerhetetlenKiszolgalo()
+    {
+        QFETCH(bool, ujra);
+        TesztKornyezet k(false);
+        const QString kapcsolat = m_sz->ujAdatbazis();
+        QVERIFY2(!kapcsolat.isEmpty(), qPrintable(m_sz->hiba()));
+        Beall.AdatbazisKapcsolat = kapcsolat;
+        BeallitasIr(QRect(0, 0, 640, 400));
+        QVERIFY(m_sz->leall());
+        QList<UzenetKeres> kerdesek;
+        setValaszolo([&](const UzenetKeres &u) {
+            kerdesek << u;
+            if (u.tipus == UzenetKeres::Kerdes && ujra)
+                return m_sz->indul();
+            return u.tipus != UzenetKeres::Kerdes;
+        });
+        Tfrm_Main w;
+        const bool indult = w.inditas();
+        if (!ujra)
+            QVERIFY(m_sz->indul());
+        QCOMPARE(indult, ujra);
+        QCOMPARE(kerdesek.size(), 1);
+        const UzenetKeres &u = kerdesek.first();
+        QCOMPARE(u.tipus, UzenetKeres::Kerdes);
+        QCOMPARE(u.cim, QString("A kiszolgáló nem érhető el"));
+        QVERIFY2(u.szoveg.contains(m_sz->socketMappa()) && u.szoveg.contains(QString::number(m_sz->port()))
+                     && u.szoveg.contains("Újra") && u.szoveg.contains("Kilépés"),
+                 qPrintable(u.szoveg));
+        // libpq's own reason travels along
+        QVERIFY2(u.szoveg.contains("No such file or directory") || u.szoveg.contains("Connection refused"),
+                 qPrintable(u.szoveg));
+        QCOMPARE(Adatbazis::nyitva(), ujra);
+        if (ujra) {
+            QCOMPARE(w.statusPanel(0)->text(), QString("0/0"));
+            QCOMPARE(Adatbazis::motor(), Adatbazis::Motor::PostgreSQL);
+            // the register made on first use: its default rows are on the server
+            QCOMPARE(m_sz->sql(adatbazisNev(kapcsolat), "SELECT count(*) FROM felhasznalo").trimmed(), QString("1"));
+        }
+        // the folder did not get a local register instead
+        QVERIFY(!Adatbazis::vanAdatbazis(k.adatMappa()));
+    }
+
+    // The command line on a server register: a form works on it; a server that is down is
+    // one line on stderr and exit code 1; a wrong call of --copy-to is 2.
+    void parancssorKilepesiKodok()
+    {
+        TesztKornyezet k(false);
+        const QString kapcsolat = m_sz->ujAdatbazis();
+        QVERIFY(!kapcsolat.isEmpty());
+        Adatbazis::megnyit(k.adatMappa(), kapcsolat);
+        Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, rendszam) VALUES (1, 'J', 'XYZ-001')");
+        Adatbazis::bezar();
+        Beall.AdatbazisKapcsolat = kapcsolat;
+        BeallitasIr(QRect(0, 0, 640, 400));
+        const QString csv = QDir(k.programMappa()).filePath("ki.csv");
+
+        ProgramFutas f = ProgramFuttat(k.programMappa(), {"--export", "J", csv});
+        QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+        QFile be(csv);
+        QVERIFY(be.open(QIODevice::ReadOnly));
+        QVERIFY(be.readAll().contains("XYZ-001"));
+
+        QVERIFY(m_sz->leall());
+        const ProgramFutas le = ProgramFuttat(k.programMappa(), {"--export", "J", csv});
+        const ProgramFutas arch = ProgramFuttat(k.programMappa(), {"--archive", QDir(k.programMappa()).filePath("a.zip")});
+        QVERIFY(m_sz->indul());
+        for (const ProgramFutas &p : {le, arch}) {
+            QCOMPARE(p.kod, 1);
+            QVERIFY2(p.hiba.count('\n') == 1, qPrintable(p.hiba));
+            QVERIFY2(p.hiba.contains(m_sz->socketMappa()) && p.hiba.contains(QString::number(m_sz->port())),
+                     qPrintable(p.hiba));
+        }
+        QVERIFY(!QFile::exists(QDir(k.programMappa()).filePath("a.zip")));
+
+        for (const QStringList &a : {QStringList{"--copy-to"}, QStringList{"--copy-to", kapcsolat, "tobb"},
+                                     QStringList{"--copy-to", " "}}) {
+            f = ProgramFuttat(k.programMappa(), a);
+            QVERIFY2(f.kod == 2, qPrintable(a.join(' ') + ": " + f.hiba));
+        }
+        f = ProgramFuttat(k.programMappa(), {"--help"});
+        QVERIFY(f.ki.contains("--copy-to KAPCSOLAT") && f.ki.contains("Kapcsolat="));
+    }
+
+    // --copy-to into an empty database: every row of every table arrives as it was, and the
+    // counters go on after the highest key given (the deleted last letter's too).
+    void masolasUresAdatbazisba()
+    {
+        TesztKornyezet k;
+        helyiRegiszter();
+        const QMap<QString, QStringList> helyi = tartalom();
+        Tabla helyiLevelek("doksi");
+        helyiLevelek.megnyit();
+        const int jKovetkezo = helyiLevelek.kovetkezoSzam("doksi_id", "prntip", "J");
+        QCOMPARE(jKovetkezo, 9);
+        helyiLevelek.bezar();
+        const QString kapcsolat = m_sz->ujAdatbazis();
+        const ProgramFutas f = masolas(k, kapcsolat);
+        QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+        QVERIFY2(f.ki.contains("doksi: 10 sor") && f.ki.contains("Átmásolva a kiszolgálóra: 23 sor"), qPrintable(f.ki));
+
+        Adatbazis::megnyit(k.adatMappa(), kapcsolat);
+        QCOMPARE(Adatbazis::motor(), Adatbazis::Motor::PostgreSQL);
+        const QMap<QString, QStringList> szerver = tartalom();
+        for (auto it = helyi.cbegin(); it != helyi.cend(); ++it)
+            QCOMPARE(szerver.value(it.key()), it.value());
+        // the search index was built for the copied rows
+        QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM doksi_nagybetu").toInt(), 10);
+
+        Tabla t("doksi");
+        t.megnyit();
+        t.beszur();
+        t.setErtek("prntip", "J");
+        t.setErtek("doksi_id", t.kovetkezoSzam("doksi_id", "prntip", "J"));
+        t.sorszamoz("doksi_id", "prntip");
+        t.post();
+        QCOMPARE(t.ertek("doksi").toInt(), 13);
+        QCOMPARE(t.ertek("doksi_id").toInt(), jKovetkezo);
+        t.bezar();
+        Tabla m("marka");
+        m.megnyit();
+        m.beszur();
+        m.setErtek("marka_nev", "Új márka");
+        m.post();
+        QCOMPARE(m.ertek("marka").toInt(), 8);
+        m.bezar();
+        // a table keyed by text gets its row identity counted on too
+        Adatbazis::vegrehajt("INSERT INTO felhasznalo (felhasznalo) VALUES ('uj')");
+        QCOMPARE(Adatbazis::ertek("SELECT count(DISTINCT rowid) FROM felhasznalo").toInt(), 3);
+    }
+
+    // A database that already holds something is refused and left as it was; so is the
+    // second copy into a filled database. A value the server cannot take late in the copy
+    // leaves the database empty.
+    void masolasElutasitva_data()
+    {
+        QTest::addColumn<QString>("eset");
+        QTest::newRow("idegen tábla") << "idegen";
+        QTest::newRow("második másolás") << "masodik";
+        QTest::newRow("hiba félúton") << "felut";
+    }
+    void masolasElutasitva()
+    {
+        QFETCH(QString, eset);
+        TesztKornyezet k;
+        helyiRegiszter();
+        const QString kapcsolat = m_sz->ujAdatbazis();
+        const QString db = adatbazisNev(kapcsolat);
+        if (eset == "idegen")
+            QVERIFY(!m_sz->sql(db, "CREATE TABLE idegen (x int); INSERT INTO idegen VALUES (42)").isNull());
+        if (eset == "masodik") {
+            const ProgramFutas elso = ProgramFuttat(k.programMappa(), {"--data", k.adatMappa(), "--copy-to", kapcsolat});
+            QVERIFY2(elso.kod == 0, qPrintable(elso.hiba));
+            Adatbazis::megnyit(k.adatMappa());
+            Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('csak helyben')");
+        }
+        if (eset == "felut")   // the notes' table comes after the letters and the masters
+            Adatbazis::vegrehajt("INSERT INTO megj (megj, doksi) VALUES (9, 'nem szám')");
+        const QString tablakElotte = tablak(kapcsolat);
+        const QString markak = m_sz->sql(db, eset == "masodik" ? "SELECT string_agg(marka_nev, ',' ORDER BY marka) FROM marka"
+                                                               : "SELECT 1");
+
+        const ProgramFutas f = masolas(k, kapcsolat);
+        QCOMPARE(f.kod, 1);
+        QCOMPARE(f.hiba.count('\n'), 1);
+        if (eset == "felut")
+            QVERIFY2(f.hiba.contains("megj") && f.hiba.contains("nem szám"), qPrintable(f.hiba));
+        else
+            QVERIFY2(f.hiba.contains("nem üres"), qPrintable(f.hiba));
+        QCOMPARE(tablak(kapcsolat), tablakElotte);
+        if (eset == "felut")
+            QCOMPARE(tablakElotte, QString());
+        if (eset == "idegen")
+            QCOMPARE(m_sz->sql(db, "SELECT x FROM idegen").trimmed(), QString("42"));
+        if (eset == "masodik")
+            QCOMPARE(m_sz->sql(db, "SELECT string_agg(marka_nev, ',' ORDER BY marka) FROM marka"), markak);
+    }
+
+    // The archive of a server register holds its dump beside the folder's files; restored
+    // into a new database with pg_restore, every table equals the original.
+    void archivVisszaallitva()
+    {
+        TesztKornyezet k(false);
+        const QString kapcsolat = m_sz->ujAdatbazis();
+        Adatbazis::megnyit(k.adatMappa(), kapcsolat);
+        helyiRegiszter();
+        Adatbazis::bezar();
+        // a stale file of the dump's name in the folder is not what the archive holds
+        QFile regi(QDir(k.adatMappa()).filePath(PgMentes::FAJLNEV));
+        QVERIFY(regi.open(QIODevice::WriteOnly) && regi.write("régi") == 5 && regi.flush());
+        regi.close();
+        Beall.AdatbazisKapcsolat = kapcsolat;
+        BeallitasIr(QRect(0, 0, 640, 400));
+        const QString zip = QDir(k.programMappa()).filePath("mentes.zip");
+        const ProgramFutas f = ProgramFuttat(k.programMappa(), {"--archive", zip});
+        QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+
+        QTemporaryDir ki;
+        QProcess unzip;
+        unzip.start("unzip", {"-q", zip, "-d", ki.path()});
+        QVERIFY(unzip.waitForFinished() && unzip.exitCode() == 0);
+        for (const char *n : {"s1.txt", "s2.txt", "s3.txt"})
+            QVERIFY2(QFile::exists(QDir(ki.path()).filePath(n)), n);
+        QVERIFY(!Adatbazis::vanAdatbazis(ki.path()));
+        const QString dump = QDir(ki.path()).filePath(PgMentes::FAJLNEV);
+        QVERIFY(QFileInfo(dump).size() > 1000);
+
+        const QString uj = m_sz->ujAdatbazis();
+        QProcess visszaallit;
+        visszaallit.setProcessChannelMode(QProcess::MergedChannels);
+        visszaallit.start(PgSzerver::binMappa() + "/pg_restore", {"--no-owner", "--exit-on-error", "--dbname=" + uj, dump});
+        QVERIFY(visszaallit.waitForFinished(120000));
+        QVERIFY2(visszaallit.exitCode() == 0, visszaallit.readAll().constData());
+        for (const TablaLeiras &t : Sema::tablak()) {
+            const QString s = QString("SELECT * FROM %1 ORDER BY %2").arg(t.nev, Sema::sorAzonosito(t, Adatbazis::Motor::PostgreSQL));
+            const QString eredeti = m_sz->sql(adatbazisNev(kapcsolat), s);
+            QVERIFY(!eredeti.isEmpty());
+            QCOMPARE(m_sz->sql(adatbazisNev(uj), s), eredeti);
+        }
+        // the restored register opens as it is and counts on
+        Adatbazis::megnyit(k.adatMappa(), uj);
+        Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('visszaállítva')");
+        QCOMPARE(Adatbazis::ertek("SELECT max(marka) FROM marka").toInt(), 8);
+    }
+};
+
+QTEST_MAIN(PgSzerverTeszt)
+#include "tst_pgszerver.moc"
