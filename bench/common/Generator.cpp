@@ -1,14 +1,19 @@
 #include "Generator.h"
 #include "Adatbazis.h"
+#include "Sema.h"
 #include "StoreHiba.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <cstdio>
 #include <random>
+#include <sqlite3.h>
 
 namespace {
 
@@ -152,4 +157,41 @@ void RegiszterGeneral(const QString &mappa, int levelek)
     }
     Adatbazis::vegrehajt("ANALYZE");
     Adatbazis::bezar();
+}
+
+QString RegiszterOlvasasra(const QString &mappa, const QString &masolat)
+{
+    // read through a read-only connection of its own: the program's would already migrate
+    bool kesz = false;
+    sqlite3 *h = nullptr;
+    const QByteArray fajl = QFile::encodeName(QDir(mappa).filePath(Adatbazis::FAJLNEV));
+    if (sqlite3_open_v2(fajl.constData(), &h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        QSet<QString> nevek;
+        int verzio = -1;
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(h, "SELECT name FROM sqlite_master", -1, &st, nullptr) == SQLITE_OK)
+            while (sqlite3_step(st) == SQLITE_ROW)
+                nevek.insert(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))));
+        sqlite3_finalize(st);
+        if (sqlite3_prepare_v2(h, "SELECT ertek FROM meta WHERE kulcs = 'verzio'", -1, &st, nullptr) == SQLITE_OK
+            && sqlite3_step(st) == SQLITE_ROW)
+            verzio = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+        kesz = verzio == Sema::verzio();
+        for (const QString &n : Sema::keresoObjektumok())
+            kesz = kesz && nevek.contains(n);
+    }
+    sqlite3_close(h);
+    if (kesz)
+        return mappa;
+    std::printf("%s: régebbi változat, a mérés egy másolaton fut (%s)\n", qPrintable(mappa), qPrintable(masolat));
+    std::fflush(stdout);
+    QDir().mkpath(masolat);
+    for (const QFileInfo &f : QDir(mappa).entryInfoList(QDir::Files)) {
+        const QString cel = QDir(masolat).filePath(f.fileName());
+        QFile::remove(cel);
+        if (!QFile::copy(f.filePath(), cel))
+            throw StoreHiba(QString("A regiszter nem másolható: %1 -> %2").arg(f.filePath(), cel));
+    }
+    return masolat;
 }

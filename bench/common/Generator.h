@@ -11,3 +11,8 @@ void RegiszterGeneral(const QString &mappa, int levelek = 1000000);
 
 // Whether the folder already holds the register RegiszterGeneral would write.
 bool RegiszterKesz(const QString &mappa, int levelek = 1000000);
+
+// The folder to run the program on without changing the register given: the folder itself
+// when opening it writes nothing (its schema is this program's, the search index whole),
+// otherwise a copy in `masolat` (opening brings an older register up to date).
+QString RegiszterOlvasasra(const QString &mappa, const QString &masolat);

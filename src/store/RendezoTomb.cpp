@@ -5,28 +5,38 @@
 void EgeszTomb::reserve(qsizetype n)
 {
     if (m_szeles)
-        m_64.reserve(n);
+        m_64.reserve(size_t(n));
     else
-        m_32.reserve(n);
+        m_32.reserve(size_t(n));
+}
+
+void EgeszTomb::urit()
+{
+    m_32.clear();
+    m_64 = {};   // a wide fill starts narrow again
+    m_szeles = false;
 }
 
 void EgeszTomb::szelesen(qint64 v)
 {
     if (!m_szeles) {
         m_64.reserve(std::max(m_32.capacity(), m_32.size() + 1));
-        for (qint32 x : std::as_const(m_32))
-            m_64.append(x);
+        m_64.assign(m_32.cbegin(), m_32.cend());
         m_32 = {};
         m_szeles = true;
     }
-    m_64.append(v);
+    m_64.push_back(v);
 }
 
 qsizetype EgeszTomb::indexOf(qint64 v) const
 {
+    const auto hely = [](const auto &t, auto x) {
+        const auto it = std::find(t.cbegin(), t.cend(), x);
+        return it == t.cend() ? qsizetype(-1) : qsizetype(it - t.cbegin());
+    };
     if (m_szeles)
-        return m_64.indexOf(v);
-    return v == qint32(v) ? m_32.indexOf(qint32(v)) : -1;
+        return hely(m_64, v);
+    return v == qint32(v) ? hely(m_32, qint32(v)) : -1;
 }
 
 void RendezoTomb::reserve(qsizetype n)
@@ -34,22 +44,13 @@ void RendezoTomb::reserve(qsizetype n)
     m_szamok.reserve(n);
 }
 
-void RendezoTomb::hozzaad(Fajta f, qsizetype hely)
+void RendezoTomb::urit()
 {
-    if (m_szakaszok.isEmpty() || m_szakaszok.last().fajta != f)
-        m_szakaszok.append({m_db, hely, f});
-    ++m_db;
-}
-
-void RendezoTomb::hozzaadUres()
-{
-    hozzaad(Fajta::Ures, 0);
-}
-
-void RendezoTomb::hozzaadSzam(qint64 v)
-{
-    hozzaad(Fajta::Szam, m_szamok.size());
-    m_szamok.append(v);
+    m_szakaszok.clear();
+    m_szamok.urit();
+    m_szovegek.clear();
+    m_szovegVeg.urit();
+    m_db = 0;
 }
 
 void RendezoTomb::hozzaadSzoveg(QStringView s)

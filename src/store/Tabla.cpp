@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 #include <sqlite3.h>
 
@@ -211,6 +212,24 @@ private:
     qint64 m_regi = 0;
 };
 
+// What changes whenever the rows of any view may have changed: a commit of another connection
+// (data_version), a change of the schema (VACUUM too), a row written through this one. Inside
+// a transaction nothing is known for sure (a rollback takes back what was counted): -1.
+std::array<qint64, 3> regiszterAllapot()
+{
+    sqlite3 *h = Adatbazis::handle();
+    if (!sqlite3_get_autocommit(h))
+        return {-1, -1, -1};
+    const auto pragma = [](const char *sql) {
+        const Utasitas st = elokeszit(sql, {});
+        return sqlite3_step(st.get()) == SQLITE_ROW ? sqlite3_column_int64(st.get(), 0) : -1;
+    };
+    const qint64 adat = pragma("PRAGMA data_version"), sema = pragma("PRAGMA schema_version");
+    if (adat < 0 || sema < 0)
+        return {-1, -1, -1};
+    return {adat, sema, sqlite3_total_changes64(h)};
+}
+
 // Stored values alike: both null, or the same text (5 and 5.0 from SQLite are alike).
 bool azonos(const QVariant &a, const QVariant &b)
 {
@@ -336,6 +355,9 @@ void Tabla::bezar()
     m_allapot = Allapot::Zarva;
     m_kulcsok.clear();
     m_rendezoErtek.clear();
+    m_elozoKulcsok.clear();
+    m_elozoRendezo.clear();
+    m_olvasas = m_elozoOlvasas = {};
     m_cache.clear();
     m_puffer.clear();
     m_sor = -1;
@@ -409,10 +431,25 @@ void Tabla::kulcsokOlvas()
         pgKulcsokOlvas(sql, ertekek);
         return;
     }
+    m_cache.clear();
+    // taken before the read: a commit in between makes the rows look older than they are, never newer
+    KulcsOlvasas olvasas{sql, ertekek, regiszterAllapot()};
+    if (olvasas.allapot[0] >= 0 && olvasas.egyezik(m_olvasas))
+        return;
+    if (olvasas.allapot[0] >= 0 && olvasas.egyezik(m_elozoOlvasas)) {
+        std::swap(m_kulcsok, m_elozoKulcsok);
+        std::swap(m_rendezoErtek, m_elozoRendezo);
+        std::swap(m_olvasas, m_elozoOlvasas);
+        return;
+    }
     const KisLapTar lapTar(m_leiras->nev);
     const Utasitas st = elokeszit(sql, ertekek);
-    EgeszTomb kulcsok;
-    RendezoTomb rendezo;
+    // the rows read before last are given up; their memory takes these
+    EgeszTomb kulcsok = std::move(m_elozoKulcsok);
+    RendezoTomb rendezo = std::move(m_elozoRendezo);
+    m_elozoOlvasas = {};
+    kulcsok.urit();
+    rendezo.urit();
     kulcsok.reserve(m_kulcsok.size());
     rendezo.reserve(m_kulcsok.size());
     int rc;
@@ -421,9 +458,9 @@ void Tabla::kulcsokOlvas()
         rendezoOlvas(rendezo, st.get(), 1);
     }
     lepesVege(rc);
-    m_kulcsok = std::move(kulcsok);
-    m_rendezoErtek = std::move(rendezo);
-    m_cache.clear();
+    m_elozoKulcsok = std::exchange(m_kulcsok, std::move(kulcsok));
+    m_elozoRendezo = std::exchange(m_rendezoErtek, std::move(rendezo));
+    m_elozoOlvasas = std::exchange(m_olvasas, std::move(olvasas));
 }
 
 void Tabla::aktualisra(int sor, bool jelez)

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <array>
 #include <functional>
 
 struct TablaLeiras;
@@ -140,6 +141,18 @@ private:
     QHash<QString, int> m_oszlopIndex;      // lower-case name -> column
     EgeszTomb m_kulcsok;                    // rowids of the visible rows, in order
     RendezoTomb m_rendezoErtek;             // first ordering value of each row (keys for text)
+    // The rows of the read before (the main window's other view): a filter switched back to
+    // while the register has not changed takes them again; otherwise their memory takes the
+    // next read. Each read is known by its statement, its values and the register's state.
+    struct KulcsOlvasas {
+        QString sql;
+        QVariantList ertekek;
+        std::array<qint64, 3> allapot{-1, -1, -1};
+        bool egyezik(const KulcsOlvasas &o) const { return sql == o.sql && ertekek == o.ertekek && allapot == o.allapot; }
+    };
+    KulcsOlvasas m_olvasas, m_elozoOlvasas;
+    EgeszTomb m_elozoKulcsok;
+    RendezoTomb m_elozoRendezo;
     mutable QHash<qint64, Sor> m_cache;
     int m_sor = -1;
     bool m_eof = true, m_bof = true;
