@@ -412,10 +412,18 @@ void Adatbazis::megszakit()
     }
 }
 
+void Adatbazis::hiba(const QSqlError &e)
+{
+    foglaltHiba(e);
+    throw StoreHiba(e.text());
+}
+
 QSqlQuery Adatbazis::lekerdez(const QString &sql, const QVariantList &ertekek)
 {
     QSqlQuery q(db());
-    q.setForwardOnly(true);
+    // see Lekerdezes::megnyit: a server result is read whole, so callers may run statements
+    // while they read it
+    q.setForwardOnly(!szerveren());
     // the server prepares only queries and DML; a statement without values runs as it is
     if (szerveren() && ertekek.isEmpty()) {
         if (!q.exec(sql)) {

@@ -50,6 +50,9 @@ void kapcsolatElveszett();           // the server connection failed: the next a
 void vegrehajt(const QString &sql, const QVariantList &ertekek = {});
 // A query run forward-only with values bound by position; throws StoreHiba.
 QSqlQuery lekerdez(const QString &sql, const QVariantList &ertekek = {});
+// A failed statement as the store reports it: MasikProgramHiba for another program's lock,
+// KapcsolatHiba for a lost server connection, StoreHiba with the text otherwise.
+[[noreturn]] void hiba(const QSqlError &e);
 // First column of the first row, or an invalid QVariant when there is no row.
 QVariant ertek(const QString &sql, const QVariantList &ertekek = {});
 

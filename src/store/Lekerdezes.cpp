@@ -47,14 +47,26 @@ void Lekerdezes::megnyit()
 {
     bezar();
     m_q = QSqlQuery(Adatbazis::db());
-    m_q.setForwardOnly(true);
-    if (!m_q.prepare(m_sql))
-        throw StoreHiba(m_q.lastError().text());
+    // Qt's server driver reads a forward-only result row by row and drops the rest when the
+    // connection runs another statement; there the whole result is read at once
+    const bool szerveren = Adatbazis::motor() == Adatbazis::Motor::PostgreSQL;
+    m_q.setForwardOnly(!szerveren);
+    bool ertekes = false;
     for (auto it = m_parameterek.cbegin(); it != m_parameterek.cend(); ++it)
-        if (m_sql.contains(it.key(), Qt::CaseInsensitive))
-            m_q.bindValue(it.key(), it.value());
-    if (!m_q.exec())
-        throw StoreHiba(m_q.lastError().text());
+        ertekes = ertekes || m_sql.contains(it.key(), Qt::CaseInsensitive);
+    if (szerveren && !ertekes) {
+        // the server prepares only queries and DML; the free SQL window runs anything
+        if (!m_q.exec(m_sql))
+            Adatbazis::hiba(m_q.lastError());
+    } else {
+        if (!m_q.prepare(m_sql))
+            Adatbazis::hiba(m_q.lastError());
+        for (auto it = m_parameterek.cbegin(); it != m_parameterek.cend(); ++it)
+            if (m_sql.contains(it.key(), Qt::CaseInsensitive))
+                m_q.bindValue(it.key(), it.value());
+        if (!m_q.exec())
+            Adatbazis::hiba(m_q.lastError());
+    }
     const QSqlRecord r = m_q.record();
     for (int i = 0; i < r.count(); ++i) {
         m_nevek << r.fieldName(i);
@@ -99,7 +111,7 @@ int Lekerdezes::betolt(int meddig)
         if (!m_q.next()) {
             m_vege = true;
             if (m_q.lastError().isValid())
-                throw StoreHiba(m_q.lastError().text());
+                Adatbazis::hiba(m_q.lastError());
             m_q.finish();
             break;
         }

@@ -1,5 +1,6 @@
 #include "Adatbazis.h"
 #include "HuSzoveg.h"
+#include "Lekerdezes.h"
 #include "PgSzerver.h"
 #include "Sema.h"
 #include "StoreHiba.h"
@@ -92,6 +93,27 @@ private slots:
         QCOMPARE(kapott, rendezett);
         QVERIFY(t.keres("marka_nev", QString::fromUtf8("öN"), Tabla::KeresMod::ReszletesKisNagy));
         QCOMPARE(t.ertek("marka_nev").toString(), QString::fromUtf8("Öntöde"));
+    }
+
+    // The cursor's own reads through libpq between the fetches of a query still being read,
+    // and a whole-view pass that reads rows while a query is open: neither loses rows.
+    void lekerdezesMellett()
+    {
+        bool uj = false;
+        kapcsolodik(uj);
+        Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip) SELECT i, 'J' FROM generate_series(1, 3000) i");
+        Lekerdezes q("SELECT doksi_id FROM doksi ORDER BY doksi_id");
+        q.megnyit();
+        QCOMPARE(q.betolt(10), 10);
+        Tabla t("doksi");
+        t.setIndex("idx_doksi_id_desc");
+        t.megnyit();
+        QCOMPARE(t.rekordSzam(), 3000);
+        int bejart = 0;
+        t.bejar([&](int, const QVector<QVariant> &) { return ++bejart > 0; });
+        QCOMPARE(bejart, 3000);
+        QCOMPARE(q.osszesBetolt(), 3000);
+        QCOMPARE(q.ertek(2999, "doksi_id").toInt(), 3000);
     }
 
     // A newer register is refused unchanged; an older one gets its search index anew in one go.
