@@ -360,8 +360,10 @@ Masolas::Eredmeny Masolas::masol(const QString &kapcsolat, const Figyelo &figyel
     if (const qint64 n = sajatObjektumok(cel))
         throw StoreHiba(QString("A cél adatbázis nem üres (%1 tábla, nézet vagy sorozat van benne); a másolás csak "
                                 "üres adatbázisba lehetséges, az adatbázis változatlan maradt.").arg(n));
-    // index builds of the search index in memory rather than in temporary files
+    // index builds of the search index in memory rather than in temporary files; the
+    // rebuild's notices (dropping what is not there yet) are no news to the user
     pgVegrehajt(cel, "SET LOCAL maintenance_work_mem = '256MB'");
+    pgVegrehajt(cel, "SET LOCAL client_min_messages = warning");
     Sema::letrehoz(k.db, Adatbazis::Motor::PostgreSQL, false);
 
     Eredmeny e;

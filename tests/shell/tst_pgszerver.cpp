@@ -101,6 +101,74 @@ private slots:
             QSKIP(qPrintable("Nincs PostgreSQL-kiszolgáló: " + PgSzerver::hibaSzoveg()));
     }
 
+    // The administrator's script: a role that may only log in and own its database, a
+    // password set from stdin, a second run that changes nothing, a role with more rights
+    // cut back, and a database of another owner refused untouched.
+    void pgSetup()
+    {
+        // the postgres user reads it from a folder of its reach, runs in one it may enter
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(QFINDTESTDATA("../../scripts/pg-setup.sh"), dir.filePath("pg-setup.sh")));
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                      | QFileDevice::ReadOther | QFileDevice::ExeOther));
+        QVERIFY(QFile::setPermissions(dir.filePath("pg-setup.sh"),
+                                      QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther));
+        const auto futtat = [&](const QStringList &arg, const QByteArray &be = {}) {
+            QProcess p;
+            p.setWorkingDirectory(dir.path());
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("PGHOST", m_sz->socketMappa());
+            env.insert("PGPORT", QString::number(m_sz->port()));
+            p.setProcessEnvironment(env);
+            p.start("runuser", QStringList{"-u", "postgres", "--", dir.filePath("pg-setup.sh")} + arg);
+            p.write(be);
+            p.closeWriteChannel();
+            p.waitForFinished(60000);
+            return std::make_pair(p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                                  QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+        };
+        const auto jogok = [&](const QString &szerep) {
+            return m_sz->sql("postgres", QString("SELECT rolcanlogin, rolsuper, rolcreatedb, rolcreaterole, rolpassword IS NOT NULL "
+                                                 "FROM pg_authid WHERE rolname = '%1'").arg(szerep)).trimmed();
+        };
+        const auto tulaj = [&](const QString &db) {
+            return m_sz->sql("postgres", QString("SELECT pg_get_userbyid(datdba) FROM pg_database WHERE datname = '%1'")
+                                             .arg(db)).trimmed();
+        };
+
+        auto [kod, ki] = futtat({"--role", "muhely", "--database", "muhely_db", "--password-stdin"}, "titok jelszó\n");
+        QVERIFY2(kod == 0, qPrintable(ki));
+        QCOMPARE(jogok("muhely"), QString("t|f|f|f|t"));
+        QCOMPARE(tulaj("muhely_db"), QString("muhely"));
+        QVERIFY2(ki.contains("Kapcsolat=") && ki.contains("dbname=muhely_db user=muhely") && !ki.contains("titok"),
+                 qPrintable(ki));
+        // the program's role reaches it, another role does not
+        QCOMPARE(m_sz->sql("postgres", "SELECT has_database_privilege('muhely', 'muhely_db', 'CONNECT'), "
+                                       "has_database_privilege('dorvprg', 'muhely_db', 'CONNECT')").trimmed(),
+                 QString("t|f"));
+
+        std::tie(kod, ki) = futtat({"--role", "muhely", "--database", "muhely_db", "--no-password"});
+        QVERIFY2(kod == 0 && ki.contains("már létezett"), qPrintable(ki));
+        QCOMPARE(jogok("muhely"), QString("t|f|f|f|t"));
+
+        QVERIFY(!m_sz->sql("postgres", "CREATE ROLE tobbjog CREATEDB CREATEROLE NOLOGIN").isNull());
+        std::tie(kod, ki) = futtat({"--role", "tobbjog", "--database", "tobbjog_db", "--no-password"});
+        QVERIFY2(kod == 0, qPrintable(ki));
+        QCOMPARE(jogok("tobbjog"), QString("t|f|f|f|f"));
+
+        std::tie(kod, ki) = futtat({"--role", "tobbjog", "--database", "muhely_db", "--no-password"});
+        QCOMPARE(kod, 1);
+        QVERIFY2(ki.contains("muhely_db") && ki.contains("tulajdonosa muhely"), qPrintable(ki));
+        QCOMPARE(tulaj("muhely_db"), QString("muhely"));
+
+        // a new role without any way to give it a password is not made half-way
+        std::tie(kod, ki) = futtat({"--role", "jelszonelkul"});
+        QCOMPARE(kod, 1);
+        QCOMPARE(jogok("jelszonelkul"), QString());
+        std::tie(kod, ki) = futtat({"--ismeretlen"});
+        QCOMPARE(kod, 2);
+    }
+
     // Started while the server is down: the message names the server and libpq's reason;
     // Újra after the server came back opens the register, Kilépés ends the start.
     void indulasElerhetetlenKiszolgalo_data()
