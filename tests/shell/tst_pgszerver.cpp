@@ -9,7 +9,9 @@
 #include "Tabla.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Main.h"
+#include "../store/tst_paradoxIro.h"
 
+#include <QAction>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -305,6 +307,59 @@ private slots:
         // a table keyed by text gets its row identity counted on too
         Adatbazis::vegrehajt("INSERT INTO felhasznalo (felhasznalo) VALUES ('uj')");
         QCOMPARE(Adatbazis::ertek("SELECT count(DISTINCT rowid) FROM felhasznalo").toInt(), 3);
+    }
+
+    // A folder of the earlier program's tables: taken over into a local register first, then
+    // copied, the old keys kept.
+    void masolasParadoxMappabol()
+    {
+        TesztKornyezet k(false);
+        PxIro d(QDir(k.adatMappa()).filePath("DOKSI.DB"), pxMezok(*Sema::tabla("doksi")));
+        d.sor({5, 1, QDate(2004, 5, 6), "1 év", 3, {}, "ÁBC-123", {}, "SN-ő", "J"});
+        d.sor({9, 1, QDate(2004, 6, 1), {}, {}, {}, "ŐŰ-001", {}, {}, "S"});
+        d.bezar();
+        PxIro m(QDir(k.adatMappa()).filePath("marka.DB"), pxMezok(*Sema::tabla("marka")));
+        m.sor({3, "Škoda", 7});
+        m.bezar();
+        const QString kapcsolat = m_sz->ujAdatbazis();
+        const ProgramFutas f = masolas(k, kapcsolat);
+        QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+        QVERIFY2(f.ki.contains("Átvett Paradox táblák") && f.ki.contains("doksi: 2 sor"), qPrintable(f.ki));
+        QVERIFY(Adatbazis::vanAdatbazis(k.adatMappa()));
+        const QString db = adatbazisNev(kapcsolat);
+        QCOMPARE(m_sz->sql(db, "SELECT string_agg(doksi || ':' || rendszam || ':' || datum, ',' ORDER BY doksi) FROM doksi")
+                     .trimmed(),
+                 QString("5:ÁBC-123:2004-05-06,9:ŐŰ-001:2004-06-01"));
+        QCOMPARE(m_sz->sql(db, "SELECT marka || ':' || marka_nev FROM marka").trimmed(), QString("3:Škoda"));
+    }
+
+    // The server goes away during work: the command's error names the server and says the
+    // next action connects again; after the restart the same command does its work.
+    void kapcsolatMegszakadMunkaKozben()
+    {
+        TesztKornyezet k(false);
+        const QString kapcsolat = m_sz->ujAdatbazis();
+        Adatbazis::megnyit(k.adatMappa(), kapcsolat);
+        Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, rendszam) VALUES (1, 'J', 'MEGY-001')");
+        Adatbazis::bezar();
+        Beall.AdatbazisKapcsolat = kapcsolat;
+        BeallitasIr(QRect(0, 0, 640, 400));
+        Tfrm_Main w;
+        QVERIFY(w.inditas());
+        QCOMPARE(w.statusPanel(0)->text(), QString("1/1"));
+        QVERIFY(m_sz->leall());
+        k.uzenetekTorol();
+        w.akcio("aTorol")->trigger();
+        QVERIFY(m_sz->indul());
+        QCOMPARE(k.uzenetek().size(), 2);   // the confirmation, then the failure
+        const QString hiba = k.szovegek().last();
+        QVERIFY2(hiba.contains(m_sz->socketMappa()) && hiba.contains("következő műveletnél újra kapcsolódik"),
+                 qPrintable(hiba));
+        QCOMPARE(m_sz->sql(adatbazisNev(kapcsolat), "SELECT count(*) FROM doksi").trimmed(), QString("1"));
+        k.uzenetekTorol();
+        w.akcio("aTorol")->trigger();
+        QCOMPARE(k.uzenetek().size(), 1);
+        QCOMPARE(m_sz->sql(adatbazisNev(kapcsolat), "SELECT count(*) FROM doksi").trimmed(), QString("0"));
     }
 
     // A database that already holds something is refused and left as it was; so is the
