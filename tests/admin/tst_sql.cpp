@@ -52,6 +52,14 @@ class SqlTeszt : public QObject {
     Q_OBJECT
 
 private slots:
+    // the window runs on whichever store is open
+    void initTestCase_data() { TesztKornyezet::motorok(); }
+    void init()
+    {
+        if (const QString h = TesztKornyezet::szerverHiba(); !h.isEmpty())
+            QSKIP(qPrintable(h));
+    }
+
     void ablakNyitaskor()
     {
         TesztKornyezet k;
@@ -274,7 +282,7 @@ private slots:
         Tfrm_SQL f;
         QAbstractItemModelTester teszter(f.grdEredmeny->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         f.edSQL->setText("SELECT * FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 100000)"
-                         " SELECT x, x * 2 AS y FROM c)");
+                         " SELECT x, x * 2 AS y FROM c) AS t");
         f.aFuttat->trigger();
         QAbstractItemModel *m = f.grdEredmeny->model();
         const int n = m->rowCount();   // the first page, and what the grid and the tester asked for
@@ -288,6 +296,10 @@ private slots:
     // A query without end shows that it runs; "Megállít" stops it and the window works on.
     void hosszuLekerdezesMegallitasa()
     {
+        // the server's statement runs in one piece in libpq: nothing of the window can be
+        // pressed meanwhile, so only the store's cancel from another thread could stop it
+        if (TesztKornyezet::szerveren())
+            QSKIP("a kiszolgálón a futó utasítás alatt az ablak nem kezel eseményt");
         TesztKornyezet k;
         Tfrm_SQL f;
         f.show();
