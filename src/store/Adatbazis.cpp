@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMutex>
 #include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -26,6 +27,17 @@ Adatbazis::Motor g_motor = Adatbazis::Motor::SQLite;
 QString g_kapcsolat;
 bool g_masikJelzett = false;   // another desk's notification since the last look
 bool g_ujraKell = false;       // the connection failed: the next action connects anew
+// the cancel handle of the open server connection, for megszakit() from any thread
+QMutex g_megszakitoZar;
+PGcancel *g_megszakito = nullptr;
+
+void megszakitoBeallit(PGconn *c)
+{
+    QMutexLocker z(&g_megszakitoZar);
+    if (g_megszakito)
+        PQfreeCancel(g_megszakito);
+    g_megszakito = c ? PQgetCancel(c) : nullptr;
+}
 const char *const CSATORNA = "dorvprg";
 
 bool szerveren() { return g_motor == Adatbazis::Motor::PostgreSQL; }
@@ -263,6 +275,7 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat)
         try {
             const bool uj = pgMegnyit(mappa);
             figyel(d);
+            megszakitoBeallit(pgKezelo(d));
             g_masikJelzett = false;
             return uj;
         } catch (const KapcsolatHiba &) {
@@ -329,6 +342,7 @@ void Adatbazis::kurzorokBezar()
 void Adatbazis::bezar()
 {
     kurzorokBezar();
+    megszakitoBeallit(nullptr);
     if (QSqlDatabase::contains(KAPCSOLAT)) {
         QSqlDatabase d = QSqlDatabase::database(KAPCSOLAT, false);
         d.close();
@@ -360,6 +374,7 @@ QSqlDatabase Adatbazis::db()
         g_ujraKell = false;
         munkamenet(d, g_kapcsolat);
         figyel(d);
+        megszakitoBeallit(pgKezelo(d));
         g_masikJelzett = true;   // what other desks did meanwhile is unknown
     }
     return d;
@@ -399,17 +414,16 @@ sqlite3 *Adatbazis::handle()
 
 void Adatbazis::megszakit()
 {
-    if (!nyitva())
-        return;
-    if (!szerveren()) {
-        sqlite3_interrupt(handle());
-        return;
-    }
-    if (PGcancel *c = PQgetCancel(pgHandle())) {
+    if (szerveren()) {
+        // no Qt object here: another thread may ask while this one waits for the server
+        QMutexLocker z(&g_megszakitoZar);
         char hiba[256];
-        PQcancel(c, hiba, sizeof hiba);
-        PQfreeCancel(c);
+        if (g_megszakito)
+            PQcancel(g_megszakito, hiba, sizeof hiba);
+        return;
     }
+    if (nyitva())
+        sqlite3_interrupt(handle());
 }
 
 void Adatbazis::hiba(const QSqlError &e)

@@ -38,7 +38,7 @@ bool vanAdatbazis(const QString &mappa);
 QSqlDatabase db();                   // throws when closed
 sqlite3 *handle();                   // the SQLite engine only
 pg_conn *pgHandle();                 // the server engine only
-void megszakit();                    // interrupts a running statement (free SQL window)
+void megszakit();                    // interrupts a running statement (free SQL window); on the server from any thread
 // f(arg) every lepes steps of a running statement, which stops when f returns non-zero; a
 // null f ends it. SQLite calls back; the server's statement runs in one piece (libpq blocks),
 // so there it only clears, and megszakit() from another thread cancels.

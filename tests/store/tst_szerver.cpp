@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
+#include <thread>
 
 // The register on a PostgreSQL server: what only the server has (an empty database, its
 // version, a server that cannot be reached or stops while a letter is being edited).
@@ -114,6 +116,33 @@ private slots:
         QCOMPARE(bejart, 3000);
         QCOMPARE(q.osszesBetolt(), 3000);
         QCOMPARE(q.ertek(2999, "doksi_id").toInt(), 3000);
+    }
+
+    // A long statement is cancelled from another thread (the free SQL window's stop); the
+    // connection goes on working.
+    void megszakit()
+    {
+        bool uj = false;
+        kapcsolodik(uj);
+        std::atomic<bool> kesz = false;
+        std::thread t([&] {
+            // until the statement has been cancelled: a cancel before it started is lost
+            while (!kesz) {
+                Adatbazis::megszakit();
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        });
+        QString h;
+        try {
+            Lekerdezes q("SELECT pg_sleep(600)");
+            q.megnyit();
+        } catch (const StoreHiba &e) {
+            h = e.uzenet();
+        }
+        kesz = true;
+        t.join();
+        QVERIFY2(h.contains("57014"), qPrintable(h));   // query_canceled
+        QCOMPARE(Adatbazis::ertek("SELECT 1 + 1").toInt(), 2);
     }
 
     // A newer register is refused unchanged; an older one gets its search index anew in one go.
