@@ -38,7 +38,8 @@ void megszakitoBeallit(PGconn *c)
         PQfreeCancel(g_megszakito);
     g_megszakito = c ? PQgetCancel(c) : nullptr;
 }
-const char *const CSATORNA = "dorvprg";
+
+const char *const CSATORNA = "dorvprg";   // the notification channel of the register's changes
 
 bool szerveren() { return g_motor == Adatbazis::Motor::PostgreSQL; }
 
