@@ -29,8 +29,7 @@ PGconn *kezelo(const QSqlDatabase &db)
 {
     PGconn *c = kezeloHa(db);
     if (!c)
-        throw StoreHiba(QString("A kiszolgáló kapcsolata nem használható másolásra (%1).")
-                            .arg(db.isValid() ? QString::fromLatin1(db.driver()->handle().typeName()) : QString("nincs")));
+        throw StoreHiba("A kiszolgáló kapcsolata nem használható másolásra.");
     return c;
 }
 
@@ -367,7 +366,6 @@ Masolas::Eredmeny Masolas::masol(const QString &kapcsolat, const Figyelo &figyel
     Sema::letrehoz(k.db, Adatbazis::Motor::PostgreSQL, false);
 
     Eredmeny e;
-    QList<qint64> kiadott;
     {
         const OlvasoTranzakcio olvas(forras);
         Masolo m(forras, cel, figyelo);
@@ -376,23 +374,21 @@ Masolas::Eredmeny Masolas::masol(const QString &kapcsolat, const Figyelo &figyel
             osszes += m.sorSzam(t);
         m.osszesBeallit(osszes);
         for (const TablaLeiras &t : Sema::tablak()) {
-            kiadott << m.legnagyobbKiadott(t);
             // the search index is built once at the end, not row by row; the other desks
             // hear nothing of a database nobody uses yet
             pgVegrehajt(cel, QString("ALTER TABLE %1 DISABLE TRIGGER USER").arg(t.nev).toUtf8());
             e.tablak.append({t.nev, m.tabla(t)});
             pgVegrehajt(cel, QString("ALTER TABLE %1 ENABLE TRIGGER USER").arg(t.nev).toUtf8());
+            // numbering goes on after the highest key (or row id) given
+            pgVegrehajt(cel, QString("SELECT setval(pg_get_serial_sequence('%1', '%2'), greatest(coalesce(max(%2), 0), %3) "
+                                     "+ 1, false) FROM %1")
+                                 .arg(t.nev, Sema::sorAzonosito(t, Adatbazis::Motor::PostgreSQL))
+                                 .arg(m.legnagyobbKiadott(t))
+                                 .toUtf8());
         }
     }
     if (figyelo)
         figyelo(QString(), e.osszesSor(), e.osszesSor());
-    // numbering goes on after the highest key (or row id) given
-    for (int i = 0; i < Sema::tablak().size(); ++i) {
-        const TablaLeiras &t = Sema::tablak()[i];
-        const QString azonosito = Sema::sorAzonosito(t, Adatbazis::Motor::PostgreSQL);
-        pgVegrehajt(cel, QString("SELECT setval(pg_get_serial_sequence('%1', '%2'), greatest(coalesce(max(%2), 0), %3) + 1, "
-                                 "false) FROM %1").arg(t.nev, azonosito).arg(kiadott[i]).toUtf8());
-    }
     for (const QString &u : Sema::pgKeresoUjraepit())
         pgVegrehajt(cel, u.toUtf8());
     for (const TablaLeiras &t : Sema::tablak())
