@@ -91,6 +91,13 @@ class TorzsListaTeszt : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { TesztKornyezet::motorok(); }
+    void init()
+    {
+        if (const QString h = TesztKornyezet::szerverHiba(); !h.isEmpty())
+            QSKIP(qPrintable(h));
+    }
+
     void megnyitas_data()
     {
         QTest::addColumn<QString>("kulcs");   // name of the row whose key is given, or a number
@@ -206,8 +213,12 @@ private slots:
         const int e = UgyfelLista(-1, true);
         QCOMPARE(nev, vart);
         QCOMPARE(e, Adatbazis::ertek("SELECT ugyfel FROM ugyfel WHERE ugyfel_nev = ?", {vart}).toInt());
-        QCOMPARE(gridSor, Adatbazis::ertek("SELECT count(*) FROM ugyfel WHERE HURENDEZ(ugyfel_nev) < HURENDEZ(?)",
-                                           {vart}).toInt());
+        // ordering keys compare by code point: on the server that is the "C" collation
+        const QString rendez = TesztKornyezet::szerveren() ? " COLLATE \"C\"" : "";
+        QCOMPARE(gridSor, Adatbazis::ertek("SELECT count(*) FROM ugyfel WHERE HURENDEZ(ugyfel_nev)" + rendez
+                                               + " < HURENDEZ(?)" + rendez,
+                                           {vart})
+                              .toInt());
     }
 
     // The commands draw the program's own pictures, the same as in every other window.
@@ -339,7 +350,10 @@ private slots:
             l->aBezar->trigger();
         });
         AlkatreszLista(-1, false);
-        QCOMPARE(Adatbazis::ertek("SELECT group_concat(alkatresz_nev) FROM alkatresz").toString(), QString("Kuplung"));
+        QCOMPARE(Adatbazis::ertek(TesztKornyezet::szerveren() ? "SELECT string_agg(alkatresz_nev, ',') FROM alkatresz"
+                                                              : "SELECT group_concat(alkatresz_nev) FROM alkatresz")
+                     .toString(),
+                 QString("Kuplung"));
     }
 
     void jogHianya()
@@ -391,7 +405,10 @@ private slots:
         QCOMPARE(k.uzenetek()[0].szoveg, QString("Valóban töröljem a sort?"));
         QCOMPARE(k.uzenetek()[0].cim, QString("Megerősítés"));
         QCOMPARE(k.uzenetek()[0].tipus, UzenetKeres::Kerdes);
-        QCOMPARE(Adatbazis::ertek("SELECT group_concat(marka_nev) FROM marka").toString(), QString("Audi"));
+        QCOMPARE(Adatbazis::ertek(TesztKornyezet::szerveren() ? "SELECT string_agg(marka_nev, ',') FROM marka"
+                                                              : "SELECT group_concat(marka_nev) FROM marka")
+                     .toString(),
+                 QString("Audi"));
 
         // an empty list: the question, then nothing, no error of our own
         k.uzenetekTorol();

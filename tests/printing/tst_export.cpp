@@ -64,6 +64,13 @@ class ExportTeszt : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { TesztKornyezet::motorok(); }
+    void init()
+    {
+        if (const QString h = TesztKornyezet::szerverHiba(); !h.isEmpty())
+            QSKIP(qPrintable(h));
+    }
+
     void fejlecALevelListan()
     {
         TesztKornyezet k;
