@@ -1,5 +1,6 @@
 #include "Tfrm_Beallit.h"
 #include "AblakBetu.h"
+#include "Adatbazis.h"
 #include "EgySorosTabla.h"
 #include "Admin.h"
 #include "Beall.h"
@@ -134,7 +135,12 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     megjegyzes->setObjectName("lblKapcsolatMegjegyzes");
     megjegyzes->setWordWrap(true);
     megjegyzes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    megjegyzes->setGeometry(8, 60, 303, 200);
+    megjegyzes->setGeometry(8, 88, 303, 180);
+    btnProba = new QPushButton("Kapcsolat próbája", szerverLap);
+    btnProba->setObjectName("btnProba");
+    btnProba->setGeometry(8, 56, 145, 23);
+    btnProba->setAutoDefault(false);
+    connect(btnProba, &QPushButton::clicked, this, &Tfrm_Beallit::kapcsolatProba);
 
     btnOK = new QPushButton("OK", this);
     btnOK->setObjectName("btnOK");
@@ -146,7 +152,7 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     btnMegsem->setAutoDefault(false);
 
     QWidget *sorrend[] = {chkTeljesKep, chkVanBelep, edtAdatbazis, btnAdatbazis, edtMentes, btnMentes,
-                          btnSzoveg1, btnSzoveg2, btnSzoveg3, memDorvido, edtKapcsolat, btnOK, btnMegsem};
+                          btnSzoveg1, btnSzoveg2, btnSzoveg3, memDorvido, edtKapcsolat, btnProba, btnOK, btnMegsem};
     for (size_t i = 1; i < std::size(sorrend); ++i)
         setTabOrder(sorrend[i - 1], sorrend[i]);
 
@@ -181,6 +187,30 @@ void Tfrm_Beallit::mappaValaszt(QLineEdit *cel)
     const QString m = mappaDialogus(this);
     if (!m.isEmpty())
         cel->setText(QDir::cleanPath(m));
+}
+
+// Tried before the next start depends on it: a second connection, closed at once; the open
+// register is not touched.
+void Tfrm_Beallit::kapcsolatProba()
+{
+    const QString kapcsolat = edtKapcsolat->text().trimmed();
+    if (kapcsolat.isEmpty()) {
+        Uzenet("Nincs megadva kiszolgáló: a program a helyi adatbázissal működik.", this);
+        return;
+    }
+    const char *nev = "DorvPrgProba";
+    QString hiba;
+    try {
+        QSqlDatabase d = Adatbazis::kapcsolodik(nev, kapcsolat);
+        d.close();
+    } catch (const StoreHiba &h) {
+        hiba = h.uzenet();
+    }
+    QSqlDatabase::removeDatabase(nev);
+    if (hiba.isEmpty())
+        Uzenet("A kiszolgáló elérhető, a kapcsolat rendben.", this);
+    else
+        HibaUzenet(hiba, this);
 }
 
 void Tfrm_Beallit::atvesz()

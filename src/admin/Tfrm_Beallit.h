@@ -27,6 +27,7 @@ public:
 private:
     void mappaValaszt(QLineEdit *cel);
     void btnOKClick();
+    void kapcsolatProba();
 
     Tabla *Tbl;
     QCheckBox *chkTeljesKep;
@@ -37,6 +38,7 @@ private:
     QToolButton *btnMentes;
     QPlainTextEdit *memDorvido;
     QLineEdit *edtKapcsolat;
+    QPushButton *btnProba;
     QPushButton *btnSzoveg1;
     QPushButton *btnSzoveg2;
     QPushButton *btnSzoveg3;

@@ -1,6 +1,7 @@
 #include "Adatbazis.h"
 #include "Admin.h"
 #include "Beall.h"
+#include "PgSzerver.h"
 #include "TesztKornyezet.h"
 
 #include <QCheckBox>
@@ -14,7 +15,7 @@
 
 // The settings window's server field: shown from Beall, taken on OK (blanks trimmed, empty =
 // the local register), left alone by Mégsem, and a connection with a password refused before
-// anything is written.
+// anything is written. Its trial button reaches the server or names why it cannot.
 class BeallitKiszolgaloTeszt : public QObject {
     Q_OBJECT
 
@@ -61,6 +62,42 @@ private slots:
         // the open register stays where it is until the next start
         QVERIFY(Adatbazis::nyitva());
         QCOMPARE(Adatbazis::mappa(), k.adatMappa());
+    }
+
+    void proba_data()
+    {
+        QTest::addColumn<QString>("kapcsolat");   // "szerver": the test server's new database
+        QTest::addColumn<int>("tipus");
+        QTest::addColumn<QString>("szoveg");
+        QTest::newRow("üres") << "" << int(UzenetKeres::Info) << "helyi adatbázis";
+        QTest::newRow("elérhető") << "szerver" << int(UzenetKeres::Info) << "elérhető";
+        QTest::newRow("nincs ilyen kiszolgáló") << "host=/nincs/ilyen/mappa port=5999 dbname=x"
+                                                << int(UzenetKeres::Hiba) << "/nincs/ilyen/mappa";
+    }
+    void proba()
+    {
+        QFETCH(QString, kapcsolat);
+        QFETCH(int, tipus);
+        QFETCH(QString, szoveg);
+        if (kapcsolat == "szerver") {
+            PgSzerver *sz = PgSzerver::kozos();
+            if (!sz)
+                QSKIP(qPrintable("Nincs PostgreSQL-kiszolgáló: " + PgSzerver::hibaSzoveg()));
+            kapcsolat = sz->ujAdatbazis();
+        }
+        TesztKornyezet k;
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            mezo(w)->setText(kapcsolat);
+            kattint(w, "btnProba");
+            kattint(w, "btnMegsem");
+        });
+        Beallitasok();
+        QCOMPARE(k.uzenetek().size(), 1);
+        QCOMPARE(int(k.uzenetek().first().tipus), tipus);
+        QVERIFY2(k.szovegek().first().contains(szoveg), qPrintable(k.szovegek().first()));
+        // the open register is the local one still, and nothing was taken
+        QCOMPARE(Adatbazis::motor(), Adatbazis::Motor::SQLite);
+        QVERIFY(Beall.AdatbazisKapcsolat.isEmpty());
     }
 
     void jelszoElutasitva()
