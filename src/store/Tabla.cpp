@@ -482,8 +482,15 @@ void Tabla::kulcsokOlvas()
     m_elozoOlvasas = {};
     kulcsok.urit();
     rendezo.urit();
-    kulcsok.reserve(m_kulcsok.size());
-    rendezo.reserve(m_kulcsok.size());
+    // The first read has no size to go by: room for every row of the table. Reserved memory
+    // costs address space only until it is written; growing would copy and fault in twice
+    // as much.
+    qsizetype hely = m_kulcsok.size();
+    if (hely == 0)
+        hely = qsizetype(std::clamp<qint64>(
+            Adatbazis::ertek("SELECT max(rowid) FROM " + m_leiras->nev).toLongLong(), 0, 1 << 24));
+    kulcsok.reserve(hely);
+    rendezo.reserve(hely);
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         kulcsok.append(sqlite3_column_int64(st.get(), 0));
