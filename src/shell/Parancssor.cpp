@@ -269,17 +269,21 @@ int masolasForma(const QStringList &a, const QString &data)
     letezoAdatbazis(mappa, false);
     Adatbazis::megnyit(mappa);
     const bool terminal = isatty(STDERR_FILENO);
-    qint64 utolso = -1;
+    QString utolso;
     const Masolas::Eredmeny e = Masolas::masol(a.first(), [&](const QString &t, qint64 kesz, qint64 osszes) {
-        const qint64 szazalek = osszes > 0 ? kesz * 100 / osszes : 100;
-        if (!terminal || szazalek == utolso)
+        // an empty table name: the rows are there, the search index is being built
+        const QString sor = QString("Másolás: %1% %2").arg(osszes > 0 ? kesz * 100 / osszes : 100)
+                                .arg(t.isEmpty() ? QString("(keresőindex)") : t);
+        if (!terminal || sor == utolso)
             return;
-        utolso = szazalek;
-        hiba() << "\rMásolás: " << szazalek << "% " << (t.isEmpty() ? QString("(keresőindex)") : t) << "          ";
+        utolso = sor;
+        hiba() << "\r" << sor << "          ";
         hiba().flush();
     });
-    if (terminal)
+    if (terminal) {
         hiba() << "\r" << QString(50, ' ') << "\r";
+        hiba().flush();   // the line is cleared before the report comes on stdout
+    }
     for (const auto &t : e.tablak)
         ki() << t.first << ": " << t.second << " sor\n";
     ki() << "Átmásolva a kiszolgálóra: " << e.osszesSor() << " sor. A program a DorvPrg.ini [Adatbazis] "
