@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
@@ -176,6 +177,25 @@ private slots:
         QVERIFY(!m_sz->sql(k.section("dbname=", 1).section(' ', 0, 0), "CREATE TABLE szamla (id int)").isNull());
         QVERIFY_THROWS_EXCEPTION(StoreHiba, Adatbazis::megnyit(m_mappa.path(), k));
         QVERIFY(!Adatbazis::nyitva());
+    }
+
+    // The string goes to libpq as it is: a service of a service file and libpq's own options
+    // reach the server.
+    void szolgaltatasFajl()
+    {
+        const QString k = m_sz->ujAdatbazis();
+        const QString db = k.section("dbname=", 1).section(' ', 0, 0);
+        QTemporaryDir d;
+        QFile f(d.filePath("pg_service.conf"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QString("[dorvprg_proba]\nhost=%1\nport=%2\ndbname=%3\nuser=dorvprg\n")
+                    .arg(m_sz->socketMappa()).arg(m_sz->port()).arg(db).toUtf8());
+        f.close();
+        qputenv("PGSERVICEFILE", QFile::encodeName(f.fileName()));
+        const auto vissza = qScopeGuard([] { qunsetenv("PGSERVICEFILE"); });
+        QVERIFY(Adatbazis::megnyit(m_mappa.path(), "service=dorvprg_proba sslmode=disable application_name=dorvprg_proba"));
+        QCOMPARE(Adatbazis::ertek("SELECT current_database()").toString(), db);
+        QCOMPARE(Adatbazis::ertek("SELECT current_setting('application_name')").toString(), QString("dorvprg_proba"));
     }
 
     // Nobody listens on the port: the message names host, port and libpq's reason.
