@@ -629,6 +629,24 @@ private slots:
         QCOMPARE(db, meretek.size());
     }
 
+    // The database file is copied beside the packing; one in WAL mode keeps committed rows in
+    // its -wal file, and the archive holds them all the same (the live journals stay out).
+    void walModbanIsTeljes()
+    {
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("PRAGMA journal_mode = WAL");
+        Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('Bosch'), ('Valeo')");
+        QVERIFY(QFileInfo(k.adatMappa() + "/" + Adatbazis::FAJLNEV + "-wal").size() > 0);
+        QTemporaryDir cel;
+        const QString zip = cel.filePath("wal.zip");
+        ArchivIr(k.adatMappa(), zip);
+        const auto tartalom = kicsomagol(zip);
+        QVERIFY(tartalom.contains(Adatbazis::FAJLNEV));
+        QVERIFY(!tartalom.contains(QString(Adatbazis::FAJLNEV) + "-wal"));
+        const QByteArray sorok = adatbazisSorai(tartalom.value(Adatbazis::FAJLNEV));
+        QVERIFY2(sorok.contains("Valeo"), sorok.left(400).constData());
+    }
+
     // The check reads the written archive itself: a byte spoilt on the disk after packing
     // fails the archive, and the earlier one of that name stays.
     void ellenorzesAMegirtbol()
