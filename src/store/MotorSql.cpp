@@ -106,6 +106,16 @@ QVariant MotorSql::darabErtek(const QString &darab)
     return '"' + QString(darab).replace('"', "\"\"") + '"';   // an FTS5 phrase
 }
 
+bool MotorSql::egyMenetbenKeres() { return szerveren(); }
+
+QString MotorSql::kulcsKozott(const QString &oszlop, const QString &alLekerdezes, bool kevesKulcs)
+{
+    // ANY over an array lets the planner put the index of the column into its bitmap OR; IN
+    // over a subquery becomes a hash probed per row, cheaper when every row is read anyway
+    return kevesKulcs ? QString("%1 = ANY(ARRAY(%2))").arg(oszlop, alLekerdezes)
+                      : QString("%1 IN (%2)").arg(oszlop, alLekerdezes);
+}
+
 QString MotorSql::elsoTablaJoin()
 {
     return szerveren() ? " JOIN " : " CROSS JOIN ";

@@ -241,6 +241,42 @@ private slots:
             QVERIFY(vart.size() > 5);   // the data does exercise the index
     }
 
+    // A letter matching through its own text and every master at once comes once, and the
+    // letters of many master rows come in number order, whichever form the statement takes:
+    // a piece for the index, a short text read past every letter, a pattern anchored at its start.
+    void tobbAgonEgyszer_data()
+    {
+        QTest::addColumn<QString>("szoveg");
+        QTest::addColumn<int>("modszer");
+        QTest::addColumn<QStringList>("vart");
+        const QStringList mind{"3|3", "5|1", "9|4", "12|2"};
+        QTest::newRow("index piece") << "qwer" << 0 << mind;
+        QTest::newRow("short anywhere") << "we" << 0 << mind;
+        QTest::newRow("short at start") << "qw" << 1 << mind;
+        QTest::newRow("exact, own text and masters") << "qwert" << 2 << QStringList{"5|1", "9|4", "12|2"};
+    }
+    void tobbAgonEgyszer()
+    {
+        QFETCH(QString, szoveg);
+        QFETCH(int, modszer);
+        QFETCH(QStringList, vart);
+        TesztKornyezet k;
+        const int m = marka("Qwert"), a = alkatresz("qwert"), u = ugyfel("Qwert Kft"), masik = ugyfel("Qwerty Bt");
+        level(5, "J", m, a, u, "QWERT", "qwert-1");        // every branch
+        level(12, "S", QVariant(), a, QVariant(), "x", "y");   // the part only
+        level(3, "J", QVariant(), QVariant(), masik, QVariant(), QVariant());
+        level(9, "J", m, QVariant(), masik, "qwe-9", QVariant());
+        level(7, "J", QVariant(), QVariant(), QVariant(), "ABC", "DEF");
+        Lekerdezes q;
+        KeresoLekerdezes::epit(q, szoveg, modszer);
+        QStringList kapott;
+        for (const QString &s : sorok(q))
+            kapott << s.section('|', 0, 1);
+        QCOMPARE(kapott, vart);
+        Lekerdezes sima(simaUtasitas(szoveg, modszer));
+        QCOMPARE(sorok(q), sorok(sima));
+    }
+
     void indexResz_data()
     {
         QTest::addColumn<QString>("minta");
