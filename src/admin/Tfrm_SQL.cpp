@@ -5,6 +5,7 @@
 #include "Export.h"
 #include "HuSzoveg.h"
 #include "Ikonok.h"
+#include "MotorSql.h"
 #include "RegiszterFajl.h"
 #include "Seged.h"
 #include "StoreHiba.h"
@@ -318,8 +319,21 @@ void Tfrm_SQL::aFuttatExecute()
     const bool select = sql.trimmed().toUpper().startsWith("SELECT");
     try {
         m_qry.setSql(sql);
+        // the server runs the statement in the background while the window answers; stopping
+        // cancels it there (once is enough)
+        bool megszakitva = false;
+        const auto kozben = [this, &megszakitva] {
+            if (haladas() && !megszakitva) {
+                megszakitva = true;
+                Adatbazis::megszakit();
+            }
+        };
         if (select) {
-            figyelve([this] {
+            figyelve([&] {
+                m_qry.setSql(MotorSql::hatterben(sql, true, kozben));
+                struct Vege {
+                    ~Vege() { MotorSql::hatterVege(); }
+                } vege;
                 m_qry.megnyit();
                 m_qry.betolt(LekerdezesModell::LAP);
             });
@@ -329,7 +343,12 @@ void Tfrm_SQL::aFuttatExecute()
             pcLapok->setCurrentIndex(1);
             exportAllapot();
         } else {
-            figyelve([this] { m_qry.vegrehajt(); });
+            figyelve([&] {
+                if (const QString maradek = MotorSql::hatterben(sql, false, kozben); !maradek.isEmpty()) {
+                    m_qry.setSql(maradek);
+                    m_qry.vegrehajt();
+                }
+            });
             m_qry.bezar();
             exportAllapot();
             Uzenet("SQL futtatás kész.", this);

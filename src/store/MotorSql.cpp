@@ -5,6 +5,7 @@
 
 #include <libpq-fe.h>
 #include <memory>
+#include <poll.h>
 
 namespace {
 
@@ -119,6 +120,55 @@ QString MotorSql::kulcsKozott(const QString &oszlop, const QString &alLekerdezes
 QString MotorSql::elsoTablaJoin()
 {
     return szerveren() ? " JOIN " : " CROSS JOIN ";
+}
+
+namespace {
+const char *const HATTER_KURZOR = "dorvprg_szabad";
+}
+
+QString MotorSql::hatterben(const QString &sql, bool lekerdezes, const std::function<void()> &kozben)
+{
+    if (!szerveren())
+        return sql;
+    Adatbazis::db();   // reconnects after a lost connection
+    PGconn *c = Adatbazis::pgHandle();
+    if (PQtransactionStatus(c) != PQTRANS_IDLE)
+        return sql;
+    // a held cursor is filled when its statement's own transaction commits, so the whole
+    // statement runs here, while the window answers
+    const QByteArray utasitas = lekerdezes ? QByteArray("DECLARE ") + HATTER_KURZOR
+                                                 + " NO SCROLL CURSOR WITH HOLD FOR " + sql.toUtf8()
+                                           : sql.toUtf8();
+    if (!PQsendQuery(c, utasitas.constData()))
+        hiba(c, nullptr);
+    while (PQisBusy(c)) {
+        pollfd p{PQsocket(c), POLLIN, 0};
+        ::poll(&p, 1, 20);
+        if (!PQconsumeInput(c))
+            hiba(c, nullptr);
+        kozben();
+    }
+    // every result is taken, so that the connection is free again even after a failure
+    Eredmeny elsoHiba(nullptr, PQclear);
+    while (PGresult *r = PQgetResult(c)) {
+        const ExecStatusType st = PQresultStatus(r);
+        if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK && !elsoHiba)
+            elsoHiba.reset(r);
+        else
+            PQclear(r);
+    }
+    if (elsoHiba || PQstatus(c) == CONNECTION_BAD)
+        hiba(c, elsoHiba.get());
+    return lekerdezes ? QString("FETCH ALL FROM ") + HATTER_KURZOR : QString();
+}
+
+void MotorSql::hatterVege()
+{
+    if (!szerveren() || !Adatbazis::nyitva())
+        return;
+    PGconn *c = Adatbazis::pgHandle();
+    if (PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE)
+        PQclear(PQexec(c, QByteArray("CLOSE ") + HATTER_KURZOR));   // not there after a failure: no matter
 }
 
 void MotorSql::pgKulcsok(const QString &sql, const QVariantList &ertekek, bool szamRendezo, EgeszTomb &kulcsok,

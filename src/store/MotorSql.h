@@ -35,6 +35,16 @@ QString kulcsKozott(const QString &oszlop, const QString &alLekerdezes, bool kev
 // server's planner chooses it itself.
 QString elsoTablaJoin();
 
+// A statement of the free SQL window run so that the caller keeps handling events: on the
+// server it is sent without waiting for it, and kozben is called every few milliseconds until
+// it ends (Adatbazis::megszakit there cancels it); a query's rows wait in a server cursor.
+// Returns what the caller still runs through Lekerdezes: the cursor's read, nothing after a
+// statement without rows, or sql itself on SQLite (whose progress handler calls back) and in
+// an open server transaction (where a held cursor would run only when read).
+QString hatterben(const QString &sql, bool lekerdezes, const std::function<void()> &kozben);
+// Drops the cursor of hatterben once its rows are read (or the read failed).
+void hatterVege();
+
 // The server's own reads of many rows through libpq, past QSqlQuery's cost per row: the
 // keys and first ordering values of a view, and the rows of a statement in batches through a
 // server cursor (inside the caller's transaction). ? marks the values in both.
