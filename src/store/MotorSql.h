@@ -28,8 +28,9 @@ QVariant darabErtek(const QString &darab);
 // Whether the search is one pass over the letters with its conditions ORed (the server's
 // bitmap OR), rather than branches merged by a union (SQLite, which ORs no indexes).
 bool egyMenetbenKeres();
-// "oszlop among the keys of the subquery": with an index piece few keys, matched through the
-// column's index; without one a hashed subquery beside the pass over every letter.
+// "oszlop among the keys of the subquery": kevesKulcs when the trigram index narrows the
+// keys, which are then matched through the column's index; otherwise a hashed subquery beside
+// the pass over every letter.
 QString kulcsKozott(const QString &oszlop, const QString &alLekerdezes, bool kevesKulcs);
 // An inner join whose left table is read first: SQLite's CROSS JOIN fixes the order, the
 // server's planner chooses it itself.
