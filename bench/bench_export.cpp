@@ -6,6 +6,10 @@
 // shared). The register folder defaults to /tmp/dorvprg-bench (generated when missing; one of
 // an older version is exported from a copy, as the program would bring it up to date);
 // dorvprg defaults to the one built beside this program; 5 rounds.
+// With a fifth argument, a libpq CONNECTION, the register is the one on that server (an empty
+// database there first gets the folder's register by `dorvprg --copy-to`), the program reads
+// it through a DorvPrg.ini naming the server, and the peer is psql writing the same rows with
+// `\copy` from the same joins.
 #include "Adatbazis.h"
 #include "Generator.h"
 #include "Meres.h"
@@ -19,6 +23,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
 #include <sys/resource.h>
 
 namespace {
@@ -33,6 +38,14 @@ const char *SQLITE_LEKERDEZES =
     " LEFT OUTER JOIN alkatresz k1 ON k1.alkatresz = t.alkatresz"
     " LEFT OUTER JOIN ugyfel k2 ON k2.ugyfel = t.ugyfel"
     " WHERE t.prntip = 'J' ORDER BY t.doksi_id DESC, t.rowid DESC;";
+
+// The same on the server, where the letters' key is their row identity.
+QString psqlParancs(const QString &fajl)
+{
+    QString sql = QString(SQLITE_LEKERDEZES).replace("t.rowid", "t.doksi");
+    sql.chop(1);
+    return QString("\\copy (%1) TO '%2' WITH (FORMAT csv, HEADER)").arg(sql, fajl);
+}
 
 double gyerekCpuMs()
 {
@@ -78,9 +91,11 @@ int main(int argc, char *argv[])
     QString mappa = QDir(a.size() > 1 ? a[1] : QString("/tmp/dorvprg-bench")).absolutePath();
     const QString dorvprg = a.size() > 2 ? a[2] : QDir(app.applicationDirPath()).filePath("../src/app/dorvprg");
     const int korok = a.size() > 3 ? std::max(3, a[3].toInt()) : 5;
-    const QString sqlite = QStandardPaths::findExecutable("sqlite3");
-    if (!QFileInfo(dorvprg).isExecutable() || sqlite.isEmpty()) {
-        std::fprintf(stderr, "Nem található: %s\n", qPrintable(sqlite.isEmpty() ? QString("sqlite3") : dorvprg));
+    const QString kapcsolat = a.size() > 4 ? a[4] : QString();
+    const QString tars = QStandardPaths::findExecutable(kapcsolat.isEmpty() ? "sqlite3" : "psql");
+    if (!QFileInfo(dorvprg).isExecutable() || tars.isEmpty()) {
+        std::fprintf(stderr, "Nem található: %s\n",
+                     qPrintable(tars.isEmpty() ? QString(kapcsolat.isEmpty() ? "sqlite3" : "psql") : dorvprg));
         return 2;
     }
     try {
@@ -91,10 +106,31 @@ int main(int argc, char *argv[])
             RegiszterGeneral(mappa);
         mappa = RegiszterOlvasasra(mappa, dir.filePath("Data"));
         std::printf("regiszter: %s (%.2f s)\n", qPrintable(mappa), ora.elapsed() / 1000.0);
-        const QString ki = QDir(dir.path()).filePath("DorvPrg.CSV"), ki2 = QDir(dir.path()).filePath("sqlite3.csv");
+        const QString ki = QDir(dir.path()).filePath("DorvPrg.CSV"), ki2 = QDir(dir.path()).filePath("tars.csv");
         const QString db = QDir(mappa).filePath("dorvprg.db");
-        const auto export_ = [&] { return futtat(dorvprg, {"--data", mappa, "--export", "J", ki}, {}, ki); };
-        const auto sqlite3 = [&] { return futtat(sqlite, {"-csv", "-header", db, SQLITE_LEKERDEZES}, ki2, ki2); };
+        QString program = dorvprg;
+        std::function<Futas()> tarsFut = [&] { return futtat(tars, {"-csv", "-header", db, SQLITE_LEKERDEZES}, ki2, ki2); };
+        const char *tarsNev = "sqlite3 -csv";
+        if (!kapcsolat.isEmpty()) {
+            // the program reads the server named in the DorvPrg.ini of its own folder
+            const QString pm = dir.filePath("program");
+            program = QDir(pm).filePath("dorvprg");
+            QFile ini(QDir(pm).filePath("DorvPrg.ini"));
+            if (!QDir().mkpath(pm) || !QFile::copy(dorvprg, program) || !ini.open(QIODevice::WriteOnly)
+                || ini.write(QString("[Adatbazis]\r\nUtvonal=%1\r\nKapcsolat=%2\r\n").arg(mappa, kapcsolat).toUtf8()) < 0
+                || !ini.flush())
+                throw StoreHiba("A program mappája nem írható: " + pm);
+            ini.close();
+            QProcess m;
+            m.start(program, {"--data", mappa, "--copy-to", kapcsolat});
+            m.waitForFinished(-1);
+            std::printf("--copy-to: kilépési kód %d%s\n", m.exitCode(),
+                        m.exitCode() != 0 ? " (a kiszolgáló adatbázisa már tartalmazza a nyilvántartást)" : "");
+            tarsFut = [&] { return futtat(tars, {kapcsolat, "-X", "-q", "-c", psqlParancs(ki2)}, {}, ki2); };
+            tarsNev = "psql \\copy";
+        }
+        const auto export_ = [&] { return futtat(program, {"--data", mappa, "--export", "J", ki}, {}, ki); };
+        const auto sqlite3 = tarsFut;
 
         // a round not counted: the file in the system's cache for both, an older register brought up to date
         export_();
@@ -107,17 +143,20 @@ int main(int argc, char *argv[])
             aCpu << x.cpu;
             bFal << y.fal;
             bCpu << y.cpu;
-            std::printf("%d. kör: dorvprg --export %8.0f ms (CPU %8.0f ms, %lld bájt), sqlite3 -csv %8.0f ms "
-                        "(CPU %8.0f ms, %lld bájt)\n", i + 1, x.fal, x.cpu, x.bajt, y.fal, y.cpu, y.bajt);
+            std::printf("%d. kör: dorvprg --export %8.0f ms (CPU %8.0f ms, %lld bájt), %s %8.0f ms "
+                        "(CPU %8.0f ms, %lld bájt)\n", i + 1, x.fal, x.cpu, x.bajt, tarsNev, y.fal, y.cpu, y.bajt);
             std::fflush(stdout);
         }
         const double arany = Median(aFal) / Median(bFal), cpuArany = Median(aCpu) / Median(bCpu);
-        std::printf("medián: dorvprg --export %.0f ms, sqlite3 -csv %.0f ms, arány %.2f (CPU-idő aránya %.2f)\n",
-                    Median(aFal), Median(bFal), arany, cpuArany);
-        JsonSor("export_J_dorvprg", Median(aFal), "ms", arany);
-        JsonSor("export_J_sqlite3", Median(bFal), "ms");
-        JsonSor("export_J_dorvprg_cpu", Median(aCpu), "ms", cpuArany);
-        JsonSor("export_J_sqlite3_cpu", Median(bCpu), "ms");
+        std::printf("medián: dorvprg --export %.0f ms, %s %.0f ms, arány %.2f (CPU-idő aránya %.2f)\n",
+                    Median(aFal), tarsNev, Median(bFal), arany, cpuArany);
+        // the server's figures under names of their own
+        const QString sajat = kapcsolat.isEmpty() ? "export_J_dorvprg" : "pg_export_J_dorvprg";
+        const QString tarsJson = kapcsolat.isEmpty() ? "export_J_sqlite3" : "pg_export_J_psql";
+        JsonSor(sajat, Median(aFal), "ms", arany);
+        JsonSor(tarsJson, Median(bFal), "ms");
+        JsonSor(sajat + "_cpu", Median(aCpu), "ms", cpuArany);
+        JsonSor(tarsJson + "_cpu", Median(bCpu), "ms");
     } catch (const StoreHiba &h) {
         std::fprintf(stderr, "%s\n", qPrintable(h.uzenet()));
         return 1;

@@ -60,7 +60,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.pelikor.hu)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# libraries from the binary; the SQLite driver and the fonts are loaded at run time
+# libraries from the binary; the SQL drivers and the fonts are loaded at run time; pg_dump
+# packs a register kept on a PostgreSQL server into the archive
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, fonts-wine, fonts-liberation2, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6sql6-sqlite, libqt6sql6-psql, fonts-wine, fonts-liberation2, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "postgresql-client")
 include(CPack)
