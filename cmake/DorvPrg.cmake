@@ -26,3 +26,15 @@ function(dorvprg_tests label)
       TIMEOUT 300)
   endforeach()
 endfunction()
+
+# Test programs whose functions run on both engines (global data rows): the plain run keeps
+# the local register, a second run "NAME_pg" the server's rows, labelled pg as well.
+function(dorvprg_tests_ket_motoron label)
+  foreach(n ${ARGN})
+    set_property(TEST ${n} APPEND PROPERTY ENVIRONMENT "DORVPRG_MOTOR=sqlite")
+    add_test(NAME ${n}_pg COMMAND ${n})
+    set_tests_properties(${n}_pg PROPERTIES LABELS "${label};pg"
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DORVPRG_MOTOR=pg;DORVPRG_TEST_BIN=$<TARGET_FILE_DIR:dorvprg>/dorvprg"
+      TIMEOUT 600)
+  endforeach()
+endfunction()
