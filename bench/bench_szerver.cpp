@@ -5,8 +5,10 @@
 // random place, a quick-search locate with the counter, and the detailed search's first screen
 // (64 rows) and all rows per method; each also as a JSON line {"measure": "pg_...", ...}.
 #include "Adatbazis.h"
+#include "Generator.h"
 #include "KeresoLekerdezes.h"
 #include "Lekerdezes.h"
+#include "Masolas.h"
 #include "Meres.h"
 #include "Sema.h"
 #include "StoreHiba.h"
@@ -15,84 +17,44 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QSqlError>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
-#include <libpq-fe.h>
 #include <random>
-#include <sqlite3.h>
 
 namespace {
 
-// COPY's text form of one value
-void masolSzoveg(QByteArray &ki, const char *p, int n)
+// True when the server database holds no table yet (a new one to copy the register into).
+bool uresSzerver(const QString &kapcsolat)
 {
-    for (int i = 0; i < n; ++i) {
-        switch (p[i]) {
-        case '\\': ki += "\\\\"; break;
-        case '\t': ki += "\\t"; break;
-        case '\n': ki += "\\n"; break;
-        case '\r': ki += "\\r"; break;
-        default: ki += p[i];
-        }
+    bool ures = false;
+    {
+        QSqlDatabase d = Adatbazis::kapcsolodik("bench_szerver_ures", kapcsolat);
+        QSqlQuery q(d);
+        if (!q.exec("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace"
+                    " WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'S')")
+            || !q.next())
+            throw StoreHiba(q.lastError().text());
+        ures = q.value(0).toLongLong() == 0;
     }
+    QSqlDatabase::removeDatabase("bench_szerver_ures");
+    return ures;
 }
 
-// The local register's rows into the server's tables through COPY, one transaction; the
-// default rows of the new server register give way to the copied ones.
-void masol(const QString &mappa)
+// The local register of the folder copied to the server as `dorvprg --copy-to` does it (from a
+// copy of a register of an older version, which opening brings up to date), then its tables
+// analysed for the planner.
+void masol(const QString &mappa, const QString &kapcsolat)
 {
-    sqlite3 *h = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(QDir(mappa).filePath(Adatbazis::FAJLNEV)).constData(), &h,
-                        SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-        throw StoreHiba("A helyi nyilvántartás nem nyitható meg: " + mappa);
-    const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> zar(h, sqlite3_close);
-    PGconn *c = Adatbazis::pgHandle();
-    Adatbazis::Tranzakcio tr;
-    for (const TablaLeiras &t : Sema::tablak()) {
-        Adatbazis::vegrehajt("DELETE FROM " + t.nev);
-        QStringList mezok;
-        for (const MezoLeiras &m : t.mezok)
-            mezok << m.nev;
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(h, QString("SELECT %1 FROM %2").arg(mezok.join(", "), t.nev).toUtf8().constData(), -1, &st,
-                           nullptr);
-        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> vege(st, sqlite3_finalize);
-        PQclear(PQexec(c, QString("COPY %1 (%2) FROM STDIN").arg(t.nev, mezok.join(", ")).toUtf8().constData()));
-        QByteArray puffer;
-        qint64 sorok = 0;
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            for (int i = 0; i < mezok.size(); ++i) {
-                if (i)
-                    puffer += '\t';
-                if (sqlite3_column_type(st, i) == SQLITE_NULL)
-                    puffer += "\\N";
-                else
-                    masolSzoveg(puffer, reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
-                                sqlite3_column_bytes(st, i));
-            }
-            puffer += '\n';
-            ++sorok;
-            if (puffer.size() > (1 << 20)) {
-                if (PQputCopyData(c, puffer.constData(), int(puffer.size())) != 1)
-                    throw StoreHiba(PQerrorMessage(c));
-                puffer.clear();
-            }
-        }
-        if (PQputCopyData(c, puffer.constData(), int(puffer.size())) != 1 || PQputCopyEnd(c, nullptr) != 1)
-            throw StoreHiba(PQerrorMessage(c));
-        PGresult *r = PQgetResult(c);
-        const bool jo = PQresultStatus(r) == PGRES_COMMAND_OK;
-        const QString hiba = QString::fromUtf8(PQresultErrorMessage(r));
-        PQclear(r);
-        while ((r = PQgetResult(c)))
-            PQclear(r);
-        if (!jo)
-            throw StoreHiba(t.nev + ": " + hiba);
-        std::printf("%-12s %9lld sor átmásolva\n", qPrintable(t.nev), sorok);
-        std::fflush(stdout);
-    }
-    tr.commit();
+    QTemporaryDir dir;
+    Adatbazis::megnyit(RegiszterOlvasasra(mappa, dir.filePath("Data")));
+    Masolas::masol(kapcsolat);
+    Adatbazis::bezar();
+}
+
+void elemez()
+{
     QStringList tablak;   // the register's own: the role may not analyze the catalog
     for (const TablaLeiras &t : Sema::tablak())
         tablak << t.nev << Sema::nagybetusTabla(t.nev);
@@ -130,11 +92,15 @@ int main(int argc, char *argv[])
     }
     try {
         QTemporaryDir fajlok;   // the server register's text files
-        if (Adatbazis::megnyit(fajlok.path(), a[2])) {
-            const double m = ido([&] { masol(a[1]); });
+        const bool ures = uresSzerver(a[2]);
+        if (ures) {
+            const double m = ido([&] { masol(a[1], a[2]); });
             std::printf("másolás: %.1f s\n", m / 1000);
             JsonSor("pg_copy_register", m, "ms");
         }
+        Adatbazis::megnyit(fajlok.path(), a[2]);
+        if (ures)
+            elemez();
         QList<double> nezet, kepernyo, kereses;
         std::mt19937 g(20260109);
         for (int i = 0; i < 5; ++i) {
