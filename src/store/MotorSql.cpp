@@ -157,6 +157,12 @@ QString MotorSql::hatterben(const QString &sql, bool lekerdezes, const std::func
         else
             PQclear(r);
     }
+    // A statement a cursor cannot hold (the server's SELECT ... INTO) is refused as a syntax
+    // error before anything runs: it goes the plain way, which also reports a real syntax
+    // error at its place in the user's own text.
+    const char *kod = elsoHiba ? PQresultErrorField(elsoHiba.get(), PG_DIAG_SQLSTATE) : nullptr;
+    if (lekerdezes && kod && qstrcmp(kod, "42601") == 0 && PQstatus(c) == CONNECTION_OK)
+        return sql;
     if (elsoHiba || PQstatus(c) == CONNECTION_BAD)
         hiba(c, elsoHiba.get());
     return lekerdezes ? QString("FETCH ALL FROM ") + HATTER_KURZOR : QString();
