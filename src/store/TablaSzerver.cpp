@@ -63,8 +63,11 @@ void Tabla::pgBejar(const std::function<bool(int, const QVector<QVariant> &)> &f
     // The Hungarian order is the cursor's own: the rows follow its keys, a batch at a time,
     // in one snapshot.
     std::optional<Adatbazis::Tranzakcio> tr;
-    if (!Adatbazis::tranzakcioban())
+    if (!Adatbazis::tranzakcioban()) {
         tr.emplace();
+        // the server's default gives each statement a snapshot of its own
+        Adatbazis::vegrehajt("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ");
+    }
     bool tovabb = true;
     for (qsizetype tol = 0; tovabb && tol < m_kulcsok.size(); tol += 4000) {
         QStringList lista;

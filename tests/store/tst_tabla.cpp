@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 #include <sqlite3.h>
 
@@ -396,6 +398,40 @@ private slots:
         QTest::newRow("törzsek memóriában") << qint64(4);
         QTest::newRow("ritka ügyfélkulcsok") << qint64(1100);
         QTest::newRow("ügyfél összekapcsolással") << qint64(10000000);
+    }
+
+    // A pass in Hungarian name order reads its rows a batch at a time; another desk's commit
+    // between two batches must not show up half-way through the pass.
+    void bejarEgyPillanatkepben()
+    {
+        if (!TesztKornyezet::szerveren())
+            QSKIP("a helyi nyilvántartás egy olvasó tranzakcióban olvas, másik program közben nem írhat");
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO ugyfel (ugyfel, ugyfel_nev) SELECT i, 'N' || lpad(i::text, 5, '0')"
+                             " FROM generate_series(1, 4100) i");
+        Tabla t("ugyfel");
+        t.setIndex("ugyfel_nev");
+        t.megnyit();
+        QCOMPARE(t.rekordSzam(), 4100);
+        const int nev = t.oszlop("ugyfel_nev");
+        QStringList latott;
+        QString irasHiba = "nem futott";
+        t.bejar([&](int sor, const QVector<QVariant> &ertekek) {
+            if (sor == 0) {
+                QSqlDatabase masik = Adatbazis::kapcsolodik("masik_asztal", k.kapcsolat());
+                QSqlQuery q(masik);
+                irasHiba = q.exec("UPDATE ugyfel SET ugyfel_nev = 'N04100 később' WHERE ugyfel = 4100")
+                               ? QString() : q.lastError().text();
+            }
+            latott << ertekek[nev].toString();
+            return true;
+        });
+        QSqlDatabase::removeDatabase("masik_asztal");
+        QVERIFY2(irasHiba.isEmpty(), qPrintable(irasHiba));
+        QCOMPARE(latott.size(), 4100);
+        QCOMPARE(latott.last(), QString("N04100"));
+        QCOMPARE(Adatbazis::ertek("SELECT ugyfel_nev FROM ugyfel WHERE ugyfel = 4100").toString(),
+                 QString("N04100 később"));
     }
 
     void bejarMintASorok()
