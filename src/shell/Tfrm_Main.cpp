@@ -35,6 +35,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTableView>
 #include <QTimer>
@@ -654,23 +655,38 @@ void Tfrm_Main::elsoMegjelenes()
 
 void Tfrm_Main::TabSet1Change(int index)
 {
-    for (QWidget *p : m_panelek) {
-        p->setEnabled(false);
-        p->hide();
-    }
-    const int i = index == 1 ? 1 : 0;
-    m_panelek[i]->setEnabled(true);
-    m_panelek[i]->show();
-    m_panelek[i]->raise();
-    // the hidden grid's model sleeps; the shown one wakes up once the rows are read
-    m_racsModell[1 - i]->setAlszik(true);
-    m_ds = m_racsModell[i];
-    try {
+    const auto mutat = [this](int i) {
+        for (QWidget *p : m_panelek) {
+            p->setEnabled(false);
+            p->hide();
+        }
+        m_panelek[i]->setEnabled(true);
+        m_panelek[i]->show();
+        m_panelek[i]->raise();
+        // the hidden grid's model sleeps; the shown one wakes up once the rows are read
+        m_racsModell[1 - i]->setAlszik(true);
+        m_ds = m_racsModell[i];
+    };
+    const auto szur = [this](int i) {
         m_tbl->setSzuro(QString("prntip='%1'").arg(i == 1 ? "S" : "J"));
         if (!m_tbl->szurt())   // switching it on again would read the rows twice
             m_tbl->setSzurt(true);
+    };
+    const int i = index == 1 ? 1 : 0;
+    mutat(i);
+    try {
+        szur(i);
     } catch (const StoreHiba &h) {
         muveletHiba(h, this);
+        // the rows shown are still those of the view before: its tab, grid and filter come back
+        const QSignalBlocker csend(m_tabSet);
+        m_tabSet->setCurrentIndex(1 - i);
+        mutat(1 - i);
+        try {
+            szur(1 - i);
+        } catch (const StoreHiba &) {
+            // the same failure, just shown; the cursor keeps the rows it had
+        }
     }
     m_ds->setAlszik(false);
     m_edit1->setFocus();

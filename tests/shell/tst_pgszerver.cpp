@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRect>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -360,6 +361,22 @@ private slots:
         w.akcio("aTorol")->trigger();
         QCOMPARE(k.uzenetek().size(), 1);
         QCOMPARE(m_sz->sql(adatbazisNev(kapcsolat), "SELECT count(*) FROM doksi").trimmed(), QString("0"));
+
+        // a view switch that fails leaves the tab on the view whose rows are shown
+        Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, rendszam) VALUES (2, 'S', 'SZER-002')");
+        QVERIFY(m_sz->leall());
+        k.uzenetekTorol();
+        w.TabSet1()->setCurrentIndex(1);
+        QVERIFY(m_sz->indul());
+        QCOMPARE(k.uzenetek().size(), 1);
+        QCOMPARE(w.TabSet1()->currentIndex(), 0);
+        QCOMPARE(w.Tbl().szuro(), QString("prntip='J'"));
+        k.uzenetekTorol();
+        w.TabSet1()->setCurrentIndex(1);
+        QVERIFY2(k.uzenetek().isEmpty(), qPrintable(k.szovegek().join('\n')));
+        QCOMPARE(w.Tbl().szuro(), QString("prntip='S'"));
+        QCOMPARE(w.Tbl().rekordSzam(), 1);
+        QCOMPARE(w.Tbl().ertek("rendszam").toString(), QString("SZER-002"));
     }
 
     // A database that already holds something is refused and left as it was; so is the
