@@ -77,9 +77,7 @@ std::pair<QString, QString> gepPort(const QString &kapcsolat, PGconn *c = nullpt
 [[noreturn]] void kapcsolatHiba(const QString &kapcsolat, const QString &ok, bool megszakadt, PGconn *c = nullptr)
 {
     const auto [gep, port] = gepPort(kapcsolat, c);
-    const QString mi = megszakadt ? QString("Megszakadt a kapcsolat az adatbázis-kiszolgálóval")
-                                  : QString("Nem sikerült kapcsolódni az adatbázis-kiszolgálóhoz");
-    throw KapcsolatHiba(QString("%1 (gép: %2, port: %3).\r\n%4").arg(mi, gep, port, ok.trimmed()), gep, port);
+    throw KapcsolatHiba::keszit(megszakadt, gep, port, ok);
 }
 
 PGconn *pgKezelo(const QSqlDatabase &d)

@@ -39,10 +39,7 @@ QString pgHiba(PGconn *c) { return QString::fromUtf8(PQerrorMessage(c)).trimmed(
 [[noreturn]] void hibat(PGconn *c, const QString &szoveg)
 {
     if (PQstatus(c) == CONNECTION_BAD) {
-        const QString gep = QString::fromUtf8(PQhost(c)), port = QString::fromUtf8(PQport(c));
-        throw KapcsolatHiba(QString("Megszakadt a kapcsolat az adatbázis-kiszolgálóval (gép: %1, port: %2).\r\n%3")
-                                .arg(gep, port, szoveg),
-                            gep, port);
+        throw KapcsolatHiba::keszit(true, QString::fromUtf8(PQhost(c)), QString::fromUtf8(PQport(c)), szoveg);
     }
     throw StoreHiba(szoveg);
 }

@@ -40,9 +40,7 @@ QByteArray szamozott(const QString &sql)
     if (PQstatus(c) == CONNECTION_BAD || (kod && (qstrncmp(kod, "08", 2) == 0 || qstrncmp(kod, "57P0", 4) == 0))) {
         // the next action reconnects through Adatbazis::db(); this one says why it failed
         Adatbazis::kapcsolatElveszett();
-        throw KapcsolatHiba(QString("Megszakadt a kapcsolat az adatbázis-kiszolgálóval (gép: %1, port: %2).\r\n%3")
-                                .arg(QString::fromUtf8(PQhost(c)), QString::fromUtf8(PQport(c)), szoveg),
-                            QString::fromUtf8(PQhost(c)), QString::fromUtf8(PQport(c)));
+        throw KapcsolatHiba::keszit(true, QString::fromUtf8(PQhost(c)), QString::fromUtf8(PQport(c)), szoveg);
     }
     if (kod && (qstrcmp(kod, "55P03") == 0 || qstrcmp(kod, "40P01") == 0 || qstrcmp(kod, "40001") == 0))
         Adatbazis::foglalt();

@@ -32,3 +32,13 @@ StoreHiba::StoreHiba(const QString &uzenet)
     : std::runtime_error(magyarul(uzenet).toStdString()), m_uzenet(magyarul(uzenet))
 {
 }
+
+KapcsolatHiba KapcsolatHiba::keszit(bool megszakadt, const QString &gep, const QString &port, const QString &ok)
+{
+    const QString mi = megszakadt ? QString("Megszakadt a kapcsolat az adatbázis-kiszolgálóval")
+                                  : QString("Nem sikerült kapcsolódni az adatbázis-kiszolgálóhoz");
+    // libpq indents the lines of its hints with a tab, which a message box shows as a wide gap
+    QString okSzoveg = ok.trimmed();
+    okSzoveg.replace("\n\t", "\n");
+    return KapcsolatHiba(QString("%1 (gép: %2, port: %3).\r\n%4").arg(mi, gep, port, okSzoveg), gep, port);
+}

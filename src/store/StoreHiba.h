@@ -25,6 +25,8 @@ public:
         : StoreHiba(uzenet), m_gep(gep), m_port(port)
     {
     }
+    // The message: what happened, naming host and port, then libpq's own reason.
+    static KapcsolatHiba keszit(bool megszakadt, const QString &gep, const QString &port, const QString &ok);
     QString gep() const { return m_gep; }
     QString port() const { return m_port; }
 
