@@ -77,6 +77,12 @@ PgSzerver::PgSzerver()
     conf.close();
     if (!indul())
         return;
+    // A test program that crashes or is killed never runs the destructor: a watcher stops its
+    // server and removes the folder once the program is gone.
+    QProcess::startDetached("sh", {"-c", QString("exec </dev/null >/dev/null 2>&1; while [ -d /proc/%1 ]; do sleep 2; done; "
+                                                 "runuser -u postgres -- %2/pg_ctl -D '%3/adat' -m immediate stop; "
+                                                 "rm -rf '%3'")
+                                             .arg(getpid()).arg(binMappa(), m_mappa)});
     m_fut = sql("postgres", QString("CREATE ROLE %1 LOGIN NOSUPERUSER NOCREATEDB NOCREATEROLE").arg(SZEREP))
                 .isNull() == false;
 }
