@@ -7,6 +7,7 @@
 // folder is only read. ROUNDS defaults to 5 (at least 3).
 #include "Adatbazis.h"
 #include "ArchivIro.h"
+#include "Meres.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -54,20 +55,6 @@ void melegit(const QString &m)
             while (f.read(b.data(), b.size()) > 0) {
             }
     }
-}
-
-double median(QList<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v[v.size() / 2];
-}
-
-void json(const char *nev, double ms, double arany = -1)
-{
-    if (arany < 0)
-        std::printf("{\"measure\": \"%s\", \"median\": %.0f, \"unit\": \"ms\"}\n", nev, ms);
-    else
-        std::printf("{\"measure\": \"%s\", \"median\": %.0f, \"unit\": \"ms\", \"ratio\": %.3f}\n", nev, ms, arany);
 }
 
 } // namespace
@@ -147,12 +134,12 @@ int main(int argc, char *argv[])
         infozip << tz * 1000;
         infozipCpu << cz * 1000;
     }
-    const double arany = median(sajat) / median(infozip);
+    const double arany = Median(sajat) / Median(infozip);
     std::printf("median of %d rounds: ArchivIr %.2f s, zip -1 %.2f s, ratio %.2f (goal <= 0.70)\n", korok,
-                median(sajat) / 1000, median(infozip) / 1000, arany);
-    json("archive", median(sajat), arany);
-    json("archive_cpu", median(sajatCpu), median(sajatCpu) / median(infozipCpu));
-    json("archive_zip", median(infozip));
-    json("archive_zip_cpu", median(infozipCpu));
+                Median(sajat) / 1000, Median(infozip) / 1000, arany);
+    JsonSor("archive", Median(sajat), "ms", arany);
+    JsonSor("archive_cpu", Median(sajatCpu), "ms", Median(sajatCpu) / Median(infozipCpu));
+    JsonSor("archive_zip", Median(infozip), "ms");
+    JsonSor("archive_zip_cpu", Median(infozipCpu), "ms");
     return 0;
 }

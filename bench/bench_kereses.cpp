@@ -11,33 +11,14 @@
 #include "Generator.h"
 #include "KeresoLekerdezes.h"
 #include "Lekerdezes.h"
+#include "Meres.h"
 #include "StoreHiba.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <algorithm>
-#include <ctime>
 #include <cstdio>
 
 namespace {
-
-double median(QList<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v[v.size() / 2];
-}
-
-double cpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-void json(const QString &nev, double median)
-{
-    std::printf("{\"measure\": \"%s\", \"median\": %.1f, \"unit\": \"ms\"}\n", qPrintable(nev), median);
-}
 
 // cel: goals of method 0, first screen and all rows, in ms (0: none)
 void meres(const QString &szoveg, const char *leiras, const char *nev, double celElso, double celMind)
@@ -48,32 +29,32 @@ void meres(const QString &szoveg, const char *leiras, const char *nev, double ce
         for (int i = 0; i < 5; ++i) {
             QElapsedTimer t;
             t.start();
-            const double c0 = cpuMs();
+            const double c0 = CpuMs();
             Lekerdezes q;
             KeresoLekerdezes::epit(q, szoveg, m);
             q.megnyit();
             q.betolt(64);
             elso << t.nsecsElapsed() / 1e6;
-            elsoCpu << cpuMs() - c0;
+            elsoCpu << CpuMs() - c0;
             sorok = q.osszesBetolt();
             mind << t.nsecsElapsed() / 1e6;
-            mindCpu << cpuMs() - c0;
+            mindCpu << CpuMs() - c0;
         }
         QString cel;
         auto celSzoveg = [&](const char *mi, double ertek, double hatar) {
             if (m == 0 && hatar > 0)
                 cel += QString("  %1 < %2 ms: %3").arg(mi).arg(hatar).arg(ertek < hatar ? "OK" : "LASSÚ");
         };
-        celSzoveg("első képernyő", median(elso), celElso);
-        celSzoveg("minden sor", median(mind), celMind);
+        celSzoveg("első képernyő", Median(elso), celElso);
+        celSzoveg("minden sor", Median(mind), celMind);
         std::printf("%-12s %-12s módszer %d: első képernyő %8.1f ms (CPU %8.1f), minden sor %8.1f ms (CPU %8.1f)"
-                    "  (%d sor)%s\n", leiras, qPrintable('"' + szoveg + '"'), m, median(elso), median(elsoCpu),
-                    median(mind), median(mindCpu), sorok, qPrintable(cel));
+                    "  (%d sor)%s\n", leiras, qPrintable('"' + szoveg + '"'), m, Median(elso), Median(elsoCpu),
+                    Median(mind), Median(mindCpu), sorok, qPrintable(cel));
         const QString alap = QString("search_%1_m%2_").arg(nev).arg(m);
-        json(alap + "first_screen", median(elso));
-        json(alap + "first_screen_cpu", median(elsoCpu));
-        json(alap + "all_rows", median(mind));
-        json(alap + "all_rows_cpu", median(mindCpu));
+        JsonSor(alap + "first_screen", Median(elso), "ms");
+        JsonSor(alap + "first_screen_cpu", Median(elsoCpu), "ms");
+        JsonSor(alap + "all_rows", Median(mind), "ms");
+        JsonSor(alap + "all_rows_cpu", Median(mindCpu), "ms");
         std::fflush(stdout);
     }
 }

@@ -34,6 +34,18 @@ void sorok(QPainter &p, int tol = 6, int ig = 13)
         p.drawLine(5, y, 11, y);
 }
 
+// a smaller page moved to (dx, dy), with or without lines (copy and paste)
+void kisLap(QPainter &p, double dx, double dy, double meret, bool sorokkal)
+{
+    p.save();
+    p.translate(dx, dy);
+    p.scale(meret, meret);
+    lap(p);
+    if (sorokkal)
+        sorok(p);
+    p.restore();
+}
+
 void plusz(QPainter &p, const QColor &c = ZOLD)
 {
     p.setPen(QPen(c, 2.5));
@@ -287,29 +299,15 @@ void rajzol(QPainter &p, const QString &n)
         p.drawEllipse(QPointF(4.5, 12), 2.3, 2.3);
         p.drawEllipse(QPointF(11.5, 12), 2.3, 2.3);
     } else if (n == "aMasol") {
-        p.save();
-        p.translate(-1.5, -1);
-        p.scale(0.8, 0.8);
-        lap(p);
-        p.restore();
-        p.save();
-        p.translate(3, 2.5);
-        p.scale(0.8, 0.8);
-        lap(p);
-        sorok(p);
-        p.restore();
+        kisLap(p, -1.5, -1, 0.8, false);
+        kisLap(p, 3, 2.5, 0.8, true);
     } else if (n == "aBeilleszt") {
         p.setPen(QPen(BARNA.darker(), 1));
         p.setBrush(QColor(200, 150, 90));
         p.drawRoundedRect(QRectF(1.5, 2.5, 10, 12), 1.5, 1.5);
         p.setBrush(QColor(200, 200, 200));
         p.drawRect(QRectF(4, 1, 5, 3));
-        p.save();
-        p.translate(6, 6);
-        p.scale(0.6, 0.6);
-        lap(p);
-        sorok(p);
-        p.restore();
+        kisLap(p, 6, 6, 0.6, true);
     } else if (n == "aMindet") {
         p.setPen(QPen(KEK, 1, Qt::DashLine));
         p.setBrush(QColor(200, 225, 255));
