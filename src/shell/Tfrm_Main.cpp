@@ -277,22 +277,8 @@ void Tfrm_Main::akciokBekotese()
     bekot(m_akciok["aTulajdonos"], [this] { TulajdonosSzerkeszt(this); });
     bekot(m_akciok["aFelhasznalo"], [this] { FelhasznaloLista(this); });
     bekot(m_akciok["aSQL"], [this] { SzabadLekerdezes(this); });   // bekot checks the right
-    bekot(m_akciok["aArchiv"], [this] {
-        // Archival leaves the store closed: open the same folder, view and letter again
-        const QString mappa = Adatbazis::mappa();
-        const QString kapcsolat = Adatbazis::kapcsolat();
-        const qint64 kulcs = m_tbl->nyitva() && !m_tbl->ures() ? MezoEgesz(m_tbl->ertek("doksi")) : -1;
-        Archival(this);
-        if (Adatbazis::nyitva() || mappa.isEmpty())
-            return;
-        Adatbazis::megnyit(mappa, kapcsolat);
-        m_tbl->setSzuro(QString("prntip='%1'").arg(nezetTipus()));
-        m_tbl->setSzurt(true);
-        m_tbl->megnyit();
-        if (kulcs >= 0)
-            m_tbl->ugrikKulcsra(kulcs);
-        szamlalo();
-    });
+    // the archive reads the open register through a snapshot of its own; the store stays open
+    bekot(m_akciok["aArchiv"], [this] { Archival(this); });
     bekot(m_akciok["aBeallit"], [this] { Beallitasok(this); });
 
     bekot(m_akciok["aSugo"], [] { DokumentumNyit(SugoFajl("index.htm")); });
