@@ -5,6 +5,7 @@
 #include "Admin.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
+#include "KapcsolatLeiras.h"
 #include "Ikonok.h"
 #include "MezoKonvencio.h"
 #include "Seged.h"
@@ -217,9 +218,9 @@ void Tfrm_Beallit::atvesz()
 {
     // the fallible steps first, so that a refused write leaves the settings in memory alone
     const QString kapcsolat = edtKapcsolat->text().trimmed();
-    if (KapcsolatbanJelszo(kapcsolat))
-        throw StoreHiba("A kapcsolat nem tartalmazhat jelszót: a jelszót a ~/.pgpass fájlba vagy a "
-                        "szolgáltatásfájlba írja.");
+    // libpq must read it, and it carries no password in any form
+    if (!kapcsolat.isEmpty())
+        KapcsolatLeiras::elemez(kapcsolat);
     QString lista = memDorvido->toPlainText();
     lista.replace('\n', "\r\n");
     HuSzoveg::fajlIr(DorvidoFajlUt(), lista);

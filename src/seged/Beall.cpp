@@ -1,5 +1,6 @@
 #include "Beall.h"
 #include "HuSzoveg.h"
+#include "KapcsolatLeiras.h"
 #include "Seged.h"
 #include "StoreHiba.h"
 
@@ -7,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -101,38 +101,6 @@ int egesz(const IniFajl &ini, const QString &sz, const QString &k, int alap)
 
 bool letezoMappa(const QString &ut) { return !ut.isEmpty() && QFileInfo(ut).isDir(); }
 
-// The keywords of a keyword=value connection string, read by libpq's rules: blanks around
-// '=', values in single quotes, backslash escapes.
-QStringList kulcsszavak(const QString &s)
-{
-    QStringList l;
-    int i = 0;
-    const auto ures = [&] {
-        while (i < s.size() && s[i].isSpace())
-            ++i;
-    };
-    while (true) {
-        ures();
-        if (i >= s.size())
-            return l;
-        const int kezdet = i;
-        while (i < s.size() && s[i] != '=' && !s[i].isSpace())
-            ++i;
-        l << s.mid(kezdet, i - kezdet).toLower();
-        ures();
-        if (i < s.size() && s[i] == '=')
-            ++i;
-        ures();
-        const bool idezett = i < s.size() && s[i] == '\'';
-        if (idezett)
-            ++i;
-        while (i < s.size() && (idezett ? s[i] != '\'' : !s[i].isSpace()))
-            i += s[i] == '\\' ? 2 : 1;
-        if (idezett)
-            ++i;
-    }
-}
-
 } // namespace
 
 QString IniFajlUt() { return QDir(ProgramMappa()).filePath("DorvPrg.ini"); }
@@ -221,24 +189,25 @@ void MentesDatumIr(const QDate &d)
     ini.ment();
 }
 
-bool KapcsolatbanJelszo(const QString &kapcsolat)
+bool KapcsolatbanJelszo(const QString &kapcsolat) { return KapcsolatLeiras::vanJelszo(kapcsolat); }
+
+QString IniKapcsolat()
 {
-    const QString k = kapcsolat.trimmed();
-    if (k.startsWith("postgresql://", Qt::CaseInsensitive) || k.startsWith("postgres://", Qt::CaseInsensitive)) {
-        const QString maradek = k.mid(k.indexOf("//") + 2);
-        const QString hatosag = maradek.left(maradek.indexOf(QRegularExpression("[/?]")));
-        const int kukac = hatosag.lastIndexOf('@');
-        if (kukac >= 0 && hatosag.left(kukac).contains(':'))
-            return true;
-        const int kerdo = maradek.indexOf('?');
-        if (kerdo < 0)
-            return false;
-        for (const QString &p : maradek.mid(kerdo + 1).split('&'))
-            if (p.section('=', 0, 0).trimmed().compare("password", Qt::CaseInsensitive) == 0)
-                return true;
-        return false;
+    const QString k = Beall.AdatbazisKapcsolat.trimmed();
+    if (k.isEmpty())
+        return k;
+    const QString hol = QString("A(z) %1 fájl [Adatbazis] szakaszának Kapcsolat= kulcsa")
+                            .arg(QDir::toNativeSeparators(OlvasottIniFajlUt()));
+    if (KapcsolatLeiras::vanJelszo(k))
+        throw StoreHiba(hol + " jelszót tartalmaz; a program ezt a kapcsolatot nem használja. Törölje belőle a "
+                              "jelszót, és írja a ~/.pgpass fájlba (vagy a PGPASSFILE fájlba) vagy a "
+                              "szolgáltatásfájlba (pg_service.conf).");
+    try {
+        KapcsolatLeiras::elemez(k);
+    } catch (const StoreHiba &h) {
+        throw StoreHiba(hol + " hibás.\r\n" + h.uzenet());
     }
-    return kulcsszavak(k).contains("password");
+    return k;
 }
 
 bool ArchivKerdesKell(const QDate &ma)

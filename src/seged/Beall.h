@@ -59,6 +59,9 @@ void MentesDatumIr(const QDate &d);
 // Whether a libpq connection string (keyword=value or postgresql:// form) carries a
 // password, which the settings file must never keep.
 bool KapcsolatbanJelszo(const QString &kapcsolat);
+// The server connection DorvPrg.ini names (empty: the local register); throws StoreHiba
+// naming the key and the file when it holds a password or libpq cannot read it.
+QString IniKapcsolat();
 
 // Whether the close should ask for an archive: the last one five or more days old.
 bool ArchivKerdesKell(const QDate &ma = QDate::currentDate());

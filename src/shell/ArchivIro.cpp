@@ -84,6 +84,7 @@ struct Kihagyas {
     QString cel;         // canonical path of the target
     bool pillanatkep = false;
     bool pgMentes = false;   // the server's dump is packed under its name, not a file of that name
+    bool helyiRegi = false;  // the local database and its journals are not the register
 
     bool kihagy(const QString &ut, const QString &nev) const
     {
@@ -91,9 +92,9 @@ struct Kihagyas {
         for (int i = 0; i + 1 < reszek.size(); ++i)
             if (munkaNev().match(reszek[i]).hasMatch())
                 return true;
-        if (pillanatkep) {
+        if (pillanatkep || helyiRegi) {
             const QString db = Adatbazis::FAJLNEV;
-            if (nev == db + "-journal" || nev == db + "-wal" || nev == db + "-shm")
+            if (nev == db + "-journal" || nev == db + "-wal" || nev == db + "-shm" || (helyiRegi && nev == db))
                 return true;
         }
         if (pgMentes && nev == PgMentes::FAJLNEV)
@@ -1002,15 +1003,16 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
     // a device or a pipe would be replaced by the rename, not written
     if (vanCel && !S_ISREG(cst.st_mode))
         throw StoreHiba(QString("Az archív állomány helyén nem közönséges fájl van: %1").arg(cel));
-    const mode_t maszk = ::umask(0);
-    ::umask(maszk);
-    const mode_t jog = vanCel ? (cst.st_mode & 07777) : (0666 & ~maszk);
+    // the whole register is in it: its owner's alone, whatever the umask or the file it replaces
+    const mode_t jog = 0600;
 
     const QString forras = mi.canonicalFilePath();
     Kihagyas kihagyas;
     kihagyas.cel = QDir(celMappa.canonicalFilePath()).filePath(ci.fileName());
-    kihagyas.pillanatkep = Adatbazis::vanAdatbazis(forras);
     kihagyas.pgMentes = !kapcsolat.isEmpty();
+    // beside a server register a local database file is the old one it was copied from
+    kihagyas.helyiRegi = kihagyas.pgMentes && Adatbazis::vanAdatbazis(forras);
+    kihagyas.pillanatkep = !kihagyas.pgMentes && Adatbazis::vanAdatbazis(forras);
     maradekTorol(celMappa.canonicalFilePath());
     if (QDir(forras) != QDir(celMappa.canonicalFilePath()))
         maradekTorol(forras);

@@ -113,7 +113,7 @@ int archivForma(const QStringList &a, const QString &data)
     }
     const QString mappa = letezoAdatbazis(data);
     // an unreachable server is told as at start, naming host and port; its dump goes along
-    const QString kapcsolat = Beall.AdatbazisKapcsolat;
+    const QString kapcsolat = IniKapcsolat();
     if (!kapcsolat.isEmpty())
         Adatbazis::megnyit(mappa, kapcsolat);
     QString cel;
@@ -197,7 +197,7 @@ int exportForma(const QStringList &argumentumok, const QString &data)
                << hasznalat << ")\n";
         return 2;
     }
-    Adatbazis::megnyit(letezoAdatbazis(data), Beall.AdatbazisKapcsolat);
+    Adatbazis::megnyit(letezoAdatbazis(data), IniKapcsolat());
     Tabla t("doksi");
     LevelListaKurzor(t, nezetBetu(a[0]));
     t.megnyit();
@@ -230,7 +230,7 @@ int pdfForma(const QStringList &a, const QString &data)
         hiba() << (lista ? "Hibás nézet: " : "Hibás kulcs: ") << a[1] << " (" << hasznalat << ")\n";
         return 2;
     }
-    Adatbazis::megnyit(letezoAdatbazis(data), Beall.AdatbazisKapcsolat);
+    Adatbazis::megnyit(letezoAdatbazis(data), IniKapcsolat());
     const QString fajl = QFileInfo(a[2]).absoluteFilePath();
     int lapok = 0;
     if (lista) {
@@ -267,7 +267,8 @@ int masolasForma(const QStringList &a, const QString &data)
     }
     // the source is always the folder's own file, whatever server DorvPrg.ini names
     letezoAdatbazis(mappa, false);
-    Adatbazis::megnyit(mappa);
+    // one copied before may be copied again (into a new database)
+    Adatbazis::megnyit(mappa, {}, true);
     const bool terminal = isatty(STDERR_FILENO);
     QString utolso;
     const Masolas::Eredmeny e = Masolas::masol(a.first(), [&](const QString &t, qint64 kesz, qint64 osszes) {
@@ -287,7 +288,9 @@ int masolasForma(const QStringList &a, const QString &data)
     for (const auto &t : e.tablak)
         ki() << t.first << ": " << t.second << " sor\n";
     ki() << "Átmásolva a kiszolgálóra: " << e.osszesSor() << " sor. A program a DorvPrg.ini [Adatbazis] "
-         << "Kapcsolat= kulcsával használja.\n";
+         << "Kapcsolat= kulcsával használja.\n"
+         << "A helyi adatbázis áthelyezettként megjelölve, a program nem nyitja meg többé; adatai "
+            "változatlanul megmaradtak: " << QDir::toNativeSeparators(QDir(mappa).filePath(Adatbazis::FAJLNEV)) << "\n";
     return 0;
 }
 

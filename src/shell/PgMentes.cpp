@@ -1,5 +1,6 @@
 #include "PgMentes.h"
 #include "ArchivIro.h"
+#include "KapcsolatLeiras.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,10 @@
 #include <QStandardPaths>
 
 const char *const PgMentes::FAJLNEV = "dorvprg.pgdump";
+
+namespace {
+constexpr int ZARVARAS_MS = 5000;   // the program's own lock_timeout
+}
 
 QString PgMentes::pgDumpProgram()
 {
@@ -32,10 +37,16 @@ void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::fu
     if (program.isEmpty())
         throw StoreHiba("A kiszolgálón tartott adatbázis mentéséhez a pg_dump program kell "
                         "(postgresql-client csomag), de nem található.");
+    // the keywords the program connects with, never a password (refused before): the
+    // command line is visible to every local user
+    const QString leiras = KapcsolatLeiras::szoveg(
+        KapcsolatLeiras::alapokkal(KapcsolatLeiras::elemez(kapcsolat), "pg_dump"));
     QProcess p;
     p.setProgram(program);
-    // no compression of its own: the archive packs the dump on every core
-    p.setArguments({"--format=custom", "--compress=0", "--no-password", "--file=" + fajl, "--dbname=" + kapcsolat});
+    // no compression of its own: the archive packs the dump on every core; a table locked by
+    // someone else is waited for as long as the program waits for a lock, not for ever
+    p.setArguments({"--format=custom", "--compress=0", "--no-password",
+                    QString("--lock-wait-timeout=%1").arg(ZARVARAS_MS), "--file=" + fajl, "--dbname=" + leiras});
     p.setStandardInputFile(QProcess::nullDevice());
     p.setStandardOutputFile(QProcess::nullDevice());
     p.start();
@@ -54,7 +65,11 @@ void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::fu
     const QString uzenet = QString::fromLocal8Bit(p.readAllStandardError()).trimmed().replace('\n', "\r\n");
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         QFile::remove(fajl);
-        throw StoreHiba(QString("Az adatbázis mentése (pg_dump) nem sikerült (kilépési kód: %1).\r\n%2")
+        const QString zarva = uzenet.contains("lock timeout")
+            ? QString("Egy tábla zárolva volt (egy másik program vagy a rendszergazda dolgozik rajta); a mentés %1 "
+                      "másodperc várakozás után leállt.\r\n").arg(ZARVARAS_MS / 1000)
+            : QString();
+        throw StoreHiba(zarva + QString("Az adatbázis mentése (pg_dump) nem sikerült (kilépési kód: %1).\r\n%2")
                             .arg(p.exitStatus() == QProcess::NormalExit ? QString::number(p.exitCode()) : QString("összeomlás"),
                                  uzenet));
     }

@@ -540,7 +540,13 @@ bool Tfrm_Main::adatbazisNyit()
 {
     // the earlier program's tables are taken over into a local register only; a server's
     // register is filled from one with --copy-to
-    const QString kapcsolat = Beall.AdatbazisKapcsolat;
+    QString kapcsolat;
+    try {
+        kapcsolat = IniKapcsolat();
+    } catch (const StoreHiba &h) {
+        FelsoHiba(h.uzenet(), this);
+        return false;
+    }
     if (kapcsolat.isEmpty() && !RegiAdatbazisAtvetel(Beall.AdatbazisUtvonal, this))
         return false;
     while (true) {

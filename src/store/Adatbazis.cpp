@@ -1,5 +1,6 @@
 #include "Adatbazis.h"
 #include "HuSzoveg.h"
+#include "KapcsolatLeiras.h"
 #include "MasikProgramHiba.h"
 #include "Sema.h"
 #include "StoreHiba.h"
@@ -17,6 +18,7 @@
 
 const char *const Adatbazis::KAPCSOLAT = "DorvPrg";
 const char *const Adatbazis::FAJLNEV = "dorvprg.db";
+const char *const Adatbazis::ATHELYEZVE = "kiszolgalora_masolva";
 
 namespace {
 
@@ -43,8 +45,8 @@ const char *const CSATORNA = "dorvprg";   // the notification channel of the reg
 
 bool szerveren() { return g_motor == Adatbazis::Motor::PostgreSQL; }
 
-// Host and port as the message names them: from the string, else libpq's environment and
-// defaults (a service file's host is not read here; libpq's reason names it).
+// Host and port as the message names them: from the string, else a service's entry, else
+// libpq's environment and defaults.
 std::pair<QString, QString> gepPort(const QString &kapcsolat, PGconn *c = nullptr)
 {
     if (c && PQhost(c) && *PQhost(c))
@@ -66,6 +68,19 @@ std::pair<QString, QString> gepPort(const QString &kapcsolat, PGconn *c = nullpt
         PQconninfoFree(o);
     }
     PQfreemem(hiba);
+    if (szolgaltatas.isEmpty())
+        szolgaltatas = qEnvironmentVariable("PGSERVICE");
+    if (!szolgaltatas.isEmpty() && (gep.isEmpty() || port.isEmpty())) {
+        // only libpq knows which service file holds the entry; it reads it when a connection
+        // starts (this attempt is dropped at once)
+        if (PGconn *p = PQconnectStart(kapcsolat.toUtf8().constData())) {
+            if (gep.isEmpty() && PQhost(p) && *PQhost(p))
+                gep = QString::fromUtf8(PQhost(p));
+            if (port.isEmpty() && PQport(p) && *PQport(p))
+                port = QString::fromUtf8(PQport(p));
+            PQfinish(p);
+        }
+    }
     if (gep.isEmpty())
         gep = !szolgaltatas.isEmpty() ? QString("service=%1").arg(szolgaltatas)
                                       : qEnvironmentVariable("PGHOST", "/var/run/postgresql");
@@ -248,9 +263,7 @@ QSqlDatabase Adatbazis::kapcsolodik(const QString &nev, const QString &kapcsolat
         throw StoreHiba("A PostgreSQL-kiszolgáló nem érhető el: a Qt PostgreSQL-meghajtója (libqt6sql6-psql) "
                         "nincs telepítve.");
     d.close();
-    // Qt's driver hands the options to libpq as they are, after its own (empty) fields; a
-    // later keyword wins, so the string may set its own timeout
-    d.setConnectOptions("connect_timeout=10 " + kapcsolat);
+    KapcsolatLeiras::beallit(d, kapcsolat);
     if (!d.open())
         kapcsolatHiba(kapcsolat, d.lastError().databaseText(), false);
     munkamenet(d, kapcsolat);
@@ -260,7 +273,7 @@ QSqlDatabase Adatbazis::kapcsolodik(const QString &nev, const QString &kapcsolat
 Adatbazis::Motor Adatbazis::motor() { return g_motor; }
 QString Adatbazis::kapcsolat() { return g_kapcsolat; }
 
-bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat)
+bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat, bool athelyezettIs)
 {
     bezar();
     const QFileInfo mi(mappa);
@@ -321,6 +334,14 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat)
         } else if (!ertek("SELECT name FROM sqlite_master WHERE type='table' AND name='doksi'").isValid()) {
             throw StoreHiba(QString("A fájl nem a program adatbázisa: %1").arg(fajl));
         } else {
+            // the register went to a server: working on the old rows here would split it
+            const QString athelyezve = ertek("SELECT ertek FROM meta WHERE kulcs = ?", {ATHELYEZVE}).toString();
+            if (!athelyezve.isEmpty() && !athelyezettIs)
+                throw StoreHiba(QString("Ezt a helyi adatbázist %1-kor átmásolták a kiszolgálóra (%2), a nyilvántartás "
+                                        "azóta ott van; ez a fájl a másoláskori régi adatokat őrzi, változatlanul. A "
+                                        "program nem nyitja meg, hogy ne dolgozzon tovább a régi adatokon: írja vissza "
+                                        "a kiszolgáló kapcsolatát a DorvPrg.ini [Adatbazis] Kapcsolat= kulcsába.")
+                                    .arg(athelyezve.section(' ', 0, 1), athelyezve.section(' ', 2)));
             frissit();
         }
         g_adatVerzio = ertek("PRAGMA data_version").toLongLong();
@@ -370,7 +391,7 @@ QSqlDatabase Adatbazis::db()
     if (szerveren() && (g_ujraKell || !d.isOpen() || PQstatus(pgKezelo(d)) == CONNECTION_BAD)) {
         // lost earlier: this action tries a new connection; the cursors keep what they hold
         d.close();
-        d.setConnectOptions("connect_timeout=10 " + g_kapcsolat);
+        KapcsolatLeiras::beallit(d, g_kapcsolat);
         if (!d.open())
             kapcsolatHiba(g_kapcsolat, d.lastError().databaseText(), true);
         g_ujraKell = false;

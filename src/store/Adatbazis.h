@@ -16,6 +16,8 @@ class Tabla;
 namespace Adatbazis {
 extern const char *const KAPCSOLAT;   // "DorvPrg"
 extern const char *const FAJLNEV;     // the database file inside the folder
+// The meta key of a local register copied to a server ("yyyy-MM-dd HH:mm" and the connection).
+extern const char *const ATHELYEZVE;
 
 enum class Motor { SQLite, PostgreSQL };
 
@@ -24,7 +26,8 @@ enum class Motor { SQLite, PostgreSQL };
 // database, or an empty server database, gets a new register with its default rows (and the
 // folder its text files). Throws StoreHiba naming the folder or file on failure, KapcsolatHiba
 // when the server cannot be reached. Returns true when a new register was created.
-bool megnyit(const QString &mappa, const QString &kapcsolat = {});
+// A local register copied to a server is refused (StoreHiba saying so) unless athelyezettIs.
+bool megnyit(const QString &mappa, const QString &kapcsolat = {}, bool athelyezettIs = false);
 Motor motor();
 QString kapcsolat();                 // the connection string, empty for the local register
 // A second, named server connection with the same options and error messages (copying a

@@ -3,6 +3,7 @@
 #include "Sema.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -199,17 +200,48 @@ struct MasoloKapcsolat {
     MasoloKapcsolat &operator=(const MasoloKapcsolat &) = delete;
 };
 
-// The local register read in one read transaction, so that the copy is of one moment.
-struct OlvasoTranzakcio {
+// The local register held for writing from the copy's first read until it is marked as
+// moved: the copy is of one moment, and nothing another program writes there meanwhile
+// can be left behind on the old register.
+struct HelyiTranzakcio {
     sqlite3 *h;
-    explicit OlvasoTranzakcio(sqlite3 *h) : h(h)
+    bool kesz = false;
+    explicit HelyiTranzakcio(sqlite3 *h) : h(h)
     {
-        if (sqlite3_exec(h, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+        const int rc = sqlite3_exec(h, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        if ((rc & 0xff) == SQLITE_BUSY)
+            Adatbazis::foglalt();
+        if (rc != SQLITE_OK)
             throw StoreHiba(QString::fromUtf8(sqlite3_errmsg(h)));
     }
-    ~OlvasoTranzakcio() { sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr); }
-    OlvasoTranzakcio(const OlvasoTranzakcio &) = delete;
-    OlvasoTranzakcio &operator=(const OlvasoTranzakcio &) = delete;
+    ~HelyiTranzakcio()
+    {
+        if (!kesz)
+            sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    // The copy is committed on the server: the local register says so from now on.
+    void athelyezve(const QString &kapcsolat)
+    {
+        const QString ertek = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm") + ' ' + kapcsolat.trimmed();
+        sqlite3_stmt *st = nullptr;
+        int rc = sqlite3_prepare_v2(h, "INSERT OR REPLACE INTO meta (kulcs, ertek) VALUES (?, ?)", -1, &st, nullptr);
+        const QByteArray kulcs(Adatbazis::ATHELYEZVE), e = ertek.toUtf8();
+        if (rc == SQLITE_OK) {
+            sqlite3_bind_text(st, 1, kulcs.constData(), int(kulcs.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, 2, e.constData(), int(e.size()), SQLITE_TRANSIENT);
+            rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(h);
+        }
+        sqlite3_finalize(st);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            throw StoreHiba(QString("A másolat a kiszolgálón elkészült, de a helyi adatbázis nem jelölhető meg "
+                                    "áthelyezettként: %1\r\nA program a helyi adatbázist továbbra is megnyitja; "
+                                    "ne dolgozzon rajta, csak a kiszolgálón.").arg(QString::fromUtf8(sqlite3_errmsg(h))));
+        kesz = true;
+    }
+    HelyiTranzakcio(const HelyiTranzakcio &) = delete;
+    HelyiTranzakcio &operator=(const HelyiTranzakcio &) = delete;
 };
 
 class Masolo {
@@ -363,8 +395,8 @@ Masolas::Eredmeny Masolas::masol(const QString &kapcsolat, const Figyelo &figyel
     Sema::letrehoz(k.db, Adatbazis::Motor::PostgreSQL, false);
 
     Eredmeny e;
+    HelyiTranzakcio helyi(forras);
     {
-        const OlvasoTranzakcio olvas(forras);
         Masolo m(forras, cel, figyelo);
         qint64 osszes = 0;
         for (const TablaLeiras &t : Sema::tablak())
@@ -396,5 +428,6 @@ Masolas::Eredmeny Masolas::masol(const QString &kapcsolat, const Figyelo &figyel
     PQclear(r);
     if (!ok)
         hibat(cel, QString("A másolás nem véglegesíthető: %1").arg(pgHiba(cel)));
+    helyi.athelyezve(kapcsolat);
     return e;
 }

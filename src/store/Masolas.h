@@ -22,7 +22,9 @@ struct Eredmeny {
 
 // Copies the open local register to the server of the libpq connection string. A database
 // that holds any table, view or sequence is refused untouched; on any failure the
-// transaction is rolled back and the database stays empty. Throws KapcsolatHiba when the
+// transaction is rolled back and the database stays empty. The local register is held for
+// writing during the copy and, once the server committed, marked as moved (Adatbazis::ATHELYEZVE):
+// the program opens it no more, its rows stay as they were. Throws KapcsolatHiba when the
 // server cannot be reached, StoreHiba otherwise.
 Eredmeny masol(const QString &kapcsolat, const Figyelo &figyelo = {});
 

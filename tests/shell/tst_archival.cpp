@@ -3,6 +3,7 @@
 #include "Archival.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
+#include "ProgramFutas.h"
 #include "Tabla.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Main.h"
@@ -572,6 +573,46 @@ private slots:
         }
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(Adatbazis::ertek("SELECT marka_nev FROM marka").toString(), QString("Bosch"));
+    }
+
+    // The archive holds the whole register: its owner's alone whatever the umask, also when
+    // it replaces a file anyone could read; the menu's and the command line's alike.
+    void csakATulajdonose_data()
+    {
+        QTest::addColumn<bool>("parancssor");
+        QTest::addColumn<int>("maszk");
+        QTest::addColumn<int>("regiJog");   // an earlier file of the name, 0: none
+        QTest::newRow("menü, umask 000") << false << 0 << 0;
+        QTest::newRow("menü, 0666 felülírva") << false << 022 << 0666;
+        QTest::newRow("--archive, umask 000, 0644 felülírva") << true << 0 << 0644;
+        QTest::newRow("--archive, umask 022") << true << 022 << 0;
+    }
+    void csakATulajdonose()
+    {
+        QFETCH(bool, parancssor);
+        QFETCH(int, maszk);
+        QFETCH(int, regiJog);
+        TesztKornyezet k;
+        const mode_t elozo = ::umask(mode_t(maszk));
+        const auto vissza = qScopeGuard([elozo] { ::umask(elozo); });
+        const QString zip = QDir(k.programMappa()).filePath("mentes.zip");
+        if (regiJog) {
+            fajlIr(zip, "régi archívum");
+            QCOMPARE(::chmod(QFile::encodeName(zip).constData(), mode_t(regiJog)), 0);
+        }
+        if (parancssor) {
+            Adatbazis::bezar();
+            BeallitasIr(QRect(0, 0, 640, 400));
+            const ProgramFutas f = ProgramFuttat(k.programMappa(), {"--archive", zip});
+            QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+        } else {
+            mentesParbeszed(zip);
+            QVERIFY(Archival());
+        }
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(zip).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 07777), 0600);
+        QVERIFY(kicsomagol(zip).contains(Adatbazis::FAJLNEV));
     }
 
     // An archive folder whose parent is missing: the system's message in the top-level box,
