@@ -65,7 +65,10 @@ void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::fu
     const QString uzenet = QString::fromLocal8Bit(p.readAllStandardError()).trimmed().replace('\n', "\r\n");
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         QFile::remove(fajl);
-        const QString zarva = uzenet.contains("lock timeout")
+        // pg_dump times its LOCK TABLE statements out (statement_timeout) when it waits
+        const bool zarvaMaradt = uzenet.contains("lock timeout")
+            || (uzenet.contains("statement timeout") && uzenet.contains("LOCK TABLE"));
+        const QString zarva = zarvaMaradt
             ? QString("Egy tábla zárolva volt (egy másik program vagy a rendszergazda dolgozik rajta); a mentés %1 "
                       "másodperc várakozás után leállt.\r\n").arg(ZARVARAS_MS / 1000)
             : QString();

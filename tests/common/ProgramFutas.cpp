@@ -20,18 +20,23 @@ int parancs(const QString &prog, const QStringList &arg)
 }
 }
 
-ProgramFutas ProgramFuttat(const QString &programMappa, const QStringList &arg, int ido)
+void ProgramIndit(QProcess &p, const QString &programMappa, const QStringList &arg)
 {
     const QString prog = QDir(programMappa).filePath("dorvprg");
     if (!QFile::exists(prog))
         QFile::copy(qEnvironmentVariable("DORVPRG_TEST_BIN"), prog);
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_RUNTIME_DIR", programMappa);
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(programMappa);
     p.start(prog, arg);
+}
+
+ProgramFutas ProgramFuttat(const QString &programMappa, const QStringList &arg, int ido)
+{
+    QProcess p;
+    ProgramIndit(p, programMappa, arg);
     ProgramFutas f;
     if (!p.waitForFinished(ido)) {
         p.kill();

@@ -10,6 +10,9 @@ struct ProgramFutas {
     QString ki, hiba;
 };
 ProgramFutas ProgramFuttat(const QString &programMappa, const QStringList &arg, int ido = 120000);
+// The same started without waiting, for a test that watches it while it runs.
+class QProcess;
+void ProgramIndit(QProcess &p, const QString &programMappa, const QStringList &arg);
 
 // A small tmpfs mounted for a test (tests run as root); unmounted when destroyed.
 class KisLemez {

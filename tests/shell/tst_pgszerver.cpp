@@ -18,9 +18,14 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRect>
+#include <QScopeGuard>
+#include <QSqlQuery>
+#include <QSysInfo>
+#include <QUrl>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 // The program around a register on a PostgreSQL server: the start against a server that is
 // down (message, Újra, Kilépés), the command line's exit codes, --copy-to from a local
@@ -87,6 +92,14 @@ class PgSzerverTeszt : public QObject {
     {
         Adatbazis::bezar();
         return ProgramFuttat(k.programMappa(), {"--data", k.adatMappa(), "--copy-to", kapcsolat});
+    }
+
+    // DorvPrg.ini of k names the server kapcsolat
+    static void iniKapcsolat(TesztKornyezet &k, const QString &kapcsolat)
+    {
+        Beall.AdatbazisUtvonal = k.adatMappa();
+        Beall.AdatbazisKapcsolat = kapcsolat;
+        BeallitasIr(QRect(0, 0, 640, 400));
     }
 
     QString tablak(const QString &kapcsolat)
@@ -278,7 +291,26 @@ private slots:
         const QString kapcsolat = m_sz->ujAdatbazis();
         const ProgramFutas f = masolas(k, kapcsolat);
         QVERIFY2(f.kod == 0, qPrintable(f.hiba));
-        QVERIFY2(f.ki.contains("doksi: 10 sor") && f.ki.contains("Átmásolva a kiszolgálóra: 23 sor"), qPrintable(f.ki));
+        QVERIFY2(f.ki.contains("doksi: 10 sor") && f.ki.contains("Átmásolva a kiszolgálóra: 23 sor")
+                     && f.ki.contains("áthelyezettként megjelölve"),
+                 qPrintable(f.ki));
+        // the old local register is refused, by the program too when Kapcsolat= is emptied,
+        // and its rows are kept as they were
+        try {
+            Adatbazis::megnyit(k.adatMappa());
+            QFAIL("a moved register opened");
+        } catch (const StoreHiba &h) {
+            QVERIFY2(h.uzenet().contains("átmásolták a kiszolgálóra") && h.uzenet().contains(adatbazisNev(kapcsolat))
+                         && h.uzenet().contains("Kapcsolat="),
+                     qPrintable(h.uzenet()));
+        }
+        QCOMPARE(Adatbazis::nyitva(), false);
+        const ProgramFutas helyiFutas = ProgramFuttat(k.programMappa(), {"--data", k.adatMappa(), "--export", "J",
+                                                                          QDir(k.programMappa()).filePath("ki.csv")});
+        QCOMPARE(helyiFutas.kod, 1);
+        QVERIFY2(helyiFutas.hiba.contains("átmásolták a kiszolgálóra"), qPrintable(helyiFutas.hiba));
+        Adatbazis::megnyit(k.adatMappa(), {}, true);
+        QCOMPARE(tartalom(), helyi);
 
         Adatbazis::megnyit(k.adatMappa(), kapcsolat);
         QCOMPARE(Adatbazis::motor(), Adatbazis::Motor::PostgreSQL);
@@ -401,7 +433,7 @@ private slots:
         if (eset == "masodik") {
             const ProgramFutas elso = ProgramFuttat(k.programMappa(), {"--data", k.adatMappa(), "--copy-to", kapcsolat});
             QVERIFY2(elso.kod == 0, qPrintable(elso.hiba));
-            Adatbazis::megnyit(k.adatMappa());
+            Adatbazis::megnyit(k.adatMappa(), {}, true);   // marked as moved by the first copy
             Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('csak helyben')");
         }
         if (eset == "felut")   // the notes' table comes after the letters and the masters
@@ -431,6 +463,10 @@ private slots:
     void archivVisszaallitva()
     {
         TesztKornyezet k(false);
+        // the local register it was once copied from stays in the folder, but is not this one
+        Adatbazis::megnyit(k.adatMappa());
+        Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('régi helyi')");
+        Adatbazis::bezar();
         const QString kapcsolat = m_sz->ujAdatbazis();
         Adatbazis::megnyit(k.adatMappa(), kapcsolat);
         helyiRegiszter();
@@ -442,8 +478,11 @@ private slots:
         Beall.AdatbazisKapcsolat = kapcsolat;
         BeallitasIr(QRect(0, 0, 640, 400));
         const QString zip = QDir(k.programMappa()).filePath("mentes.zip");
+        const mode_t maszk = ::umask(0);
         const ProgramFutas f = ProgramFuttat(k.programMappa(), {"--archive", zip});
+        ::umask(maszk);
         QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+        QCOMPARE(QFileInfo(zip).permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser);
 
         QTemporaryDir ki;
         QProcess unzip;
@@ -451,6 +490,7 @@ private slots:
         QVERIFY(unzip.waitForFinished() && unzip.exitCode() == 0);
         for (const char *n : {"s1.txt", "s2.txt", "s3.txt"})
             QVERIFY2(QFile::exists(QDir(ki.path()).filePath(n)), n);
+        QVERIFY(Adatbazis::vanAdatbazis(k.adatMappa()));
         QVERIFY(!Adatbazis::vanAdatbazis(ki.path()));
         const QString dump = QDir(ki.path()).filePath(PgMentes::FAJLNEV);
         QVERIFY(QFileInfo(dump).size() > 1000);
@@ -471,6 +511,157 @@ private slots:
         Adatbazis::megnyit(k.adatMappa(), uj);
         Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('visszaállítva')");
         QCOMPARE(Adatbazis::ertek("SELECT max(marka) FROM marka").toInt(), 8);
+    }
+
+    // A connection string in any form libpq reads reaches the server: URIs (a socket folder
+    // in the query or percent-encoded as host) and a database name with a quote, a blank and
+    // a ';'. The program's connections say which program and desk they are.
+    void kapcsolatFormai_data()
+    {
+        QTest::addColumn<QString>("forma");
+        QTest::newRow("URI, host a lekérdezésben") << "uri";
+        QTest::newRow("URI, kódolt socket mappa") << "uri-kodolt";
+        QTest::newRow("idézőjel, szóköz, pontosvessző a névben") << "nev";
+    }
+    void kapcsolatFormai()
+    {
+        QFETCH(QString, forma);
+        TesztKornyezet k(false);
+        QString db = adatbazisNev(m_sz->ujAdatbazis());
+        const QString sock = m_sz->socketMappa(), port = QString::number(m_sz->port());
+        QString kapcsolat;
+        if (forma == "uri")
+            kapcsolat = QString("postgresql://dorvprg@/%1?host=%2&port=%3").arg(db, sock, port);
+        else if (forma == "uri-kodolt")
+            kapcsolat = QString("postgres://dorvprg@%1:%2/%3").arg(QString::fromLatin1(QUrl::toPercentEncoding(sock)), port, db);
+        else {
+            db = "dorv;prg 'x' ő";
+            QVERIFY(!m_sz->sql("postgres", "CREATE DATABASE \"dorv;prg 'x' ő\" OWNER dorvprg TEMPLATE template0 ENCODING 'UTF8'")
+                         .isNull());
+            kapcsolat = QString("host=%1 port=%2 user=dorvprg dbname='dorv;prg \\'x\\' ő'").arg(sock, port);
+        }
+        Adatbazis::megnyit(k.adatMappa(), kapcsolat);
+        QCOMPARE(Adatbazis::motor(), Adatbazis::Motor::PostgreSQL);
+        Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, rendszam) VALUES (1, 'J', 'URI-001')");
+        QCOMPARE(m_sz->sql("postgres", QString("SELECT application_name FROM pg_stat_activity WHERE datname = '%1'")
+                                           .arg(QString(db).replace('\'', "''"))).trimmed(),
+                 QString("DorvPrg (%1)").arg(QSysInfo::machineHostName()));
+        Adatbazis::bezar();
+        iniKapcsolat(k, kapcsolat);
+        const QString csv = QDir(k.programMappa()).filePath("ki.csv");
+        const ProgramFutas f = ProgramFuttat(k.programMappa(), {"--export", "J", csv});
+        QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+        QFile be(csv);
+        QVERIFY(be.open(QIODevice::ReadOnly) && be.readAll().contains("URI-001"));
+    }
+
+    // A password in DorvPrg.ini, in whatever form Qt or libpq would take it, is refused by the
+    // window and the command line alike, naming the key and the file, and never used.
+    void jelszoAzIniben_data()
+    {
+        QTest::addColumn<QString>("minta");   // %1: the test database's keywords
+        QTest::newRow("kulcsszó") << "%1 password=titok";
+        QTest::newRow("pontosvesszővel, ahogy a Qt olvasná") << "%1;password=titok";
+        QTest::newRow("URI") << "URI";
+    }
+    void jelszoAzIniben()
+    {
+        QFETCH(QString, minta);
+        TesztKornyezet k(false);
+        const QString jo = m_sz->ujAdatbazis();
+        const QString kapcsolat = minta == "URI"
+            ? QString("postgresql://dorvprg:titok@/%1?host=%2&port=%3").arg(adatbazisNev(jo), m_sz->socketMappa()).arg(m_sz->port())
+            : minta.arg(jo);
+        iniKapcsolat(k, kapcsolat);
+        const QString csv = QDir(k.programMappa()).filePath("ki.csv");
+        const ProgramFutas f = ProgramFuttat(k.programMappa(), {"--export", "J", csv});
+        QCOMPARE(f.kod, 1);
+        for (const QString &uzenet : {f.hiba, [&] {
+                 QStringList l;
+                 setValaszolo([&](const UzenetKeres &u) { l << u.szoveg; return false; });
+                 Tfrm_Main w;
+                 const bool indult = w.inditas();
+                 setValaszolo({});
+                 return indult ? QString("elindult") : l.join('\n');
+             }()}) {
+            QVERIFY2(uzenet.contains("Kapcsolat=") && uzenet.contains(IniFajlUt()) && uzenet.contains("jelszót")
+                         && !uzenet.contains("titok"),
+                     qPrintable(uzenet));
+        }
+        QVERIFY(!QFile::exists(csv));
+        QVERIFY(!Adatbazis::nyitva());
+        // nobody connected: the register was never made
+        QCOMPARE(tablak(jo), QString());
+    }
+
+    // The server of a service entry that is down is told with the entry's port; one that is
+    // up opens.
+    void szolgaltatasPortja_data()
+    {
+        QTest::addColumn<bool>("fut");
+        QTest::newRow("leállt") << false;
+        QTest::newRow("fut") << true;
+    }
+    void szolgaltatasPortja()
+    {
+        QFETCH(bool, fut);
+        TesztKornyezet k(false);
+        QTemporaryDir dir;
+        const int port = fut ? m_sz->port() : m_sz->port() + 7;
+        QFile f(dir.filePath("pg_service.conf"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        const QByteArray szoveg = QString("[dorvprg_proba]\nhost=%1\nport=%2\ndbname=%3\nuser=dorvprg\n")
+                                      .arg(m_sz->socketMappa()).arg(port).arg(adatbazisNev(m_sz->ujAdatbazis())).toUtf8();
+        QVERIFY(f.write(szoveg) == szoveg.size() && f.flush());
+        f.close();
+        qputenv("PGSERVICEFILE", QFile::encodeName(f.fileName()));
+        const auto vissza = qScopeGuard([] { qunsetenv("PGSERVICEFILE"); });
+        try {
+            Adatbazis::megnyit(k.adatMappa(), "service=dorvprg_proba");
+            QVERIFY(fut);
+            QCOMPARE(Adatbazis::motor(), Adatbazis::Motor::PostgreSQL);
+        } catch (const KapcsolatHiba &h) {
+            QVERIFY2(!fut, qPrintable(h.uzenet()));
+            QCOMPARE(h.port(), QString::number(port));
+            QCOMPARE(h.gep(), m_sz->socketMappa());
+            QVERIFY2(h.uzenet().contains(QString::number(port)) && !h.uzenet().contains("5432"), qPrintable(h.uzenet()));
+        }
+    }
+
+    // A table another session holds locked: pg_dump (named as the program's, with the desk)
+    // gives up after the program's lock wait instead of waiting for ever, and the archive
+    // says why; once free, the archive is made.
+    void mentesZaroltTabla()
+    {
+        TesztKornyezet k(false);
+        const QString kapcsolat = m_sz->ujAdatbazis();
+        Adatbazis::megnyit(k.adatMappa(), kapcsolat);
+        Adatbazis::bezar();
+        iniKapcsolat(k, kapcsolat);
+        const QString zip = QDir(k.programMappa()).filePath("mentes.zip");
+        {
+            QSqlDatabase z = Adatbazis::kapcsolodik("DorvPrgZarolo", kapcsolat);
+            QSqlQuery q(z);
+            QVERIFY(q.exec("BEGIN") && q.exec("LOCK TABLE doksi IN ACCESS EXCLUSIVE MODE"));
+            QProcess p;
+            ProgramIndit(p, k.programMappa(), {"--archive", zip});
+            QString varakozo;
+            QTRY_VERIFY_WITH_TIMEOUT(!(varakozo = m_sz->sql(adatbazisNev(kapcsolat),
+                                                            "SELECT application_name FROM pg_stat_activity "
+                                                            "WHERE wait_event_type = 'Lock'").trimmed()).isEmpty(),
+                                     30000);
+            QCOMPARE(varakozo, QString("DorvPrg pg_dump (%1)").arg(QSysInfo::machineHostName()));
+            QVERIFY(p.waitForFinished(120000));
+            const QString hiba = QString::fromUtf8(p.readAllStandardError());
+            QCOMPARE(p.exitCode(), 1);
+            QVERIFY2(hiba.contains("zárolva") && hiba.contains("pg_dump"), qPrintable(hiba));
+            QVERIFY(!QFile::exists(zip));
+            z.close();
+        }
+        QSqlDatabase::removeDatabase("DorvPrgZarolo");
+        const ProgramFutas f = ProgramFuttat(k.programMappa(), {"--archive", zip});
+        QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+        QVERIFY(QFile::exists(zip));
     }
 };
 
