@@ -58,13 +58,13 @@ bool KapcsolatLeiras::vanJelszo(const QString &kapcsolat)
 
 KapcsolatLeiras::Kulcsok KapcsolatLeiras::elemez(const QString &kapcsolat)
 {
+    if (vanJelszo(kapcsolat))
+        throw StoreHiba("A kiszolgáló kapcsolata nem tartalmazhat jelszót: a jelszót a ~/.pgpass fájlba (vagy a "
+                        "PGPASSFILE fájlba) vagy a szolgáltatásfájlba (pg_service.conf) írja.");
     Kulcsok k;
     QString hiba;
     if (!libpqElemez(kapcsolat.trimmed(), k, &hiba))
         throw StoreHiba(QString("A kiszolgáló kapcsolata nem értelmezhető: %1").arg(hiba));
-    if (vanJelszo(kapcsolat))
-        throw StoreHiba("A kiszolgáló kapcsolata nem tartalmazhat jelszót: a jelszót a ~/.pgpass fájlba (vagy a "
-                        "PGPASSFILE fájlba) vagy a szolgáltatásfájlba (pg_service.conf) írja.");
     return k;
 }
 
