@@ -25,6 +25,7 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 // The program around a register on a PostgreSQL server: the start against a server that is
@@ -420,6 +421,7 @@ private slots:
         QTest::newRow("idegen tábla") << "idegen";
         QTest::newRow("második másolás") << "masodik";
         QTest::newRow("hiba félúton") << "felut";
+        QTest::newRow("a helyi adatbázist más írja") << "zarolt";
     }
     void masolasElutasitva()
     {
@@ -442,10 +444,24 @@ private slots:
         const QString markak = m_sz->sql(db, eset == "masodik" ? "SELECT string_agg(marka_nev, ',' ORDER BY marka) FROM marka"
                                                                : "SELECT 1");
 
+        // another program holds the local register's write lock: the copy would miss what it writes
+        sqlite3 *masik = nullptr;
+        const auto elenged = qScopeGuard([&masik] { sqlite3_close(masik); });
+        if (eset == "zarolt") {
+            QCOMPARE(sqlite3_open(QFile::encodeName(QDir(k.adatMappa()).filePath(Adatbazis::FAJLNEV)).constData(), &masik),
+                     SQLITE_OK);
+            QCOMPARE(sqlite3_exec(masik, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        }
         const ProgramFutas f = masolas(k, kapcsolat);
         QCOMPARE(f.kod, 1);
         QCOMPARE(f.hiba.count('\n'), 1);
-        if (eset == "felut")
+        if (eset == "zarolt") {
+            QVERIFY2(f.hiba.contains("másik program"), qPrintable(f.hiba));
+            QCOMPARE(sqlite3_exec(masik, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+            // not marked: the local register opens as before
+            Adatbazis::megnyit(k.adatMappa());
+            QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM doksi").toInt(), 10);
+        } else if (eset == "felut")
             QVERIFY2(f.hiba.contains("megj") && f.hiba.contains("nem szám"), qPrintable(f.hiba));
         else
             QVERIFY2(f.hiba.contains("nem üres"), qPrintable(f.hiba));
