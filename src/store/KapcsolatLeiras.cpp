@@ -88,7 +88,8 @@ QString KapcsolatLeiras::alkalmazasNev(const QString &szerep)
 {
     // the server keeps 63 bytes of it; the desk's name is what tells the desks apart
     const QString eleje = szerep.isEmpty() ? QString("DorvPrg") : "DorvPrg " + szerep;
-    return QString("%1 (%2)").arg(eleje, QSysInfo::machineHostName().left(63 - 3 - eleje.size()));
+    const QString gep = QSysInfo::machineHostName().left(63 - 3 - eleje.size());
+    return gep.isEmpty() ? eleje : QString("%1 (%2)").arg(eleje, gep);
 }
 
 KapcsolatLeiras::Kulcsok KapcsolatLeiras::alapokkal(const Kulcsok &k, const QString &szerep)
