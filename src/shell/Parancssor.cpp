@@ -317,7 +317,8 @@ const QList<Forma> &formak()
          "      a helyi adatbázis átmásolása egy üres PostgreSQL adatbázisba (KAPCSOLAT: libpq\n"
          "      kapcsolat, pl. \"host=szerver dbname=dorvprg user=dorvprg\" vagy \"service=dorvprg\");\n"
          "      egy tranzakcióban, a kulcsok és a számlálók megmaradnak; nem üres adatbázist\n"
-         "      nem változtat; a mappa Paradox tábláit előbb átveszi",
+         "      nem változtat; a mappa Paradox tábláit előbb átveszi; a sikeres másolás után a helyi\n"
+         "      adatbázist áthelyezettként megjelöli (adatai megmaradnak, a program nem nyitja meg)",
          masolasForma},
         {"--export",
          "--export J|S FÁJL [--separator ';'|tab|','] [--qualifier '\"'|\"'\"|none]\n"
