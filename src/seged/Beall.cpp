@@ -230,7 +230,7 @@ IniAllapot BeallitasOlvas()
         Beall.MentesUtvonal = AlapMentesMappa();
     if (ini.hibas())
         return IniAllapot::Hibas;
-    if (!letezoMappa(Beall.AdatbazisUtvonal)) {
+    if (van && !letezoMappa(Beall.AdatbazisUtvonal)) {
         Beall.AdatbazisUtvonal = AlapAdatbazisMappa();
         return IniAllapot::MappaVisszaallitva;
     }
