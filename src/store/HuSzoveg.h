@@ -12,8 +12,9 @@ QString kisbetu(const QString &s);
 // p's key, so a binary search over sorted keys finds a leading part.
 QString rendezoKulcs(const QString &s);
 
-// Text files of the program (dorvido.ini, s1.txt ...) are code page 1250 on disk;
-// a file that is valid UTF-8 (with or without BOM) is read as UTF-8.
+// Text files of the program (dorvido.ini, s1.txt ...) are code page 1250 on disk, UTF-8
+// when 1250 cannot hold their text; a file that is valid UTF-8 (with or without BOM) is
+// read as UTF-8.
 QString dekodol(const QByteArray &b);
 QByteArray kodol1250(const QString &s);
 // The bytes of a text file that dekodol() reads back as exactly s: code page 1250 when it
