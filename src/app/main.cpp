@@ -7,16 +7,13 @@ int main(int argc, char *argv[])
     // Any argument runs the window-less forms: they need no display, and Qt gets none of the
     // arguments, so none of them can make it look for one.
     const bool parancssor = ParancssorKell(argc, argv);
-    QStringList argumentumok;
-    for (int i = 0; i < argc; ++i)
-        argumentumok << QString::fromLocal8Bit(argv[i]);
     if (parancssor)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = parancssor ? 1 : argc;
     DorvAlkalmazas app(qtArgc, argv);
     ProgramMappa();
     int kod = 0;
-    if (ParancssorFuttat(argumentumok, kod))
+    if (ParancssorFuttat(argc, argv, kod))
         return kod;
     return Inditas();
 }

@@ -17,7 +17,8 @@ namespace {
 
 QString g_olvasottIni;
 
-// A small ini file kept in code page 1250 (read as UTF-8 when it is valid UTF-8).
+// A small ini file kept in code page 1250, or in UTF-8 when 1250 cannot hold its text (read
+// as UTF-8 when it is valid UTF-8).
 class IniFajl {
 public:
     explicit IniFajl(const QString &ut) : m_ut(ut)
@@ -31,18 +32,7 @@ public:
         const QByteArray b = f.readAll();
         if (f.error() != QFileDevice::NoError)
             return;
-        QString szakasz;
-        for (QString sor : HuSzoveg::dekodol(b).split('\n')) {
-            sor = sor.trimmed();
-            if (sor.startsWith('[') && sor.endsWith(']')) {
-                szakasz = sor.mid(1, sor.size() - 2).trimmed();
-                m_sorrend.removeAll(szakasz);
-                m_sorrend << szakasz;
-            } else if (!szakasz.isEmpty() && sor.contains('=') && !sor.startsWith(';')) {
-                const int i = sor.indexOf('=');
-                m_adat[szakasz.toLower()][sor.left(i).trimmed().toLower()] = {sor.left(i).trimmed(), sor.mid(i + 1)};
-            }
-        }
+        elemez(HuSzoveg::dekodol(b));
         // a file without a single section is damaged or emptied, not a fresh start
         m_hibas = m_sorrend.isEmpty();
     }
@@ -62,7 +52,7 @@ public:
             m_sorrend << sz;
         m_adat[sz.toLower()][k.toLower()] = {k, v};
     }
-    void ment(const QString &ut) const
+    QString szoveg() const
     {
         QString s;
         for (const QString &sz : m_sorrend) {
@@ -71,21 +61,57 @@ public:
                 s += kv.first + '=' + kv.second + "\r\n";
             s += "\r\n";
         }
-        try {
-            HuSzoveg::fajlIr(ut, s);
-        } catch (const StoreHiba &) {
-            throw StoreHiba(QString("Unable to write to %1").arg(ut));
-        }
+        return s;
     }
     // The settings file, then its spare copy: the copy tells where the register was should
-    // the settings file itself be lost or emptied.
+    // the settings file itself be lost or emptied. A value the next start would read back
+    // otherwise (a line break, blanks at its end) is refused before either is touched: the
+    // next start must not take another folder for it.
     void ment() const
     {
-        ment(m_ut);
-        ment(m_ut + ".bak");
+        const QString s = szoveg();
+        IniFajl vissza;
+        vissza.elemez(s);
+        for (auto sz = m_adat.cbegin(); sz != m_adat.cend(); ++sz)
+            for (auto kv = sz->cbegin(); kv != sz->cend(); ++kv)
+                if (vissza.ertek(sz.key(), kv.key()) != kv->second)
+                    throw StoreHiba(QString("Unable to write to %1\r\nA beállítás értéke nem tárolható változatlanul "
+                                            "(sortörés vagy szóköz a végén): %2=%3")
+                                        .arg(m_ut, kv->first, kv->second));
+        ment(m_ut, s);
+        ment(m_ut + ".bak", s);
     }
 
 private:
+    IniFajl() = default;
+    void elemez(const QString &szoveg)
+    {
+        QString szakasz;
+        for (QString sor : szoveg.split('\n')) {
+            sor = sor.trimmed();
+            if (sor.startsWith('[') && sor.endsWith(']')) {
+                szakasz = sor.mid(1, sor.size() - 2).trimmed();
+                m_sorrend.removeAll(szakasz);
+                m_sorrend << szakasz;
+            } else if (!szakasz.isEmpty() && sor.contains('=') && !sor.startsWith(';')) {
+                const int i = sor.indexOf('=');
+                m_adat[szakasz.toLower()][sor.left(i).trimmed().toLower()] = {sor.left(i).trimmed(), sor.mid(i + 1)};
+            }
+        }
+    }
+    static void ment(const QString &ut, const QString &s)
+    {
+        try {
+            HuSzoveg::fajlIr(ut, s);
+        } catch (const StoreHiba &h) {
+            // the reason of the file's own message, without its first line naming the file again
+            const QString &u = h.uzenet();
+            const int sor = u.indexOf("\r\n");
+            const QString ok = u.startsWith("Nem írható a fájl:") && sor >= 0 ? u.mid(sor + 2) : u;
+            throw StoreHiba(QString("Unable to write to %1\r\n%2").arg(ut, ok));
+        }
+    }
+
     QString m_ut;
     bool m_hibas = false;
     QStringList m_sorrend;
@@ -97,6 +123,21 @@ int egesz(const IniFajl &ini, const QString &sz, const QString &k, int alap)
     bool ok = false;
     const int v = ini.ertek(sz, k).trimmed().toInt(&ok);
     return ok ? v : alap;
+}
+
+QDate datum(const IniFajl &ini)
+{
+    const QString d = ini.ertek("Archiv", "MentesDatum").trimmed();
+    const QDate r = QDate::fromString(d, HuSzoveg::ROVID_DATUM);
+    return r.isValid() ? r : QDate::fromString(d, Qt::ISODate);
+}
+
+// An archive another program made meanwhile (a scheduled --archive) wrote a later date into
+// the file than the one read at start: the later one stays.
+QDate kesobbi(const IniFajl &ini, const QDate &d)
+{
+    const QDate f = datum(ini);
+    return f.isValid() && (!d.isValid() || f > d) ? f : d;
 }
 
 bool letezoMappa(const QString &ut) { return !ut.isEmpty() && QFileInfo(ut).isDir(); }
@@ -149,10 +190,7 @@ IniAllapot BeallitasOlvas()
         Beall.AdatbazisUtvonal = AlapAdatbazisMappa();
     Beall.AdatbazisKapcsolat = ini.ertek("Adatbazis", "Kapcsolat").trimmed();
     Beall.MentesUtvonal = ini.ertek("Archiv", "MentesUtvonal");
-    const QString d = ini.ertek("Archiv", "MentesDatum").trimmed();
-    Beall.MentesDatum = QDate::fromString(d, HuSzoveg::ROVID_DATUM);
-    if (!Beall.MentesDatum.isValid())
-        Beall.MentesDatum = QDate::fromString(d, Qt::ISODate);
+    Beall.MentesDatum = datum(ini);
     if (!Beall.MentesDatum.isValid())
         Beall.MentesDatum = QDate::currentDate().addDays(-10);
 
@@ -160,7 +198,7 @@ IniAllapot BeallitasOlvas()
         Beall.MentesUtvonal = AlapMentesMappa();
     if (ini.hibas())
         return IniAllapot::Hibas;
-    if (!letezoMappa(Beall.AdatbazisUtvonal)) {
+    if (van && !letezoMappa(Beall.AdatbazisUtvonal)) {
         Beall.AdatbazisUtvonal = AlapAdatbazisMappa();
         return IniAllapot::MappaVisszaallitva;
     }
@@ -170,6 +208,7 @@ IniAllapot BeallitasOlvas()
 void BeallitasIr(const QRect &foablak)
 {
     IniFajl ini(IniFajlUt());
+    Beall.MentesDatum = kesobbi(ini, Beall.MentesDatum);
     ini.beir("Adatbazis", "Utvonal", Beall.AdatbazisUtvonal);
     ini.beir("Adatbazis", "Kapcsolat", Beall.AdatbazisKapcsolat.trimmed());
     ini.beir("Alapertek", "TeljesKep", Beall.TeljesKep ? "1" : "0");
@@ -185,7 +224,7 @@ void BeallitasIr(const QRect &foablak)
 void MentesDatumIr(const QDate &d)
 {
     IniFajl ini(IniFajlUt());
-    ini.beir("Archiv", "MentesDatum", d.toString(HuSzoveg::ROVID_DATUM));
+    ini.beir("Archiv", "MentesDatum", kesobbi(ini, d).toString(HuSzoveg::ROVID_DATUM));
     ini.ment();
 }
 
@@ -208,6 +247,13 @@ QString IniKapcsolat()
         throw StoreHiba(hol + " hibás.\r\n" + h.uzenet());
     }
     return k;
+}
+
+void MentesDatumFrissit()
+{
+    const IniFajl ini(IniFajlUt());
+    if (!ini.hibas())
+        Beall.MentesDatum = kesobbi(ini, Beall.MentesDatum);
 }
 
 bool ArchivKerdesKell(const QDate &ma)

@@ -50,11 +50,15 @@ IniAllapot BeallitasOlvas();
 // The database folder of the spare copy of DorvPrg.ini kept beside it (when that folder
 // exists), or an empty string.
 QString ElozoAdatbazisMappa();
-// Writes DorvPrg.ini (and its spare copy) with the main window's geometry; throws StoreHiba
-// "Unable to write to <file>" when the file cannot be written, leaving the old file whole.
+// Writes DorvPrg.ini (and its spare copy) with the main window's geometry, UTF-8 when code
+// page 1250 cannot hold a value; keeps a later MentesDatum the file got meanwhile. Throws
+// StoreHiba "Unable to write to <file>" and the reason on the next line when the file cannot
+// be written or a value would not read back unchanged, leaving the old file whole.
 void BeallitasIr(const QRect &foablak);
-// Writes only Archiv/MentesDatum (archiving without a main window).
+// Writes only Archiv/MentesDatum (archiving without a main window), a later one in the file kept.
 void MentesDatumIr(const QDate &d);
+// Takes into Beall a later MentesDatum than its own that another program wrote into the file.
+void MentesDatumFrissit();
 
 // Whether a libpq connection string (keyword=value or postgresql:// form) carries a
 // password, which the settings file must never keep.

@@ -10,6 +10,7 @@
 #include "Tabla.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 #include <functional>
@@ -63,6 +64,10 @@ ParadoxImport::Eredmeny paradoxImportal(const QString &mappa)
 // --import-paradox MAPPA: the earlier program's tables into a new database of the folder.
 int paradoxImportForma(const QStringList &a, const QString &data)
 {
+    if (a.size() > 1) {
+        hiba() << "Túl sok argumentum: dorvprg --import-paradox MAPPA\n";
+        return 2;
+    }
     const QString mappa = a.isEmpty() ? data : a.first();
     if (mappa.isEmpty()) {
         hiba() << "Hiányzik a mappa: dorvprg --import-paradox MAPPA\n";
@@ -382,6 +387,13 @@ bool ParancssorFuttat(const QStringList &argumentumok, int &kilepesiKod)
         }
         mappa = a[d + 1];
         a.remove(d, 2);
+        // an empty folder is a script's empty variable, not a wish for the settings' folder
+        if (mappa.isEmpty()) {
+            hiba() << "Üres mappanév a --data után.\n";
+            hiba().flush();
+            kilepesiKod = 2;
+            return true;
+        }
     }
     if (a.isEmpty() || a.first() == "--help" || a.first() == "-h") {
         sugo();
@@ -416,4 +428,28 @@ bool ParancssorFuttat(const QStringList &argumentumok, int &kilepesiKod)
     hiba().flush();
     kilepesiKod = 2;
     return true;
+}
+
+bool ParancssorFuttat(int argc, char *argv[], int &kilepesiKod)
+{
+    // A name is used as a QString and goes back to the system through QFile::encodeName: an
+    // argument that does not come back as its own bytes (not valid UTF-8) would name another
+    // file, so it is refused instead.
+    QStringList a;
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray b(argv[i]);
+        a << QFile::decodeName(b);
+        if (i == 0 || QFile::encodeName(a.last()) == b)
+            continue;
+        QString lathato;
+        for (const char c : b)
+            lathato += uchar(c) >= 0x20 && uchar(c) < 0x7F ? QString(QLatin1Char(c))
+                                                            : "\\x" + QString("%1").arg(uchar(c), 2, 16, QChar('0')).toUpper();
+        hiba() << "Az argumentum nem érvényes UTF-8 szöveg, a program nem tudja változatlanul használni: " << lathato
+               << " (" << i << ". argumentum)\n";
+        hiba().flush();
+        kilepesiKod = 2;
+        return true;
+    }
+    return ParancssorFuttat(a, kilepesiKod);
 }

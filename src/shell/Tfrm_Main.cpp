@@ -470,8 +470,6 @@ bool Tfrm_Main::inditas()
 {
     // settings in the user's folder (installed program): say where, the first time
     const bool elsoInditas = ProgramMappaAtiranyitva() && !QFileInfo::exists(IniFajlUt());
-    // the default database folder beside the program is made on the first start
-    QDir().mkpath(AlapAdatbazisMappa());
     const IniAllapot ini = BeallitasOlvas();
     if (elsoInditas)
         Uzenet(QString("A program a beállításait ebben a mappában tartja:\r\n%1\r\n\r\nAz adatbázis mappája:\r\n%2")
@@ -481,6 +479,13 @@ bool Tfrm_Main::inditas()
         HibaUzenet("Nem létező adatbázis mappa, alapértelmezés visszaállítva.", this);
     if (ini == IniAllapot::Hibas && !hibasIniValasztas())
         return false;
+    // the default folder beside the program is made only when it is the one to be used
+    if (QDir::cleanPath(Beall.AdatbazisUtvonal) == QDir::cleanPath(AlapAdatbazisMappa())
+        && !QDir().mkpath(Beall.AdatbazisUtvonal)) {
+        HibaUzenet(QString("Az adatbázis mappa nem hozható létre:\r\n%1")
+                       .arg(QDir::toNativeSeparators(Beall.AdatbazisUtvonal)), this);
+        return false;
+    }
     if (!adatbazisNyit())
         return false;
 
@@ -791,6 +796,7 @@ bool Tfrm_Main::bezaras()
         m_bezarva = true;
         return true;
     }
+    MentesDatumFrissit();   // an archive made meanwhile by another program counts
     ArchivalZaraskor(this);
     try {
         BeallitasIr(QRect(pos(), size()));

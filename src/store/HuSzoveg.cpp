@@ -2,7 +2,9 @@
 #include "BiztosFajl.h"
 #include "StoreHiba.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -59,6 +61,22 @@ QByteArray HuSzoveg::kodol1250(const QString &s)
     return cp.encode(s);
 }
 
+QByteArray HuSzoveg::fajlKodol(const QString &s, bool *ok)
+{
+    // the encoder puts a substitute for what 1250 lacks without a word, and a 1250 text may
+    // happen to be valid UTF-8 ("Ă©" reads back as "é"): only a text read back whole counts
+    QStringEncoder cp("windows-1250");
+    QByteArray b = cp.encode(s);
+    if (!cp.hasError() && dekodol(b) == s) {
+        *ok = true;
+        return b;
+    }
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    b = utf8.encode(s);
+    *ok = !utf8.hasError() && dekodol(b) == s;
+    return *ok ? b : QByteArray();
+}
+
 QString HuSzoveg::fajlOlvas(const QString &ut)
 {
     QFile f(ut);
@@ -79,8 +97,13 @@ QStringList HuSzoveg::fajlSorok(const QString &ut)
 
 void HuSzoveg::fajlIr(const QString &ut, const QString &szoveg)
 {
+    bool ok = false;
+    const QByteArray b = fajlKodol(szoveg, &ok);
+    if (!ok)
+        throw StoreHiba(QString("Nem írható a fájl: %1\r\nA szöveg olyan karaktert tartalmaz, amely a fájlban nem "
+                                "tárolható változatlanul.").arg(QDir::toNativeSeparators(QFileInfo(ut).absoluteFilePath())));
     BiztosFajl f(ut);
     f.megnyit();
-    f.irMind(kodol1250(szoveg));
+    f.irMind(b);
     f.veglegesit();
 }

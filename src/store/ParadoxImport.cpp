@@ -100,6 +100,28 @@ QString tipusNev(MezoTipus t)
     return {};
 }
 
+// The name read is ours with at most two characters changed (letter case aside).
+bool serultNev(const QString &olvasott, const QString &nev)
+{
+    if (olvasott.size() != nev.size())
+        return false;
+    int elter = 0;
+    for (qsizetype i = 0; i < nev.size(); ++i)
+        elter += olvasott[i].toLower() != nev[i].toLower();
+    return elter > 0 && elter <= 2;
+}
+
+// A header's name for a one-line message: control bytes as \xNN.
+QString lathato(const QString &s)
+{
+    QString r;
+    for (const QChar c : s)
+        r += c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0)
+            ? "\\x" + QString("%1").arg(c.unicode(), 2, 16, QChar('0')).toUpper()
+            : QString(c);
+    return r;
+}
+
 struct RegiMezo : ParadoxFajl::Mezo {
     const MezoLeiras *cel = nullptr;    // our field, nullptr when left out
 };
@@ -306,6 +328,17 @@ void Importalo::elokeszit(Munka &m, ParadoxImport::TablaEredmeny &e)
             van = van || rm.cel == &ml;
         if (!van)
             e.hianyzoMezok << ml.nev;
+    }
+    // A field of ours missing beside an unknown one of a fitting type whose name is ours but
+    // for a byte or two is a damaged header, not an older table: the import would leave that
+    // field empty in every row.
+    for (const QString &hianyzo : std::as_const(e.hianyzoMezok)) {
+        const MezoLeiras *ml = m.leiras->mezo(hianyzo);
+        for (const RegiMezo &rm : m.tabla->mezok())
+            if (!rm.cel && illik(rm.tipus, ml->tipus) && serultNev(rm.nev, ml->nev))
+                throw StoreHiba(serultTabla(m.fajl, QString("A(z) %1 mező neve sérült (a fejlécben: %2), a mező "
+                                                            "minden sorban üresen maradna.")
+                                                        .arg(ml->nev, lathato(rm.nev))));
     }
     if (vanMemo) {
         // the memo file sits beside the table with the same name, letter case aside

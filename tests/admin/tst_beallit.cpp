@@ -105,6 +105,22 @@ private slots:
         QCOMPARE(Adatbazis::ertek("SELECT vanbelep FROM beallit").toString(), QString("N"));
     }
 
+    // Periods code page 1250 cannot hold are kept (the file turns UTF-8), never replaced by
+    // substitutes; the letter editor's list reads them back as typed.
+    void kodlaponKivul()
+    {
+        TesztKornyezet k;
+        const QString lista = "6 hónap\n1 год\n2 år";
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            w->findChild<QPlainTextEdit *>("memDorvido")->setPlainText(lista);
+            kattint(w, "btnOK");
+        });
+        Beallitasok();
+        QCOMPARE(fajl(DorvidoFajlUt()), QString(lista).replace("\n", "\r\n").toUtf8());
+        QCOMPARE(HuSzoveg::fajlSorok(DorvidoFajlUt()), lista.split('\n'));
+        QVERIFY(k.szovegek().isEmpty());
+    }
+
     void uresTablaEsUresLista()
     {
         TesztKornyezet k;

@@ -1,11 +1,13 @@
 #include "Adatbazis.h"
 #include "Beall.h"
+#include "HuSzoveg.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Main.h"
 #include "Tfrm_Nevjegy.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTest>
 
@@ -37,6 +39,9 @@ private slots:
         }
         qputenv("XDG_CONFIG_DIRS", QFile::encodeName(prg + "/xdg"));
         setProgramMappa(prg, true);
+        // Data beside the program is made only when it is the folder used
+        const QString data = QDir(prg).filePath("Data");
+        QVERIFY(QDir(data).removeRecursively());
         k.valaszok({true, false});   // the message, then no archive at close
         {
             Tfrm_Main w;
@@ -44,6 +49,7 @@ private slots:
             QCOMPARE(k.szovegek(), QStringList{QString("A program a beállításait ebben a mappában tartja:\r\n%1\r\n\r\n"
                                                        "Az adatbázis mappája:\r\n%2").arg(prg, adat)});
             QCOMPARE(Adatbazis::mappa(), adat);
+            QCOMPARE(QFileInfo(data).isDir(), !kozos);
             QCOMPARE(Tfrm_Nevjegy().findChild<QLabel *>("lblAdatbazis")->text(), "Adatbázis:\n" + adat);
             w.close();
         }
@@ -57,6 +63,53 @@ private slots:
         QCOMPARE(Adatbazis::mappa(), adat);
         w.close();
         qunsetenv("XDG_CONFIG_DIRS");
+    }
+
+    void mappaKodlaponKivul_data()
+    {
+        QTest::addColumn<QString>("nev");
+        QTest::addColumn<bool>("utf8");   // the file must be UTF-8; else code page 1250 as before
+        QTest::newRow("norvég és cirill") << "ø-Ж-mappa" << true;
+        QTest::newRow("magyar ékezetek") << "Őrház-mappa" << false;
+        // its 1250 bytes C3 A9 would read back as UTF-8 "é"
+        QTest::newRow("1250-ben UTF-8-nak látszó") << "Ă©-mappa" << true;
+    }
+
+    // Folders chosen in the settings survive a real close and the next start, in both the
+    // file and its spare copy, whatever characters they hold.
+    void mappaKodlaponKivul()
+    {
+        QFETCH(QString, nev);
+        QFETCH(bool, utf8);
+        TesztKornyezet k(false);
+        const QString adat = QDir(k.programMappa()).filePath(nev);
+        const QString archiv = adat + "-archiv";
+        QVERIFY(QDir().mkpath(adat) && QDir().mkpath(archiv));
+        k.valaszok({false, false, false});   // no archive at the closes
+        {
+            Tfrm_Main w;
+            QVERIFY(w.inditas());
+            Beall.AdatbazisUtvonal = adat;    // as the settings window leaves them
+            Beall.MentesUtvonal = archiv;
+            QVERIFY(w.close());
+        }
+        const QByteArray vart = "Utvonal=" + (utf8 ? adat.toUtf8() : HuSzoveg::kodol1250(adat)) + "\r\n";
+        for (const QString &f : {IniFajlUt(), IniFajlUt() + ".bak"}) {
+            QFile ini(f);
+            QVERIFY(ini.open(QIODevice::ReadOnly));
+            const QByteArray b = ini.readAll();
+            QVERIFY2(b.contains(vart), b.constData());
+            QCOMPARE(HuSzoveg::dekodol(b).contains("MentesUtvonal=" + archiv + "\r\n"), true);
+        }
+        for (int i = 0; i < 2; ++i) {   // and again after the second close wrote it back
+            Beall = TBeall();
+            Tfrm_Main w;
+            QVERIFY(w.inditas());
+            QCOMPARE(Adatbazis::mappa(), adat);
+            QCOMPARE(Beall.MentesUtvonal, archiv);
+            QVERIFY(w.close());
+        }
+        QVERIFY(!k.szovegek().contains("Nem létező adatbázis mappa, alapértelmezés visszaállítva."));
     }
 
     // running from a folder the user can write (the build folder) says nothing

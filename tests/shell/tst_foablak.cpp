@@ -36,6 +36,13 @@ void levelek(int j, int s)
     t.commit();
 }
 
+// A file's bytes, or "<nincs>" when it cannot be read.
+QByteArray olvasFajl(const QString &ut)
+{
+    QFile f(ut);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<nincs>");
+}
+
 int aktualisId(Tfrm_Main &w) { return w.Tbl().ertek("doksi_id").toInt(); }
 
 void gepel(QLineEdit *e, const QString &szoveg)
@@ -312,16 +319,39 @@ private slots:
         QVERIFY(k.uzenetek().isEmpty());
     }
 
+    void irhatatlanIniFajl_data()
+    {
+        QTest::addColumn<QString>("eset");
+        QTest::addColumn<QString>("ok");   // the reason on the line after the file's name
+        QTest::newRow("mappa a fájl helyén") << "mappa" << "Ez egy mappa, nem fájl.";
+        QTest::newRow("szóköz az adatbázis mappa végén") << "szokoz" << "nem tárolható változatlanul";
+        QTest::newRow("sortörés az archív mappában") << "sortores" << "nem tárolható változatlanul";
+    }
+    // The file cannot be written, or a folder would not read back as it is: the close says so
+    // with the reason and leaves the file and its spare copy as they were.
     void irhatatlanIniFajl()
     {
+        QFETCH(QString, eset);
+        QFETCH(QString, ok);
         TesztKornyezet k;
         Tfrm_Main w;
         QVERIFY(w.inditas());
         Beall.MentesDatum = QDate::currentDate();
-        // a folder in the file's place cannot be written, not even by root
-        QVERIFY(QDir().mkpath(IniFajlUt()));
+        if (eset == "mappa") {
+            // a folder in the file's place cannot be written, not even by root
+            QVERIFY(QDir().mkpath(IniFajlUt()));
+        } else {
+            BeallitasIr(QRect(5, 5, 640, 400));
+            (eset == "szokoz" ? Beall.AdatbazisUtvonal : Beall.MentesUtvonal) += eset == "szokoz" ? " " : "\nmasik";
+        }
+        const QByteArray ini = olvasFajl(IniFajlUt()), tartalek = olvasFajl(IniFajlUt() + ".bak");
         QVERIFY(w.close());
-        QCOMPARE(k.szovegek(), QStringList(QString("Unable to write to %1").arg(IniFajlUt())));
+        QCOMPARE(k.szovegek().size(), 1);
+        const QString uzenet = k.szovegek().first();
+        QVERIFY2(uzenet.startsWith(QString("Unable to write to %1\r\n").arg(IniFajlUt())) && uzenet.contains(ok),
+                 qPrintable(uzenet));
+        QCOMPARE(olvasFajl(IniFajlUt()), ini);
+        QCOMPARE(olvasFajl(IniFajlUt() + ".bak"), tartalek);
         QVERIFY(!Adatbazis::nyitva());
     }
 

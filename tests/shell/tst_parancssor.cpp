@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -101,7 +102,9 @@ class ParancssorTeszt : public QObject {
     QString m_bin;
 
     // The program copied beside the test's Data folder: it takes its ini file from there.
-    void indit(QProcess &p, const TesztKornyezet &k, const QStringList &arg, bool kijelzo = true)
+    // program: run instead of the copy in its folder (a shell that hands it raw bytes)
+    void indit(QProcess &p, const TesztKornyezet &k, const QStringList &arg, bool kijelzo = true,
+               const QString &program = {})
     {
         const QString prog = QDir(k.programMappa()).filePath("dorvprg");
         if (!QFile::exists(prog))
@@ -114,7 +117,7 @@ class ParancssorTeszt : public QObject {
                 env.remove(v);
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(k.programMappa());
-        p.start(prog, arg);
+        p.start(program.isEmpty() ? prog : program, arg);
     }
 
     Futas futtat(const TesztKornyezet &k, const QStringList &arg, bool kijelzo = true)
@@ -282,6 +285,70 @@ private slots:
                                                 << "A mappában nincs adatbázis";
         QTest::newRow("nem létező mappa") << QStringList{"--data", "%1/sehol", "--export", "J", "%1/a.csv"} << 1
                                           << "Nem létező adatbázis mappa";
+        QTest::newRow("üres --data") << QStringList{"--data", "", "--export", "J", "%1/a.csv"} << 2
+                                     << "Üres mappanév a --data után";
+        QTest::newRow("import két mappával") << QStringList{"--import-paradox", "%1/ures", "%1/masik"} << 2
+                                             << "Túl sok argumentum";
+    }
+
+    void fajlnevBajtjai_data()
+    {
+        QTest::addColumn<QString>("argumentumok");   // for sh: printf makes the raw bytes
+        QTest::addColumn<QString>("vartNev");        // the file written; empty: refused
+        QTest::addColumn<QString>("uzenetben");
+        QTest::newRow("nem UTF-8 fájlnév") << "--export J \"$(printf 'bad\\377.csv')\"" << "" << "bad\\xFF.csv";
+        QTest::newRow("nem UTF-8 mappa") << "--data \"$(printf 'Dat\\341')\" --export J a.csv" << "" << "Dat\\xE1";
+        QTest::newRow("1250-en kívüli név") << "--export J 'ø-Ж.csv'" << "ø-Ж.csv" << "ø-Ж.csv";
+    }
+
+    // Arguments are bytes: one the program cannot hand back unchanged is refused (exit 2,
+    // nothing written) instead of naming another file; any valid name is written as given.
+    void fajlnevBajtjai()
+    {
+        QFETCH(QString, argumentumok);
+        QFETCH(QString, vartNev);
+        QFETCH(QString, uzenetben);
+        TesztKornyezet k;
+        levelek();
+        Adatbazis::bezar();
+        futtat(k, {"--help"});   // the program copied into its folder
+        const QStringList elotte = mindenFajl(k.programMappa());
+        QProcess p;
+        indit(p, k, {"-c", "exec ./dorvprg " + argumentumok}, true, "/bin/sh");
+        const Futas f = vege(p);
+        QStringList utana = mindenFajl(k.programMappa());
+        if (vartNev.isEmpty()) {
+            QCOMPARE(f.kod, 2);
+            QVERIFY2(f.hiba.contains("nem érvényes UTF-8") && f.hiba.contains(uzenetben), qPrintable(f.hiba));
+            QCOMPARE(f.hiba.count('\n'), 1);
+            QCOMPARE(utana, elotte);
+            return;
+        }
+        QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+        QVERIFY2(f.ki.contains(QDir(k.programMappa()).filePath(vartNev)), qPrintable(f.ki));
+        QCOMPARE(utana, QStringList(elotte) << vartNev);
+        QCOMPARE(fajlOlvas(QDir(k.programMappa()).filePath(vartNev)).count("\r\n"), 9);
+    }
+
+    // A scheduled archive while the window is open: the close neither asks for an archive nor
+    // writes back the older date it read at start.
+    void archivNyitottAblakMellett()
+    {
+        TesztKornyezet k;
+        levelek();
+        Adatbazis::bezar();
+        Beall.MentesDatum = QDate::currentDate().addDays(-9);
+        BeallitasIr(QRect(5, 5, 640, 400));
+        k.valaszok({false});   // a question would be wrong; No keeps it from archiving again
+        Tfrm_Main w;
+        QVERIFY(w.inditas());
+        QCOMPARE(Beall.MentesDatum, QDate::currentDate().addDays(-9));
+        const Futas f = futtat(k, {"--archive"});
+        QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+        QVERIFY(w.close());
+        QCOMPARE(k.szovegek(), QStringList{});
+        QSettings ini(IniFajlUt(), QSettings::IniFormat);
+        QCOMPARE(ini.value("Archiv/MentesDatum").toString(), QDate::currentDate().toString("yyyy.MM.dd."));
     }
 
     void hibak()

@@ -176,6 +176,11 @@ private slots:
         ir("a hossz nem illik a típushoz", D, 0x78 + 2 + 1, "\x02", "típusa vagy hossza");
         ir("prntip logikai", D, 0x78 + 2 * 9, "\x09", "prntip mezője");
         ir("a dátum szövegként", D, 0x78 + 2 * 2, "\x01", "datum mezője");
+        // a known field's name, one byte of it damaged: never imported as an empty field
+        const qint64 rendszam = olvas(minta(D), 0, g.fejlec).indexOf(QByteArray("rendszam", 9));
+        QVERIFY(rendszam > 0);
+        ir("mezőnév bájtja megfordítva", D, rendszam + 4, QByteArray(1, char(~'s')), "rendszam mező neve sérült");
+        ir("mezőnév egy betűje más", D, rendszam + 6, "b", "rendszam mező neve sérült");
         // the block chain
         ir("az első blokk önmagára mutat", D, g.fejlec, le16(1), "körbe");
         ir("az utolsó blokk az elsőre mutat", D, g.blokkHely(g.utolso), le16(1), "körbe");
