@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDateTimeEdit>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -115,11 +116,13 @@ protected:
     }
 };
 
-// Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp turn the pages of the nearest page
-// control whichever of its controls has the focus: a grid, a date box or the statement
-// editor would otherwise keep them. Page keys in a date box turn pages too and never move
-// the date (a spin box steps ten years on them); outside pages they do nothing there.
-class LapBillentyuk : public QObject {
+// Keys every window shares, taken before the focused control can keep them:
+// - Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp turn the pages of the nearest page
+//   control whichever of its controls has the focus (a grid, a date box or the statement
+//   editor would keep them). Page keys in a date box turn pages too and never move the date
+//   (a spin box steps ten years on them); outside pages they do nothing there.
+// - Shift+F10 opens the context menu as the Menu key does.
+class KozosBillentyuk : public QObject {
 public:
     using QObject::QObject;
 
@@ -132,6 +135,13 @@ protected:
         if (w != QApplication::focusWidget())
             return false;   // only the first delivery; a key passed on to a parent was not ours
         const auto *k = static_cast<const QKeyEvent *>(e);
+        if (k->key() == Qt::Key_F10 && k->modifiers() == Qt::ShiftModifier) {
+            // placed where the Menu key places it: at the control's cursor (a grid's current cell)
+            const QPoint p = w->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+            QContextMenuEvent menu(QContextMenuEvent::Keyboard, p, w->mapToGlobal(p), Qt::NoModifier);
+            QCoreApplication::sendEvent(w, &menu);
+            return true;
+        }
         const bool ctrl = k->modifiers() & Qt::ControlModifier;
         const bool datum = datumMezo(w);
         int irany = 0;
@@ -223,7 +233,7 @@ void AlkalmazasKonvenciok(QApplication &app)
     QApplication::setFont(AblakBetu());
     QApplication::setStyle(new AlkalmazasStilus(QApplication::style()->name()));
     app.installEventFilter(new GombEnter(&app));
-    app.installEventFilter(new LapBillentyuk(&app));
+    app.installEventFilter(new KozosBillentyuk(&app));
 }
 
 void MenuBillentyu(QWidget *ablak, QMenuBar *menu)

@@ -364,6 +364,7 @@ void Tfrm_Main::gombsorEpit()
         g->setMenu(menu);
         g->setPopupMode(QToolButton::MenuButtonPopup);
         g->setAutoRaise(true);
+        g->setFocusPolicy(Qt::NoFocus);   // as the bar's other buttons: Tab goes from the search box to the list
         m_toolBar1->addWidget(g);
     };
     m_toolBar1->addSeparator();

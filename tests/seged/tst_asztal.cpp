@@ -340,6 +340,23 @@ private slots:
         QTRY_VERIFY(!v->isVisible());
         QCOMPARE(c.currentText(), QString("Zsiga Ödön"));
     }
+
+    // Shift+F10 opens a grid's context menu at its current row, as the Menu key does.
+    void shiftF10Menu()
+    {
+        QStandardItemModel m(5, 2);
+        QTableView v;
+        v.setModel(&m);
+        QPoint hol(-1, -1);
+        v.setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(&v, &QWidget::customContextMenuRequested, &v, [&](const QPoint &p) { hol = p; });
+        v.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&v));
+        v.setCurrentIndex(m.index(3, 1));
+        v.setFocus();
+        QTest::keyClick(&v, Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(hol, v.visualRect(m.index(3, 1)).center());
+    }
 };
 
 QTEST_MAIN(AsztalTeszt)
