@@ -23,7 +23,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
@@ -31,12 +30,25 @@
 namespace {
 std::function<QString(QWidget *)> g_mappaValaszto;
 
-QString mappaDialogus(QWidget *szulo)
+// The folder the field names, or its nearest parent that exists: a dialog opened at a
+// folder that is not there shows its name in the box and cannot choose anything.
+QString letezoMappa(const QString &ut)
+{
+    QString m = ut.trimmed().isEmpty() ? QDir::homePath() : QFileInfo(ut.trimmed()).absoluteFilePath();
+    while (!QFileInfo(m).isDir()) {
+        const QString szulo = QFileInfo(m).absolutePath();
+        if (szulo == m)
+            return QDir::homePath();
+        m = szulo;
+    }
+    return m;
+}
+
+QString mappaDialogus(QWidget *szulo, const QString &jelenlegi)
 {
     if (g_mappaValaszto)
         return g_mappaValaszto(szulo);
-    return QFileDialog::getExistingDirectory(szulo, "Adatbázis útvonal",
-                                             QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+    return QFileDialog::getExistingDirectory(szulo, "Adatbázis útvonal", letezoMappa(jelenlegi),
                                              QFileDialog::ShowDirsOnly);
 }
 
@@ -185,7 +197,7 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
 
 void Tfrm_Beallit::mappaValaszt(QLineEdit *cel)
 {
-    const QString m = mappaDialogus(this);
+    const QString m = mappaDialogus(this, cel->text());
     if (!m.isEmpty())
         cel->setText(QDir::cleanPath(m));
 }

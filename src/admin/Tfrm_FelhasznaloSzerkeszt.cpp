@@ -79,12 +79,16 @@ void Tfrm_FelhasznaloSzerkeszt::showEvent(QShowEvent *e)
 
 void Tfrm_FelhasznaloSzerkeszt::btnOKClick()
 {
+    // the focus goes back to the password, so that Enter does not repeat the message
     if (edtJelszo->text().isEmpty()) {
         HibaUzenet("Hiányos adat megadás", this);
+        edtJelszo->setFocus();
         return;
     }
     if (edtJelszo->text() != edtJelszo2->text()) {
         HibaUzenet("Hibás jelszó megadás", this);
+        edtJelszo->setFocus();
+        edtJelszo->selectAll();
         return;
     }
     try {

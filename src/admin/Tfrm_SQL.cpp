@@ -1,6 +1,7 @@
 #include "Tfrm_SQL.h"
 #include "Adatbazis.h"
 #include "AblakBetu.h"
+#include "Alkalmazas.h"
 #include "BiztosFajl.h"
 #include "Export.h"
 #include "HuSzoveg.h"
@@ -85,18 +86,19 @@ Tfrm_SQL::Tfrm_SQL(QWidget *szulo) : QDialog(szulo)
     aMegallit->setEnabled(false);
 
     auto *menu = new QMenuBar(this);
-    QMenu *mFajl = menu->addMenu("Fájl");
+    QMenu *mFajl = menu->addMenu("&Fájl");
     mFajl->addActions({aUj, aMegnyit, aMent});
     mFajl->addSeparator();
     mFajl->addAction(aExport);
     mFajl->addSeparator();
     mFajl->addAction(aBezar);
-    QMenu *mSzerk = menu->addMenu("Szerkesztés");
+    QMenu *mSzerk = menu->addMenu("S&zerkesztés");
     mSzerk->addActions({aKivag, aMasol, aBeilleszt});
     mSzerk->addSeparator();
     mSzerk->addAction(aMindet);
-    QMenu *mSql = menu->addMenu("SQL");
+    QMenu *mSql = menu->addMenu("S&QL");
     mSql->addActions({aFuttat, aMegallit});
+    MenuBillentyu(this, menu);
 
     tbEszkoz = new QToolBar(this);
     tbEszkoz->setIconSize({16, 16});
@@ -134,6 +136,7 @@ Tfrm_SQL::Tfrm_SQL(QWidget *szulo) : QDialog(szulo)
     edSQL->setCaretLineBackgroundColor(QColor(225, 240, 255));
     edSQL->setSelectionBackgroundColor(QColor(192, 192, 192));
     edSQL->setContextMenuPolicy(Qt::ActionsContextMenu);
+    edSQL->installEventFilter(this);
     edSQL->addActions({aFuttat, elvalaszto(this), aUj, aMegnyit, aMent, elvalaszto(this), aKivag, aMasol,
                        aBeilleszt, aMindet});
 
@@ -142,6 +145,7 @@ Tfrm_SQL::Tfrm_SQL(QWidget *szulo) : QDialog(szulo)
     modell->setTolto([this](const std::function<void()> &munka) { figyelve(munka); });
     grdEredmeny->setModel(modell);
     grdEredmeny->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdEredmeny->setTabKeyNavigation(false);   // Tab leaves the grid for the page tabs and the bars
     grdEredmeny->horizontalHeader()->setDefaultSectionSize(64);
     grdEredmeny->verticalHeader()->setDefaultSectionSize(grdEredmeny->fontMetrics().height() + 4);
     grdEredmeny->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -288,6 +292,12 @@ void Tfrm_SQL::figyelve(const std::function<void()> &munka)
 
 bool Tfrm_SQL::eventFilter(QObject *o, QEvent *e)
 {
+    // the editor keeps Esc for itself unless its completion list is open
+    if (o == edSQL && e->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(e)->key() == Qt::Key_Escape
+        && !edSQL->isListActive()) {
+        keyPressEvent(static_cast<QKeyEvent *>(e));
+        return true;
+    }
     if (m_fut && (e->type() == QEvent::Paint || e->type() == QEvent::UpdateRequest || e->type() == QEvent::UpdateLater)
         && o->isWidgetType()) {
         QWidget *w = static_cast<QWidget *>(o)->window();
@@ -435,8 +445,11 @@ void Tfrm_SQL::aExportExecute()
 
 void Tfrm_SQL::keyPressEvent(QKeyEvent *e)
 {
-    if (e->key() == Qt::Key_Escape) {   // stops a run; no key closes the window
-        aMegallitExecute();
+    if (e->key() == Qt::Key_Escape) {   // stops a run; with nothing running it closes the window
+        if (m_fut)
+            aMegallitExecute();
+        else
+            close();
         return;
     }
     QDialog::keyPressEvent(e);

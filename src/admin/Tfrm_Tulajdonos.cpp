@@ -55,9 +55,7 @@ Tfrm_Tulajdonos::Tfrm_Tulajdonos(Tabla *tbl, QWidget *szulo)
         elozo = edt;
         m_mezok.insert(e.mezo, edt);
     }
-    QFont vastag = m_mezok["tulajdonos"]->font();
-    vastag.setBold(true);
-    m_mezok["tulajdonos"]->setFont(vastag);
+    m_mezok["tulajdonos"]->setFont(Felkover(m_mezok["tulajdonos"]->font()));
 
     btnOK = new QPushButton("OK", this);
     btnOK->setObjectName("btnOK");

@@ -63,8 +63,7 @@ Tfrm_Megj::Tfrm_Megj(Tabla &tbl, int doksi, const QString &szam, QWidget *szulo)
     fo->addWidget(DBGrid1, 1);
 
     lblUt = new QLabel;
-    QFont f = lblUt->font();
-    f.setBold(true);
+    QFont f = Felkover(lblUt->font());
     f.setUnderline(true);
     lblUt->setFont(f);
     QPalette p = lblUt->palette();

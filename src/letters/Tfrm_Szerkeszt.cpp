@@ -50,8 +50,9 @@ const QList<QStringList> &lapMezok()
     return l;
 }
 
-const char *const LAPCIMEK[] = {"Jótállási tanusítvány", "Jótállási tanusítvány ki/besz", "Jav.gk.megrendelőlap",
-                                "Szerelő munkalap"};
+// Alt + the underlined letter brings a page to the front
+const char *const LAPCIMEK[] = {"&Jótállási tanusítvány", "Jótállási tanusítvány &ki/besz", "Jav.gk.&megrendelőlap",
+                                "Sz&erelő munkalap"};
 
 QString cimke(const QString &mezo)
 {

@@ -95,9 +95,8 @@ Tfrm_TorzsLista::Tfrm_TorzsLista(const TorzsLeiras &leiras, bool valaszt, QWidge
     edKeres = new QLineEdit(this);
     edKeres->setObjectName("edKeres");
     edKeres->setFixedWidth(leiras.keresoSzeles);
-    QFont f = edKeres->font();
-    f.setBold(leiras.keresoFelkover);
-    edKeres->setFont(f);
+    if (leiras.keresoFelkover)
+        edKeres->setFont(Felkover(edKeres->font()));
     edKeres->installEventFilter(this);
     connect(edKeres, &QLineEdit::textChanged, this, &Tfrm_TorzsLista::edKeresChange);
     // browse mode: Enter goes on to the grid (in pick mode the accept shortcut takes it first)

@@ -30,9 +30,7 @@ Tfrm_TorzsSzerkeszt::Tfrm_TorzsSzerkeszt(Tabla *tabla, const SzerkesztoLeiras &l
         if (ml && ml->tipus == MezoTipus::Szoveg)
             e->setMaxLength(ml->meret);   // a longer name cannot even be typed
         if (i == 0 && leiras.felkover) {
-            QFont f = e->font();
-            f.setBold(true);
-            e->setFont(f);
+            e->setFont(Felkover(e->font()));
         }
         e->setText(MezoSzoveg(Tbl->ertek(m.mezo)));
         e->setCursorPosition(0);

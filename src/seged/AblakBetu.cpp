@@ -28,6 +28,13 @@ QFont AblakBetu(int pont, bool felkover)
     QFont f(cs.isEmpty() ? QString("Tahoma") : cs);
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(qRound(pont * 96.0 / 72.0));
-    f.setBold(felkover);
+    return felkover ? Felkover(f) : f;
+}
+
+QFont Felkover(QFont f)
+{
+    if (const QString cs = TahomaCsalad(); !cs.isEmpty() && f.family() == cs && QFontDatabase::hasFamily("Liberation Sans"))
+        f.setFamily("Liberation Sans");
+    f.setBold(true);
     return f;
 }

@@ -2,14 +2,20 @@
 #include "AblakBetu.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QDateTimeEdit>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QLibraryInfo>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QRegularExpression>
 #include <QPushButton>
 #include <QStyleOption>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QTranslator>
@@ -110,6 +116,93 @@ protected:
     }
 };
 
+// Keys every window shares, taken before the focused control can keep them:
+// - Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp turn the pages of the nearest page
+//   control whichever of its controls has the focus (a grid, a date box or the statement
+//   editor would keep them). Page keys in a date box turn pages too and never move the date
+//   (a spin box steps ten years on them); outside pages they do nothing there.
+// - Shift+F10 opens the context menu as the Menu key does.
+class KozosBillentyuk : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() != QEvent::KeyPress || !o->isWidgetType())
+            return false;
+        auto *w = static_cast<QWidget *>(o);
+        if (w != QApplication::focusWidget())
+            return false;   // only the first delivery; a key passed on to a parent was not ours
+        const auto *k = static_cast<const QKeyEvent *>(e);
+        if (k->key() == Qt::Key_F10 && k->modifiers() == Qt::ShiftModifier) {
+            // placed where the Menu key places it: at the control's cursor (a grid's current cell)
+            const QPoint p = w->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+            QContextMenuEvent menu(QContextMenuEvent::Keyboard, p, w->mapToGlobal(p), Qt::NoModifier);
+            QCoreApplication::sendEvent(w, &menu);
+            return true;
+        }
+        const bool ctrl = k->modifiers() & Qt::ControlModifier;
+        const bool datum = datumMezo(w);
+        int irany = 0;
+        if (k->key() == Qt::Key_Tab && ctrl)
+            irany = (k->modifiers() & Qt::ShiftModifier) ? -1 : 1;
+        else if (k->key() == Qt::Key_Backtab && ctrl)
+            irany = -1;
+        else if ((k->key() == Qt::Key_PageDown || k->key() == Qt::Key_PageUp) && (ctrl || datum))
+            irany = k->key() == Qt::Key_PageDown ? 1 : -1;
+        if (!irany)
+            return false;
+        QTabWidget *lapok = lapozo(w);
+        if (!lapok)
+            return datum;   // a date box swallows page keys; other controls keep theirs
+        lapot(lapok, irany, w);
+        return true;
+    }
+
+private:
+    static bool datumMezo(QWidget *w)
+    {
+        for (QWidget *p = w; p; p = p->isWindow() ? nullptr : p->parentWidget())
+            if (qobject_cast<QDateTimeEdit *>(p))
+                return true;
+        return false;
+    }
+
+    static QTabWidget *lapozo(QWidget *w)
+    {
+        for (QWidget *p = w; p; p = p->isWindow() ? nullptr : p->parentWidget())
+            if (auto *t = qobject_cast<QTabWidget *>(p); t && t->count() > 1)
+                return t;
+        return nullptr;
+    }
+
+    static void lapot(QTabWidget *lapok, int irany, QWidget *fokusz)
+    {
+        const int n = lapok->count();
+        int i = lapok->currentIndex();
+        for (int lepes = 0; lepes < n; ++lepes) {
+            i = (i + irany + n) % n;
+            if (lapok->isTabEnabled(i))
+                break;
+        }
+        lapok->setCurrentIndex(i);
+        if (fokusz == lapok->tabBar())
+            return;   // turning pages on the tab bar leaves the focus there
+        QWidget *lap = lapok->widget(i);
+        QWidget *j = lap;   // a page may be a control itself (the statement editor)
+        do {
+            if ((j == lap || lap->isAncestorOf(j)) && (j->focusPolicy() & Qt::TabFocus) && j->isEnabled()
+                && j->isVisibleTo(lap) && !j->focusProxy()) {
+                j->setFocus(Qt::TabFocusReason);
+                return;
+            }
+            j = j->nextInFocusChain();
+        } while (j && j != lap);
+        lapok->tabBar()->setFocus(Qt::TabFocusReason);
+    }
+};
+
 // Qt's Hungarian cancel buttons say "Mégse"; the program's own say "Mégsem", and so do
 // Qt's in this program. Asked before Qt's own translation, as installed after it.
 class SajatSzavak : public QTranslator {
@@ -140,4 +233,15 @@ void AlkalmazasKonvenciok(QApplication &app)
     QApplication::setFont(AblakBetu());
     QApplication::setStyle(new AlkalmazasStilus(QApplication::style()->name()));
     app.installEventFilter(new GombEnter(&app));
+    app.installEventFilter(new KozosBillentyuk(&app));
+}
+
+void MenuBillentyu(QWidget *ablak, QMenuBar *menu)
+{
+    auto *f10 = new QAction(ablak);
+    f10->setObjectName("MenuBillentyu");
+    f10->setShortcut(QKeySequence(Qt::Key_F10));
+    f10->setShortcutContext(Qt::WindowShortcut);
+    ablak->addAction(f10);
+    QObject::connect(f10, &QAction::triggered, menu, [menu] { menu->setActiveAction(menu->actions().value(0)); });
 }

@@ -104,5 +104,6 @@ void RacsBeallit(QTableView *racs, QAbstractItemModel *modell)
     racs->setSelectionBehavior(QAbstractItemView::SelectRows);
     racs->setSelectionMode(QAbstractItemView::SingleSelection);
     racs->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    racs->setTabKeyNavigation(false);   // rows are chosen, not cells: Tab goes on to the next control
     racs->verticalHeader()->setDefaultSectionSize(racs->fontMetrics().height() + 4);
 }

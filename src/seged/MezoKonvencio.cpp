@@ -27,11 +27,24 @@ bool tobbsoros(QObject *o)
 
 void hatter(QWidget *w, bool fokusz)
 {
+    const QPalette alap = QApplication::palette(w);
     QPalette p = w->palette();
-    p.setColor(QPalette::Base, fokusz ? EGKEK : w->style() ? QPalette().color(QPalette::Base) : Qt::white);
+    p.setColor(QPalette::Base, fokusz ? EGKEK : alap.color(QPalette::Base));
+    auto *c = qobject_cast<QComboBox *>(w);
+    // a drop-down without an edit box paints its face as a button
+    if (c && !c->lineEdit())
+        p.setColor(QPalette::Button, fokusz ? EGKEK : alap.color(QPalette::Button));
     w->setPalette(p);
-    if (auto *c = qobject_cast<QComboBox *>(w); c && c->lineEdit())
+    if (!c)
+        return;
+    if (c->lineEdit())
         c->lineEdit()->setPalette(p);
+    // the open list is a child of the box and would take its colours: it keeps the window's
+    QWidget *lista = c->view()->parentWidget() ? c->view()->parentWidget() : c->view();
+    QPalette lp = lista->palette();
+    for (QPalette::ColorRole r : {QPalette::Base, QPalette::Button})
+        lp.setColor(r, alap.color(r));
+    lista->setPalette(lp);
 }
 } // namespace
 

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -59,6 +60,10 @@ bool doboz(UzenetKeres::Tipus t, const QString &szoveg, const QString &cim, QWid
     UzenetDoboz b(t == UzenetKeres::Kerdes, szulo);
     b.setWindowTitle(cim);
     b.setText(QString(szoveg).replace("\r\n", "\n"));
+    // a message box sizes itself to its text alone; a spanning spacer keeps the caption whole
+    if (auto *g = qobject_cast<QGridLayout *>(b.layout()))
+        g->addItem(new QSpacerItem(CimSzelesseg(cim), 0, QSizePolicy::Minimum, QSizePolicy::Fixed), g->rowCount(), 0,
+                   1, g->columnCount());
     switch (t) {
     case UzenetKeres::Kerdes:
         b.setIcon(QMessageBox::Question);
@@ -92,6 +97,14 @@ bool Kerdes(const QString &szoveg, const QString &cim, const QString &igen, cons
 
 void HibaUzenet(const QString &szoveg, QWidget *szulo) { doboz(UzenetKeres::Hiba, szoveg, "Hiba", szulo); }
 void Uzenet(const QString &szoveg, QWidget *szulo) { doboz(UzenetKeres::Info, szoveg, "Üzenet", szulo); }
+
+int CimSzelesseg(const QString &cim)
+{
+    QFont f("DejaVu Sans");
+    f.setPixelSize(12);
+    f.setBold(true);
+    return QFontMetrics(f).horizontalAdvance(cim) + 110;
+}
 
 void FelsoHiba(const QString &uzenet, QWidget *szulo)
 {

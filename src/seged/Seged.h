@@ -64,3 +64,6 @@ void setDokumentumNyito(std::function<void(const QString &)> nyito);
 
 // Shows a store failure that no window caught, in the application's top-level error box.
 void FelsoHiba(const QString &uzenet, QWidget *szulo = nullptr);
+// The width a window needs for the window manager to show its caption whole, beside its
+// icon and buttons (the title bar's bold face is wider than the window font).
+int CimSzelesseg(const QString &cim);

@@ -31,6 +31,7 @@ bool Archival(QWidget *szulo)
 
     QProgressDialog haladas("Az adatbázis archiválása...", "Mégsem", 0, 1000, szulo);
     haladas.setWindowTitle("Adatbázis archiválása");
+    haladas.setMinimumWidth(CimSzelesseg(haladas.windowTitle()));
     haladas.setWindowModality(Qt::ApplicationModal);
     haladas.setMinimumDuration(400);
     haladas.setAutoReset(false);

@@ -4,6 +4,7 @@
 #include "Archival.h"
 #include "Beall.h"
 #include "AblakBetu.h"
+#include "Alkalmazas.h"
 #include "Export.h"
 #include "HuSzoveg.h"
 #include "Ikonok.h"
@@ -334,12 +335,7 @@ void Tfrm_Main::menukEpit()
     }
     m_toolBar2->addWidget(m_menuSor);
     addToolBar(Qt::TopToolBarArea, m_toolBar2);
-    auto *f10 = new QAction(this);
-    f10->setObjectName("MenuBillentyu");
-    f10->setShortcut(QKeySequence(Qt::Key_F10));
-    f10->setShortcutContext(Qt::WindowShortcut);
-    addAction(f10);
-    connect(f10, &QAction::triggered, this, [this] { m_menuSor->setActiveAction(m_menuSor->actions().value(0)); });
+    MenuBillentyu(this, m_menuSor);
     addToolBarBreak(Qt::TopToolBarArea);
 
     m_popup[0] = menu(this, {"aNyomtat", "aNyomtatkep", "-", "aNyomJavitas", "aNyomSzerelo"});
@@ -368,6 +364,7 @@ void Tfrm_Main::gombsorEpit()
         g->setMenu(menu);
         g->setPopupMode(QToolButton::MenuButtonPopup);
         g->setAutoRaise(true);
+        g->setFocusPolicy(Qt::NoFocus);   // as the bar's other buttons: Tab goes from the search box to the list
         m_toolBar1->addWidget(g);
     };
     m_toolBar1->addSeparator();

@@ -85,14 +85,18 @@ private slots:
         TesztKornyezet k;
         Tfrm_Felhasznalo f;
         bool nyitvaMaradt = false;
+        QString fokusz;
         TesztKornyezet::modalisan([&](QWidget *w) {
             kitolt(w, nev, jelszo, ujra);
             kattint(w, "btnOK");
             nyitvaMaradt = w->isVisible();
+            fokusz = w->focusWidget() ? w->focusWidget()->objectName() : QString();
             kattint(w, "btnMegsem");
         });
         f.aUj->trigger();
         QVERIFY(nyitvaMaradt);
+        if (jelszo.isEmpty() || jelszo != ujra)
+            QCOMPARE(fokusz, QString("edtJelszo"));   // Enter must not repeat the message
         QTEST(k.szovegek().join("|"), "uzenet");
         QCOMPARE(felhasznalok(), QStringList{"rendszergazda:admin"});
         QVERIFY(!f.tabla()->szerkesztes());

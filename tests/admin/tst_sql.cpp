@@ -1,4 +1,5 @@
 #include "Adatbazis.h"
+#include "Alkalmazas.h"
 #include "Ikonok.h"
 #include "SzabadLekerdezes.h"
 #include "TesztKornyezet.h"
@@ -12,6 +13,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -54,6 +56,7 @@ class SqlTeszt : public QObject {
 private slots:
     // the window runs on whichever store is open
     void initTestCase_data() { TesztKornyezet::motorok(); }
+    void initTestCase() { AlkalmazasKonvenciok(*qApp); }   // the keys every window shares
     void init()
     {
         if (const QString h = TesztKornyezet::szerverHiba(); !h.isEmpty())
@@ -80,6 +83,50 @@ private slots:
         QCOMPARE(f.edSQL->SendScintilla(QsciScintillaBase::SCI_GETCARETLINEVISIBLE), 1L);
         QVERIFY(f.edSQL->marginWidth(0) >= QFontMetrics(QFont("Courier New", 10)).horizontalAdvance("000"));
         QCOMPARE(f.edSQL->marginType(0), QsciScintilla::NumberMargin);
+    }
+
+    // The keyboard alone reaches everything: Tab leaves the result grid, Ctrl+Tab and
+    // Ctrl+Shift+Tab turn the pages from the grid and the editor, the menus have their Alt
+    // letters and F10, and Esc closes the window while nothing runs.
+    void billentyuzettel()
+    {
+        TesztKornyezet k;
+        Tfrm_SQL f;
+        f.show();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.edSQL->setText("SELECT 1 AS a, 2 AS b");
+        f.aFuttat->trigger();
+        QCOMPARE(f.pcLapok->currentIndex(), 1);
+        f.grdEredmeny->setFocus();
+        QTest::keyClick(f.grdEredmeny, Qt::Key_Tab);
+        QVERIFY(!f.grdEredmeny->hasFocus());
+        f.grdEredmeny->setFocus();
+        QTest::keyClick(f.grdEredmeny, Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(!f.grdEredmeny->hasFocus());
+        f.grdEredmeny->setFocus();
+        QTest::keyClick(f.grdEredmeny, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(f.pcLapok->currentIndex(), 0);
+        QVERIFY(f.edSQL->isAncestorOf(QApplication::focusWidget()) || f.edSQL->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.pcLapok->currentIndex(), 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(f.pcLapok->currentIndex(), 0);
+
+        auto *menu = f.findChild<QMenuBar *>();
+        QStringList cimek;
+        for (QAction *a : menu->actions())
+            cimek << a->text();
+        QCOMPARE(cimek, QStringList({"&Fájl", "S&zerkesztés", "S&QL"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+        QCOMPARE(menu->activeAction(), menu->actions().value(0));
+        QVERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QVERIFY(f.isVisible());   // Esc in the menu only closes the menu
+        f.edSQL->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!f.isVisible());
     }
 
     // A SELECT in any case, after blank lines, opens the result page with 64-pixel columns.

@@ -1,4 +1,5 @@
 #include "Adatbazis.h"
+#include "Alkalmazas.h"
 #include "KeresoLekerdezes.h"
 #include "Lekerdezes.h"
 #include "Levelek.h"
@@ -8,6 +9,7 @@
 #include "TesztKornyezet.h"
 #include "Tfrm_Keres.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
 #include <QLineEdit>
@@ -156,6 +158,7 @@ class KeresesTeszt : public QObject {
 
 private slots:
     void initTestCase_data() { TesztKornyezet::motorok(); }
+    void initTestCase() { AlkalmazasKonvenciok(*qApp); }   // the keys every window shares
     void init()
     {
         if (const QString h = TesztKornyezet::szerverHiba(); !h.isEmpty())
@@ -450,6 +453,22 @@ private slots:
         k.uzenetekTorol();
         f.btnKeresClick();
         QCOMPARE(k.szovegek().size(), 1);
+
+        // the result page lets the keyboard out: Tab leaves the grid, Ctrl+Shift+Tab turns back
+        f.show();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.RadioGroup1->button(0)->setChecked(true);
+        f.Edit1->setText("xyz");
+        f.btnKeresClick();
+        QCOMPARE(f.PageControl1->currentIndex(), 1);
+        f.DBGrid1->setFocus();
+        QTest::keyClick(f.DBGrid1, Qt::Key_Tab);
+        QVERIFY(f.btnMegvan->hasFocus());
+        f.DBGrid1->setFocus();
+        QTest::keyClick(f.DBGrid1, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.PageControl1->currentIndex(), 0);
+        QVERIFY(f.PageControl1->currentWidget()->isAncestorOf(QApplication::focusWidget()));
     }
 
     void elfogadas_data()

@@ -1,4 +1,5 @@
 #include "Adatbazis.h"
+#include "Alkalmazas.h"
 #include "LevelNyomtatas.h"
 #include "Levelek.h"
 #include "Mezo.h"
@@ -87,6 +88,67 @@ class SzerkesztoTeszt : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { AlkalmazasKonvenciok(*qApp); }   // the keys every window shares
+
+    // A clerk without a mouse: from the first control of every page Ctrl+Tab, Ctrl+Shift+Tab
+    // and the page keys turn the pages, the focus follows into the page, and no page key moves
+    // a date; Alt + a page's letter brings it up. A focused lookup box shows it with the sky
+    // blue face while its open list keeps the window's colour.
+    void billentyuzettel()
+    {
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO marka (marka, marka_nev) VALUES (1, 'Bosch')");
+        Nezet s("S");
+        ujLevel(s.tbl, "S", [&](Tfrm_Szerkeszt *e) {
+            e->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(e));
+            QTabWidget *lapok = e->PageControl1;
+            const QDate datum = e->datumok[0]->date();
+            const struct {
+                Qt::Key k;
+                Qt::KeyboardModifiers m;
+                int irany;
+            } billentyuk[] = {{Qt::Key_Tab, Qt::ControlModifier, 1},
+                              {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, -1},
+                              {Qt::Key_PageDown, Qt::NoModifier, 1},
+                              {Qt::Key_PageUp, Qt::NoModifier, -1},
+                              {Qt::Key_PageDown, Qt::ControlModifier, 1},
+                              {Qt::Key_PageUp, Qt::ControlModifier, -1}};
+            for (const auto &b : billentyuk) {
+                for (int lap = 0; lap < 4; ++lap) {
+                    lapok->setCurrentIndex(lap);
+                    e->datumok[lap]->setFocus();
+                    QTest::keyClick(QApplication::focusWidget(), b.k, b.m);
+                    const QString hol = QString("%1 a %2. lapon").arg(QKeySequence(b.k | b.m).toString()).arg(lap);
+                    QVERIFY2(lapok->currentIndex() == (lap + b.irany + 4) % 4, qPrintable(hol));
+                    QVERIFY2(lapok->currentWidget()->isAncestorOf(QApplication::focusWidget()), qPrintable(hol));
+                    for (QDateEdit *d : e->datumok)
+                        QVERIFY2(d->date() == datum, qPrintable(hol));
+                }
+            }
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::AltModifier);
+            QCOMPARE(lapok->currentIndex(), 3);
+
+            lapok->setCurrentIndex(0);
+            auto *c = qobject_cast<QComboBox *>(e->mezo("marka", 0));
+            const auto kekes = [](QWidget *w, QPoint p) {
+                const QColor sz = w->grab().toImage().pixelColor(p);
+                return sz.blue() - sz.red() > 40;
+            };
+            const QPoint arc(c->width() / 3, c->height() / 2);
+            QVERIFY(!kekes(c, arc));
+            c->setFocus();
+            QVERIFY(kekes(c, arc));
+            c->showPopup();
+            QVERIFY(c->view()->isVisible());
+            QVERIFY(!kekes(c->view()->viewport(), QPoint(c->view()->viewport()->width() / 2, c->view()->viewport()->height() - 3)));
+            c->hidePopup();
+            e->datumok[0]->setFocus();
+            QVERIFY(!kekes(c, arc));
+            e->megse[0]->click();
+        });
+    }
+
     void szamozasFajtankent()
     {
         TesztKornyezet k;

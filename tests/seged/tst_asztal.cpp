@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -339,6 +340,43 @@ private slots:
         QTest::keyClick(v, Qt::Key_Return);
         QTRY_VERIFY(!v->isVisible());
         QCOMPARE(c.currentText(), QString("Zsiga Ödön"));
+    }
+
+    // Shift+F10 opens a grid's context menu at its current row, as the Menu key does.
+    void shiftF10Menu()
+    {
+        QStandardItemModel m(5, 2);
+        QTableView v;
+        v.setModel(&m);
+        QPoint hol(-1, -1);
+        v.setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(&v, &QWidget::customContextMenuRequested, &v, [&](const QPoint &p) { hol = p; });
+        v.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&v));
+        v.setCurrentIndex(m.index(3, 1));
+        v.setFocus();
+        QTest::keyClick(&v, Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(hol, v.visualRect(m.index(3, 1)).center());
+    }
+
+    // Bold window text is visibly heavier than the regular text, not only wider.
+    void felkoverLatszik()
+    {
+        const auto tinta = [](const QFont &f) {
+            QImage kep(200, 20, QImage::Format_Grayscale8);
+            kep.fill(255);
+            QPainter p(&kep);
+            p.setFont(f);
+            p.drawText(2, 15, "Saját műhely Kft.");
+            p.end();
+            double t = 0;
+            for (int y = 0; y < kep.height(); ++y)
+                for (int x = 0; x < kep.width(); ++x)
+                    t += 255 - qGray(kep.pixel(x, y));
+            return t;
+        };
+        QVERIFY2(tinta(Felkover(AblakBetu())) > 1.3 * tinta(AblakBetu()), "bold has hardly more ink");
+        QVERIFY(tinta(AblakBetu(8, true)) > 1.3 * tinta(AblakBetu()));
     }
 };
 
