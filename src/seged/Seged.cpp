@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -60,10 +59,6 @@ bool doboz(UzenetKeres::Tipus t, const QString &szoveg, const QString &cim, QWid
     UzenetDoboz b(t == UzenetKeres::Kerdes, szulo);
     b.setWindowTitle(cim);
     b.setText(QString(szoveg).replace("\r\n", "\n"));
-    // a message box sizes itself to its text alone; a spanning spacer keeps the caption whole
-    if (auto *g = qobject_cast<QGridLayout *>(b.layout()))
-        g->addItem(new QSpacerItem(CimSzelesseg(cim), 0, QSizePolicy::Minimum, QSizePolicy::Fixed), g->rowCount(), 0,
-                   1, g->columnCount());
     switch (t) {
     case UzenetKeres::Kerdes:
         b.setIcon(QMessageBox::Question);
