@@ -2,6 +2,7 @@
 #include "Adatbazis.h"
 #include "AblakBetu.h"
 #include "BiztosFajl.h"
+#include "Elfoglalt.h"
 #include "Export.h"
 #include "HuSzoveg.h"
 #include "Ikonok.h"
@@ -283,6 +284,7 @@ void Tfrm_SQL::figyelve(const std::function<void()> &munka)
             f->m_festetlen.clear();
         }
     } vissza{this, engedett};
+    const Adatbazis::Elfoglalt elfoglalt;
     munka();
 }
 
