@@ -4,8 +4,10 @@
 #include "Tabla.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Beallit.h"
+#include "Tfrm_Hatarolt.h"
 #include "Tfrm_FelhasznaloSzerkeszt.h"
 #include "Tfrm_Main.h"
+#include "Tfrm_SQL.h"
 #include "Tfrm_Megjegyzes_Szerkeszt.h"
 #include "Tfrm_Szerkeszt.h"
 #include "Tfrm_TorzsMarka_Szerkeszt.h"
@@ -16,12 +18,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <Qsci/qsciscintilla.h>
 
 namespace {
 
@@ -87,6 +93,83 @@ private slots:
         masikUjLevel(k);
         QTRY_COMPARE_WITH_TIMEOUT(w.statusPanel(0)->text(), QString("5/4"), 60000);
         QCOMPARE(w.Tbl().ertek("doksi_id").toInt(), 2);
+    }
+
+    // While the free SQL window's statement or the export's pass steps and the window keeps
+    // its events going, the main window's change watcher leaves the connection alone (its
+    // ticks and an activation); what the other program wrote meanwhile shows afterwards.
+    void hosszuMunkaKozbenNemOlvas_data()
+    {
+        QTest::addColumn<bool>("kivitel");
+        QTest::addColumn<QString>("utana");   // the counter afterwards: the same letter stays current
+        QTest::newRow("SQL") << false << "4/2";
+        QTest::newRow("export") << true << "30001/30001";   // the export leaves the last row current
+    }
+
+    void hosszuMunkaKozbenNemOlvas()
+    {
+        QFETCH(bool, kivitel);
+        QFETCH(QString, utana);
+        TesztKornyezet k;
+        const int n = kivitel ? 30000 : 3;   // a pass long enough to look at events
+        levelek(n);
+        Tfrm_Main w;
+        QVERIFY(w.inditas());
+        const QString elotte = QString("%1/1").arg(n);
+        QCOMPARE(w.statusPanel(0)->text(), elotte);
+        std::function<bool()> fut;
+        int ujraolvasKozben = 0, utesKozben = 0, esemenyKozben = 0;
+        connect(&w.Tbl(), &Tabla::adatValtozott, this, [&] { ujraolvasKozben += fut && fut(); });
+        auto *figyelo = w.findChild<QTimer *>("ValtozasFigyelo");
+        QVERIFY(figyelo);
+        connect(figyelo, &QTimer::timeout, this, [&] { utesKozben += fut && fut(); });
+        QString panelKozben;
+        int sorokKozben = -1;
+        const auto kozben = [&] {
+            ++esemenyKozben;
+            aktival(&w);
+            panelKozben = w.statusPanel(0)->text();
+            sorokKozben = w.Tbl().rekordSzam();
+        };
+        if (kivitel) {
+            // committed before the pass, not seen yet: the watcher's first look would re-read
+            masikUjLevel(k);
+            const QString ut = QDir(k.programMappa()).filePath("lista.csv");
+            Tfrm_Hatarolt d(w.Tbl(), ut, &w);
+            fut = [&d] { return d.fut(); };
+            QTimer::singleShot(0, &d, kozben);
+            d.btnExport->click();
+            QCOMPARE(k.szovegek(), QStringList{ut + " file export kész."});
+            QFile f(ut);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll().count("\r\n"), n + 2);   // the header, and the table as the pass read it
+        } else {
+            Tfrm_SQL f(&w);
+            f.show();
+            f.edSQL->setText("SELECT (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c)");
+            fut = [&f] { return f.fut(); };
+            // the other program commits while the statement steps; the window stops it after
+            // more than one tick of the watcher
+            QTimer::singleShot(300, &f, [&] {
+                masikUjLevel(k);
+                kozben();
+                QTimer::singleShot(2800, &f, [&] {
+                    kozben();
+                    f.btnMegallit->click();
+                });
+            });
+            f.aFuttat->trigger();
+            QCOMPARE(esemenyKozben, 2);
+            QVERIFY2(utesKozben >= 1, "no tick of the watcher while the statement ran");
+            QCOMPARE(k.szovegek().size(), 1);
+            QVERIFY2(k.szovegek()[0].startsWith("SQL hiba:\r\nA futás leállítva."), qPrintable(k.szovegek()[0]));
+        }
+        QVERIFY(esemenyKozben >= 1);
+        QCOMPARE(ujraolvasKozben, 0);
+        QCOMPARE(panelKozben, elotte);
+        QCOMPARE(sorokKozben, n);
+        aktival(&w);
+        QCOMPARE(w.statusPanel(0)->text(), utana);
     }
 
     // The number a new letter shows comes from the store, not from a list that has not seen
