@@ -1,5 +1,6 @@
 // The windows when a second program works on the same database folder (MasikProgram).
 #include "Adatbazis.h"
+#include "Beall.h"
 #include "MasikProgram.h"
 #include "Tabla.h"
 #include "TesztKornyezet.h"
@@ -20,6 +21,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -265,6 +267,63 @@ private slots:
         d->reject();
         t.megse();
         QCOMPARE(t.ertek(mezo).toString(), QString("I"));   // the other program's value shows now
+    }
+
+    // The settings window whose row another program changed: the refused OK and then Mégsem
+    // leave dorvido.ini as it was (or absent); OK after the other program's row is taken in
+    // writes it.
+    void beallitasElutasitvaDorvidoMarad_data()
+    {
+        QTest::addColumn<bool>("volt");
+        QTest::newRow("meglévő") << true;
+        QTest::newRow("hiányzó") << false;
+    }
+
+    void beallitasElutasitvaDorvidoMarad()
+    {
+        QFETCH(bool, volt);
+        TesztKornyezet k;
+        const QByteArray regi = "1 év\r\n2 év";
+        if (volt) {
+            QFile f(DorvidoFajlUt());
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(regi) == regi.size());
+        }
+        const auto tartalom = [] {
+            QFile f(DorvidoFajlUt());
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<nincs>");
+        };
+        const QByteArray elotte = volt ? regi : QByteArray("<nincs>");
+        QCOMPARE(tartalom(), elotte);
+        Tabla t("beallit");
+        t.megnyit();
+        t.szerkeszt();
+        Tfrm_Beallit d(&t);
+        d.show();
+        d.findChild<QPlainTextEdit *>("memDorvido")->setPlainText("3 hónap\n6 hónap");
+        d.findChild<QCheckBox *>("chkVanBelep")->setChecked(true);   // the field the other program changes
+        MasikProgram m({"modosit", k.adatMappa(), "beallit", QString::number(t.aktualisKulcs()), "vanbelep", "I"});
+        QVERIFY2(m.var("olvasva"), m.kimenet().constData());
+        m.tovabb();
+        QCOMPARE(m.vege(), 0);
+        d.findChild<QPushButton *>("btnOK")->click();
+        QCOMPARE(k.uzenetek().size(), 1);
+        QVERIFY(d.isVisible());
+        QCOMPARE(tartalom(), elotte);
+        QCOMPARE(QDir(QFileInfo(DorvidoFajlUt()).path()).entryList(QDir::Files | QDir::Hidden).filter("dorvido").size(),
+                 volt ? 1 : 0);   // no staged copy left beside it
+        d.findChild<QPushButton *>("btnMegsem")->click();
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+        t.megse();
+        QCOMPARE(tartalom(), elotte);
+
+        // again on the row as the other program left it: now both are stored
+        t.szerkeszt();
+        Tfrm_Beallit e(&t);
+        e.show();
+        e.findChild<QPlainTextEdit *>("memDorvido")->setPlainText("3 hónap\n6 hónap");
+        e.findChild<QPushButton *>("btnOK")->click();
+        QCOMPARE(e.result(), int(QDialog::Accepted));
+        QCOMPARE(tartalom(), QByteArray("3 h\xf3nap\r\n6 h\xf3nap"));
     }
 
     // The note editor: the refused post shows the reason and the editor comes back with the
