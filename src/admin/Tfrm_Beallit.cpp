@@ -4,6 +4,7 @@
 #include "EgySorosTabla.h"
 #include "Admin.h"
 #include "Beall.h"
+#include "BiztosFajl.h"
 #include "HuSzoveg.h"
 #include "KapcsolatLeiras.h"
 #include "Ikonok.h"
@@ -235,9 +236,14 @@ void Tfrm_Beallit::atvesz()
         KapcsolatLeiras::elemez(kapcsolat);
     QString lista = memDorvido->toPlainText();
     lista.replace('\n', "\r\n");
-    HuSzoveg::fajlIr(DorvidoFajlUt(), lista);
+    // the new list waits beside dorvido.ini and replaces it only after the row is stored:
+    // a refused post (another program, the server) leaves the file as it was for Mégsem
+    BiztosFajl dorvido(DorvidoFajlUt());
+    dorvido.megnyit();
+    dorvido.irMind(HuSzoveg::kodol1250(lista));
     Tbl->setErtek("vanbelep", chkVanBelep->isChecked() ? "I" : "N");
     Tbl->post();
+    dorvido.veglegesit();
     Beall.TeljesKep = chkTeljesKep->isChecked();
     Beall.MentesUtvonal = edtMentes->text();
     Beall.AdatbazisUtvonal = edtAdatbazis->text();

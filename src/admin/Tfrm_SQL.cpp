@@ -3,6 +3,7 @@
 #include "AblakBetu.h"
 #include "Alkalmazas.h"
 #include "BiztosFajl.h"
+#include "Elfoglalt.h"
 #include "Export.h"
 #include "HuSzoveg.h"
 #include "Ikonok.h"
@@ -287,6 +288,7 @@ void Tfrm_SQL::figyelve(const std::function<void()> &munka)
             f->m_festetlen.clear();
         }
     } vissza{this, engedett};
+    const Adatbazis::Elfoglalt elfoglalt;
     munka();
 }
 

@@ -2,6 +2,7 @@
 #include "AblakBetu.h"
 #include "Beall.h"
 #include "Ikonok.h"
+#include "Kozepre.h"
 #include "KurzorModell.h"
 #include "Mezo.h"
 #include "Seged.h"
@@ -13,8 +14,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
-#include <QPolygon>
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
@@ -24,32 +23,6 @@
 #include <memory>
 
 namespace {
-
-// The row indicator: a small arrow beside the current row, no numbers.
-class SorJelzo : public QHeaderView {
-public:
-    explicit SorJelzo(QTableView *nezet) : QHeaderView(Qt::Vertical, nezet), m_nezet(nezet) {}
-
-protected:
-    void paintSection(QPainter *p, const QRect &r, int sor) const override
-    {
-        p->save();
-        QHeaderView::paintSection(p, r, sor);
-        p->restore();
-        if (m_nezet->currentIndex().isValid() && m_nezet->currentIndex().row() == sor) {
-            p->save();
-            p->setRenderHint(QPainter::Antialiasing);
-            p->setPen(Qt::NoPen);
-            p->setBrush(palette().color(QPalette::WindowText));
-            const QPoint c = r.center();
-            p->drawPolygon(QPolygon({QPoint(c.x() - 2, c.y() - 4), QPoint(c.x() + 2, c.y()), QPoint(c.x() - 2, c.y() + 4)}));
-            p->restore();
-        }
-    }
-
-private:
-    QTableView *m_nezet;
-};
 
 QAction *akcio(QWidget *ablak, const char *nev, const QString &felirat, const QString &sugo,
                const QKeySequence &gomb)
@@ -124,12 +97,8 @@ Tfrm_TorzsLista::Tfrm_TorzsLista(const TorzsLeiras &leiras, bool valaszt, QWidge
 
     grid = new QTableView(this);
     grid->setObjectName("grid");
-    auto *jelzo = new SorJelzo(grid);
-    grid->setVerticalHeader(jelzo);
-    jelzo->setSectionResizeMode(QHeaderView::Fixed);
-    jelzo->setDefaultSectionSize(grid->fontMetrics().height() + 4);
-    jelzo->setFixedWidth(12);
     grid->setModel(m_modell);
+    SorJelzoBeallit(grid);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -147,8 +116,6 @@ Tfrm_TorzsLista::Tfrm_TorzsLista(const TorzsLeiras &leiras, bool valaszt, QWidge
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid, &QWidget::customContextMenuRequested, this, &Tfrm_TorzsLista::gridContextMenu);
     connect(grid, &QAbstractItemView::doubleClicked, this, &Tfrm_TorzsLista::gridDblClick);
-    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, jelzo->viewport(),
-            qOverload<>(&QWidget::update));
 
     auto *l = new QVBoxLayout(this);
     l->setContentsMargins(0, 0, 0, 0);
@@ -160,6 +127,7 @@ Tfrm_TorzsLista::Tfrm_TorzsLista(const TorzsLeiras &leiras, bool valaszt, QWidge
     Tbl->setIndex(leiras.nevMezo);
     Tbl->megnyit();
     m_modell->kovet(grid);
+    kepernyoKozepre(this);
 }
 
 Tfrm_TorzsLista::~Tfrm_TorzsLista()

@@ -1,5 +1,6 @@
 #include "Tfrm_TorzsSzerkeszt.h"
 #include "AblakBetu.h"
+#include "Kozepre.h"
 #include "MasikProgramHiba.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
@@ -56,6 +57,7 @@ Tfrm_TorzsSzerkeszt::Tfrm_TorzsSzerkeszt(Tabla *tabla, const SzerkesztoLeiras &l
     setTabOrder(btnOK, btnMegse);
     connect(btnOK, &QPushButton::clicked, this, &Tfrm_TorzsSzerkeszt::btnOKClick);
     connect(btnMegse, &QPushButton::clicked, this, &QDialog::reject);
+    kepernyoKozepre(this);
 }
 
 void Tfrm_TorzsSzerkeszt::konvenciok(const QList<QWidget *> &szinezetlen)

@@ -1,5 +1,6 @@
 #include "Tfrm_Hatarolt.h"
 #include "AblakBetu.h"
+#include "Elfoglalt.h"
 #include "Ikonok.h"
 #include "Kozepre.h"
 #include "Export.h"
@@ -129,6 +130,7 @@ void Tfrm_Hatarolt::btnExportClick()
         pbHaladas->setMaximum(std::max(1, m_ds.nyitva() ? m_ds.rekordSzam() : 0));
         QElapsedTimer ora;
         ora.start();
+        const Adatbazis::Elfoglalt elfoglalt;   // the pass steps on the connection while events run
         HataroltIr(m_ds, fajl, elvalaszto, jelolo, [this, &ora](int kesz, int) {
             // a look at the window's events now and then is enough for "Megállít" to act
             // between two rows, and keeps the writing quick

@@ -7,6 +7,8 @@
 #include <QAbstractItemView>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QPainter>
+#include <QPolygon>
 #include <QTableView>
 
 KurzorModell::KurzorModell(Tabla *tabla, const QList<Oszlop> &oszlopok, QObject *szulo)
@@ -105,5 +107,31 @@ void RacsBeallit(QTableView *racs, QAbstractItemModel *modell)
     racs->setSelectionMode(QAbstractItemView::SingleSelection);
     racs->setEditTriggers(QAbstractItemView::NoEditTriggers);
     racs->setTabKeyNavigation(false);   // rows are chosen, not cells: Tab goes on to the next control
-    racs->verticalHeader()->setDefaultSectionSize(racs->fontMetrics().height() + 4);
+    SorJelzoBeallit(racs);
+}
+
+void SorJelzo::paintSection(QPainter *p, const QRect &r, int sor) const
+{
+    p->save();
+    QHeaderView::paintSection(p, r, sor);
+    p->restore();
+    const QItemSelectionModel *s = selectionModel();
+    if (!s || !s->currentIndex().isValid() || s->currentIndex().row() != sor)
+        return;
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing);
+    p->setPen(Qt::NoPen);
+    p->setBrush(palette().color(QPalette::WindowText));
+    const QPoint c = r.center();
+    p->drawPolygon(QPolygon({QPoint(c.x() - 2, c.y() - 4), QPoint(c.x() + 2, c.y()), QPoint(c.x() - 2, c.y() + 4)}));
+    p->restore();
+}
+
+void SorJelzoBeallit(QTableView *racs)
+{
+    auto *jelzo = new SorJelzo(racs);
+    racs->setVerticalHeader(jelzo);
+    jelzo->setSectionResizeMode(QHeaderView::Fixed);
+    jelzo->setDefaultSectionSize(racs->fontMetrics().height() + 4);
+    jelzo->setFixedWidth(12);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHeaderView>
 #include <functional>
 
 class QAbstractItemView;
@@ -49,5 +50,17 @@ private:
 };
 
 // The read-only grids of the program: whole rows selected one at a time, no cell editing,
-// rows as high as a line of the grid's font.
+// rows as high as a line of the grid's font, the row indicator beside them.
 void RacsBeallit(QTableView *racs, QAbstractItemModel *modell);
+
+// The row indicator: a small arrow beside the current row, no numbers.
+class SorJelzo : public QHeaderView {
+public:
+    explicit SorJelzo(QWidget *szulo = nullptr) : QHeaderView(Qt::Vertical, szulo) {}
+
+protected:
+    void paintSection(QPainter *p, const QRect &r, int sor) const override;
+};
+
+// Gives a grid that indicator, 12 pixels wide, its rows one line of its font high.
+void SorJelzoBeallit(QTableView *racs);

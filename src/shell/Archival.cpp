@@ -2,6 +2,8 @@
 #include "Adatbazis.h"
 #include "ArchivIro.h"
 #include "Beall.h"
+#include "BemenetZar.h"
+#include "Elfoglalt.h"
 #include "Seged.h"
 
 #include <QCoreApplication>
@@ -37,6 +39,10 @@ bool Archival(QWidget *szulo)
     haladas.setAutoReset(false);
     haladas.setAutoClose(false);
     try {
+        // the progress window blocks input only once it shows; until then nothing in the
+        // other windows may start a command (a delete, a second archive, closing)
+        const BemenetZar zar(&haladas);
+        const Adatbazis::Elfoglalt elfoglalt;
         // the register open now: on a server its dump goes into the archive
         ArchivIr(Beall.AdatbazisUtvonal, cel, [&haladas](qint64 kesz, qint64 osszes) {
             haladas.setValue(osszes > 0 ? int(kesz * 1000 / osszes) : 1000);

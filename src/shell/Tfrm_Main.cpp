@@ -2,6 +2,7 @@
 #include "Adatbazis.h"
 #include "Admin.h"
 #include "Archival.h"
+#include "Elfoglalt.h"
 #include "Beall.h"
 #include "AblakBetu.h"
 #include "Alkalmazas.h"
@@ -407,9 +408,7 @@ QWidget *Tfrm_Main::gridPanel(int i)
     g->setAlternatingRowColors(false);
     g->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     g->horizontalHeader()->setHighlightSections(false);
-    g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    g->verticalHeader()->setDefaultSectionSize(g->fontMetrics().height() + 4);
-    g->verticalHeader()->setFixedWidth(12);   // the row indicator
+    SorJelzoBeallit(g);
     // the selected row stays marked while the focus is elsewhere
     QPalette pal = g->palette();
     pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
@@ -750,7 +749,8 @@ bool Tfrm_Main::event(QEvent *e)
 
 void Tfrm_Main::kulsoValtozasFigyel()
 {
-    if (!Adatbazis::nyitva())
+    // a statement stepping under a window that keeps events going: the next tick comes
+    if (!Adatbazis::nyitva() || Adatbazis::elfoglalt())
         return;
     try {
         if (Adatbazis::masikProgramIrt() || m_kulsoFrissites) {

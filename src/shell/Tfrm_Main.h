@@ -64,6 +64,7 @@ protected:
     bool eventFilter(QObject *o, QEvent *e) override;
     void showEvent(QShowEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
+    QMenu *createPopupMenu() override { return nullptr; }   // the bands stay: no menu to hide them
 
 private:
     void akciokLetrehoz();

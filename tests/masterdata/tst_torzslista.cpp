@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScreen>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -302,6 +303,50 @@ private slots:
         const int e = MarkaLista(-1, true);
         QCOMPARE(Adatbazis::ertek("SELECT marka_nev || '/' || kep FROM marka WHERE marka = ?", {e}).toString(),
                  QString("Dacia/0"));
+    }
+
+    // The lists and their editors open in the middle of the screen, not over the window
+    // that opened them (a small window in a corner here).
+    void kepernyoKozepen_data()
+    {
+        QTest::addColumn<QString>("tabla");
+        QTest::newRow("márka") << "marka";
+        QTest::newRow("alkatrész") << "alkatresz";
+        QTest::newRow("ügyfél") << "ugyfel";
+    }
+
+    void kepernyoKozepen()
+    {
+        QFETCH(QString, tabla);
+        TesztKornyezet k;
+        QWidget sarok;
+        sarok.setGeometry(0, 0, 260, 180);
+        sarok.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sarok));
+        const QPoint kozep = sarok.screen()->availableGeometry().center();
+        QVERIFY((sarok.geometry().center() - kozep).manhattanLength() > 100);
+        QPoint listaKozep, szerkesztoKozep;
+        TesztKornyezet::modalisan([&](QWidget *w) {
+            Zar zar{w};
+            listaKozep = w->frameGeometry().center();
+            TesztKornyezet::modalisan([&](QWidget *sz) {
+                Zar zar{sz};
+                szerkesztoKozep = sz->frameGeometry().center();
+                QTest::keyClick(sz, Qt::Key_Escape);
+            });
+            lista(w)->aUj->trigger();
+            lista(w)->aBezar->trigger();
+        });
+        if (tabla == "marka")
+            MarkaLista(-1, false, &sarok);
+        else if (tabla == "alkatresz")
+            AlkatreszLista(-1, false, &sarok);
+        else
+            UgyfelLista(-1, false, &sarok);
+        // a few pixels for the frame around the client
+        const auto hely = [](QPoint p) { return QString("%1,%2").arg(p.x()).arg(p.y()); };
+        QVERIFY2((listaKozep - kozep).manhattanLength() <= 6, qPrintable(hely(listaKozep)));
+        QVERIFY2((szerkesztoKozep - kozep).manhattanLength() <= 6, qPrintable(hely(szerkesztoKozep)));
     }
 
     void ujSorMegse()

@@ -57,6 +57,46 @@ private slots:
         QCOMPARE(t.sor(), 4);
         QVERIFY(!racs2.currentIndex().isValid());
     }
+
+    // The row indicator marks the current row only, and follows the cursor's moves.
+    void sorJelzo()
+    {
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('a'), ('b'), ('c'), ('d'), ('e')");
+        Tabla t("marka");
+        t.megnyit();
+        KurzorModell m(&t, {{"marka_nev", "márka"}});
+        QTableView racs;
+        RacsBeallit(&racs, &m);
+        m.kovet(&racs);
+        racs.resize(200, 200);
+        racs.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&racs));
+        QHeaderView *h = racs.verticalHeader();
+        QCOMPARE(h->width(), 12);
+        // dark pixels in each row's section: the arrow is the only dark thing there
+        const auto jeloltSorok = [h] {
+            const QImage kep = h->viewport()->grab().toImage();
+            QList<int> sorok;
+            for (int sor = 0; sor < h->count(); ++sor) {
+                int sotet = 0;
+                const int y0 = h->sectionViewportPosition(sor);
+                for (int y = y0; y < y0 + h->sectionSize(sor) && y < kep.height(); ++y)
+                    for (int x = 0; x < kep.width(); ++x)
+                        sotet += qGray(kep.pixel(x, y)) < 80;
+                if (sotet >= 6)
+                    sorok << sor;
+            }
+            return sorok;
+        };
+        t.ugrik(2);
+        QTRY_COMPARE(jeloltSorok(), QList<int>{2});
+        t.ugrik(4);
+        QTRY_COMPARE(jeloltSorok(), QList<int>{4});
+        racs.setCurrentIndex(m.index(0, 0));   // a click in the grid moves it as well
+        QTRY_COMPARE(jeloltSorok(), QList<int>{0});
+        QCOMPARE(t.sor(), 0);
+    }
 };
 
 QTEST_MAIN(KurzorModellTeszt)

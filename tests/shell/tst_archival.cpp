@@ -16,10 +16,13 @@
 #include <QTableView>
 #include <QFileDialog>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
 
 #include <sqlite3.h>
 #include <thread>
@@ -50,6 +53,28 @@ QByteArray veletlen(int n)
         b[i] = char(QRandomGenerator::global()->bounded(256));
     return b;
 }
+
+// Runs f once, at the first look at events after the window gets a new child widget
+// (from indit() on).
+class UjGyerekUtan : public QObject {
+public:
+    UjGyerekUtan(QWidget *ablak, std::function<void()> f) : m_f(std::move(f)) { ablak->installEventFilter(this); }
+    void indit() { m_indult = true; }
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (m_indult && e->type() == QEvent::ChildAdded && static_cast<QChildEvent *>(e)->child()->isWidgetType()) {
+            m_indult = false;
+            QTimer::singleShot(0, this, m_f);
+        }
+        return QObject::eventFilter(o, e);
+    }
+
+private:
+    std::function<void()> m_f;
+    bool m_indult = false;
+};
 
 // relative path -> content of every file under the folder
 QMap<QString, QByteArray> mappaTartalom(const QString &mappa)
@@ -416,6 +441,70 @@ private slots:
         QVERIFY(k.szovegek().isEmpty());
         QSettings ini(IniFajlUt(), QSettings::IniFormat);
         QCOMPARE(ini.value("Archiv/MentesDatum").toString(), QDate::currentDate().toString(HuSzoveg::ROVID_DATUM));
+    }
+
+    // Until the progress window shows, keys, clicks and the window manager's close reach the
+    // main window no more than afterwards: no delete, no second archive, no closing mid-way.
+    void bemenetArchivalasKozben()
+    {
+        TesztKornyezet k;
+        for (int i = 1; i <= 5; ++i)
+            Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, datum) VALUES (?, 'J', '2026-01-15')", {i});
+        QByteArray nagy(64 << 20, Qt::Uninitialized);   // random: an archive of a good half second
+        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(nagy.data()), nagy.size() / 4);
+        fajlIr(QDir(k.adatMappa()).filePath("nagy.bin"), nagy);
+        Tfrm_Main w;
+        QVERIFY(w.inditas());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QWidget *torol = w.ToolBar1()->widgetForAction(w.akcio("aTorol"));
+        QVERIFY(torol);
+        const QPoint torolHely = torol->mapTo(&w, torol->rect().center());
+        // Ctrl+Del and a click on the delete button, as the window system delivers them
+        const auto torles = [&] {
+            QTest::keyClick(w.windowHandle(), Qt::Key_Delete, Qt::ControlModifier);
+            QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, torolHely);
+        };
+        bool kozben = false, haladasLatszott = true, aktiv = false;
+        // the first look at events inside the archive, once its progress window is made
+        UjGyerekUtan figyel(&w, [&] {
+            auto *h = w.findChild<QProgressDialog *>();
+            kozben = h != nullptr;
+            haladasLatszott = h && h->isVisible();
+            w.activateWindow();   // where the keys go, as after the file dialog closed
+            aktiv = QTest::qWaitForWindowActive(&w);
+            torles();
+            w.windowHandle()->close();
+        });
+        TesztKornyezet::modalisan([&](QWidget *d) {
+            auto *fd = qobject_cast<QFileDialog *>(d);
+            QVERIFY(fd);
+            fd->selectFile(QDir(Beall.MentesUtvonal).filePath(ArchivNev()));
+            static_cast<QDialog *>(fd)->accept();
+            figyel.indit();
+        });
+        w.akcio("aArchiv")->trigger();
+        QVERIFY(kozben);
+        QVERIFY(aktiv);
+        QVERIFY(!haladasLatszott);
+        QCOMPARE(k.szovegek(), QStringList{"Archív állomány kész."});
+        QVERIFY(w.isVisible());
+        QVERIFY(Adatbazis::nyitva());
+        QCOMPARE(w.Tbl().rekordSzam(), 5);
+        QVERIFY(kicsomagol(QDir(Beall.MentesUtvonal).filePath(ArchivNev())).contains("nagy.bin"));
+
+        // afterwards the same input works again: both deletes ask, the close closes
+        k.uzenetekTorol();
+        k.valaszok({true, true});
+        w.activateWindow();   // the progress window had it
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        torles();
+        QCOMPARE(k.szovegek(), QStringList({"Valóban töröljem a sort?", "Valóban töröljem a sort?"}));
+        QCOMPARE(w.Tbl().rekordSzam(), 3);
+        w.windowHandle()->close();
+        QVERIFY(!w.isVisible());
     }
 
     // Yes to the question at close archives, and the date reaches the settings file.

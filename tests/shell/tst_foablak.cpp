@@ -18,6 +18,8 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
+#include <QContextMenuEvent>
+#include <QToolBar>
 
 namespace {
 
@@ -160,6 +162,23 @@ private slots:
         w.Edit1()->clear();   // an empty text does nothing
         QCOMPARE(k.uzenetek().size(), 1);
         QCOMPARE(w.Tbl().sor(), 3);
+    }
+
+    // A right click on the bands opens no menu that could hide them.
+    void savokonNincsMenu()
+    {
+        TesztKornyezet k;
+        Tfrm_Main w;
+        QVERIFY(w.inditas());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        for (QToolBar *t : {w.ToolBar1(), w.ToolBar2()}) {
+            const QPoint p(t->width() - 3, t->height() / 2);
+            QContextMenuEvent e(QContextMenuEvent::Mouse, p, t->mapToGlobal(p));
+            QApplication::sendEvent(t, &e);
+            QVERIFY(!QApplication::activePopupWidget());
+            QVERIFY(t->isVisible());
+        }
     }
 
     void nezetValtasBillentyuvel()

@@ -1,11 +1,14 @@
 // The windows when a second program works on the same database folder (MasikProgram).
 #include "Adatbazis.h"
+#include "Beall.h"
 #include "MasikProgram.h"
 #include "Tabla.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Beallit.h"
+#include "Tfrm_Hatarolt.h"
 #include "Tfrm_FelhasznaloSzerkeszt.h"
 #include "Tfrm_Main.h"
+#include "Tfrm_SQL.h"
 #include "Tfrm_Megjegyzes_Szerkeszt.h"
 #include "Tfrm_Szerkeszt.h"
 #include "Tfrm_TorzsMarka_Szerkeszt.h"
@@ -16,12 +19,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <Qsci/qsciscintilla.h>
 
 namespace {
 
@@ -87,6 +95,83 @@ private slots:
         masikUjLevel(k);
         QTRY_COMPARE_WITH_TIMEOUT(w.statusPanel(0)->text(), QString("5/4"), 60000);
         QCOMPARE(w.Tbl().ertek("doksi_id").toInt(), 2);
+    }
+
+    // While the free SQL window's statement or the export's pass steps and the window keeps
+    // its events going, the main window's change watcher leaves the connection alone (its
+    // ticks and an activation); what the other program wrote meanwhile shows afterwards.
+    void hosszuMunkaKozbenNemOlvas_data()
+    {
+        QTest::addColumn<bool>("kivitel");
+        QTest::addColumn<QString>("utana");   // the counter afterwards: the same letter stays current
+        QTest::newRow("SQL") << false << "4/2";
+        QTest::newRow("export") << true << "30001/30001";   // the export leaves the last row current
+    }
+
+    void hosszuMunkaKozbenNemOlvas()
+    {
+        QFETCH(bool, kivitel);
+        QFETCH(QString, utana);
+        TesztKornyezet k;
+        const int n = kivitel ? 30000 : 3;   // a pass long enough to look at events
+        levelek(n);
+        Tfrm_Main w;
+        QVERIFY(w.inditas());
+        const QString elotte = QString("%1/1").arg(n);
+        QCOMPARE(w.statusPanel(0)->text(), elotte);
+        std::function<bool()> fut;
+        int ujraolvasKozben = 0, utesKozben = 0, esemenyKozben = 0;
+        connect(&w.Tbl(), &Tabla::adatValtozott, this, [&] { ujraolvasKozben += fut && fut(); });
+        auto *figyelo = w.findChild<QTimer *>("ValtozasFigyelo");
+        QVERIFY(figyelo);
+        connect(figyelo, &QTimer::timeout, this, [&] { utesKozben += fut && fut(); });
+        QString panelKozben;
+        int sorokKozben = -1;
+        const auto kozben = [&] {
+            ++esemenyKozben;
+            aktival(&w);
+            panelKozben = w.statusPanel(0)->text();
+            sorokKozben = w.Tbl().rekordSzam();
+        };
+        if (kivitel) {
+            // committed before the pass, not seen yet: the watcher's first look would re-read
+            masikUjLevel(k);
+            const QString ut = QDir(k.programMappa()).filePath("lista.csv");
+            Tfrm_Hatarolt d(w.Tbl(), ut, &w);
+            fut = [&d] { return d.fut(); };
+            QTimer::singleShot(0, &d, kozben);
+            d.btnExport->click();
+            QCOMPARE(k.szovegek(), QStringList{ut + " file export kész."});
+            QFile f(ut);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll().count("\r\n"), n + 2);   // the header, and the table as the pass read it
+        } else {
+            Tfrm_SQL f(&w);
+            f.show();
+            f.edSQL->setText("SELECT (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c)");
+            fut = [&f] { return f.fut(); };
+            // the other program commits while the statement steps; the window stops it after
+            // more than one tick of the watcher
+            QTimer::singleShot(300, &f, [&] {
+                masikUjLevel(k);
+                kozben();
+                QTimer::singleShot(2800, &f, [&] {
+                    kozben();
+                    f.btnMegallit->click();
+                });
+            });
+            f.aFuttat->trigger();
+            QCOMPARE(esemenyKozben, 2);
+            QVERIFY2(utesKozben >= 1, "no tick of the watcher while the statement ran");
+            QCOMPARE(k.szovegek().size(), 1);
+            QVERIFY2(k.szovegek()[0].startsWith("SQL hiba:\r\nA futás leállítva."), qPrintable(k.szovegek()[0]));
+        }
+        QVERIFY(esemenyKozben >= 1);
+        QCOMPARE(ujraolvasKozben, 0);
+        QCOMPARE(panelKozben, elotte);
+        QCOMPARE(sorokKozben, n);
+        aktival(&w);
+        QCOMPARE(w.statusPanel(0)->text(), utana);
     }
 
     // The number a new letter shows comes from the store, not from a list that has not seen
@@ -182,6 +267,63 @@ private slots:
         d->reject();
         t.megse();
         QCOMPARE(t.ertek(mezo).toString(), QString("I"));   // the other program's value shows now
+    }
+
+    // The settings window whose row another program changed: the refused OK and then Mégsem
+    // leave dorvido.ini as it was (or absent); OK after the other program's row is taken in
+    // writes it.
+    void beallitasElutasitvaDorvidoMarad_data()
+    {
+        QTest::addColumn<bool>("volt");
+        QTest::newRow("meglévő") << true;
+        QTest::newRow("hiányzó") << false;
+    }
+
+    void beallitasElutasitvaDorvidoMarad()
+    {
+        QFETCH(bool, volt);
+        TesztKornyezet k;
+        const QByteArray regi = "1 év\r\n2 év";
+        if (volt) {
+            QFile f(DorvidoFajlUt());
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(regi) == regi.size());
+        }
+        const auto tartalom = [] {
+            QFile f(DorvidoFajlUt());
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<nincs>");
+        };
+        const QByteArray elotte = volt ? regi : QByteArray("<nincs>");
+        QCOMPARE(tartalom(), elotte);
+        Tabla t("beallit");
+        t.megnyit();
+        t.szerkeszt();
+        Tfrm_Beallit d(&t);
+        d.show();
+        d.findChild<QPlainTextEdit *>("memDorvido")->setPlainText("3 hónap\n6 hónap");
+        d.findChild<QCheckBox *>("chkVanBelep")->setChecked(true);   // the field the other program changes
+        MasikProgram m({"modosit", k.adatMappa(), "beallit", QString::number(t.aktualisKulcs()), "vanbelep", "I"});
+        QVERIFY2(m.var("olvasva"), m.kimenet().constData());
+        m.tovabb();
+        QCOMPARE(m.vege(), 0);
+        d.findChild<QPushButton *>("btnOK")->click();
+        QCOMPARE(k.uzenetek().size(), 1);
+        QVERIFY(d.isVisible());
+        QCOMPARE(tartalom(), elotte);
+        QCOMPARE(QDir(QFileInfo(DorvidoFajlUt()).path()).entryList(QDir::Files | QDir::Hidden).filter("dorvido").size(),
+                 volt ? 1 : 0);   // no staged copy left beside it
+        d.findChild<QPushButton *>("btnMegsem")->click();
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+        t.megse();
+        QCOMPARE(tartalom(), elotte);
+
+        // again on the row as the other program left it: now both are stored
+        t.szerkeszt();
+        Tfrm_Beallit e(&t);
+        e.show();
+        e.findChild<QPlainTextEdit *>("memDorvido")->setPlainText("3 hónap\n6 hónap");
+        e.findChild<QPushButton *>("btnOK")->click();
+        QCOMPARE(e.result(), int(QDialog::Accepted));
+        QCOMPARE(tartalom(), QByteArray("3 h\xf3nap\r\n6 h\xf3nap"));
     }
 
     // The note editor: the refused post shows the reason and the editor comes back with the
