@@ -414,6 +414,7 @@ QWidget *Tfrm_Main::gridPanel(int i)
     pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
     pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
     g->setPalette(pal);
+    g->setTabKeyNavigation(false);   // Tab leaves the list instead of walking its cells
     g->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(g, &QWidget::customContextMenuRequested, this,
             [this, g](const QPoint &p) { m_popup[2]->popup(g->viewport()->mapToGlobal(p)); });
