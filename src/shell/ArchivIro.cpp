@@ -1,5 +1,6 @@
 #include "ArchivIro.h"
 #include "Adatbazis.h"
+#include "Beall.h"
 #include "PgMentes.h"
 #include "RegiszterFajl.h"
 
@@ -77,16 +78,38 @@ const QRegularExpression &munkaNev()
     return r;
 }
 
+// The comment every archive of the program carries, so that a later archive of a folder that
+// holds one (saved there, or moved in) knows it for a backup and leaves it out.
+constexpr char ARCHIV_JEL[] = "DorvPrg archiv";
+
+bool sajatArchiv(const QString &ut)
+{
+    int hiba = 0;
+    zip_t *za = zip_open(QFile::encodeName(ut).constData(), ZIP_RDONLY, &hiba);
+    if (!za)
+        return false;
+    int hossz = 0;
+    const char *m = zip_get_archive_comment(za, &hossz, ZIP_FL_ENC_RAW);
+    const bool jel = m && QByteArray(m, hossz) == ARCHIV_JEL;
+    zip_discard(za);
+    return jel;
+}
+
 // What the packing leaves out: the archive itself, the work folders of archives (this one's
-// and others' running or left over), and, when the database is packed from its snapshot,
-// the live database's journal files, which belong to the live file only.
+// and others' running or left over), earlier archives (the program's own anywhere, any ZIP in
+// the folder archives go to), and, when the database is packed from its snapshot, the live
+// database's journal files, which belong to the live file only.
 struct Kihagyas {
     QString cel;         // canonical path of the target
+    QStringList archivMappak;   // canonical: the target's folder and the archive folder
     bool pillanatkep = false;
     bool pgMentes = false;   // the server's dump is packed under its name, not a file of that name
 
     bool kihagy(const QString &ut, const QString &nev) const
     {
+        if (nev.endsWith(".zip", Qt::CaseInsensitive)
+            && (archivMappak.contains(QFileInfo(ut).canonicalPath()) || sajatArchiv(ut)))
+            return true;
         const QStringList reszek = nev.split('/');
         for (int i = 0; i + 1 < reszek.size(); ++i)
             if (munkaNev().match(reszek[i]).hasMatch())
@@ -828,6 +851,8 @@ void iras(const QString &ideiglenes, const QString &cel, QList<Bejegyzes> &fajlo
         if (zip_file_set_external_attributes(za, zip_uint64_t(j), 0, ZIP_OPSYS_UNIX, zip_uint32_t(b.mod & 0177777) << 16) != 0)
             elvet({});
     }
+    if (zip_set_archive_comment(za, ARCHIV_JEL, zip_uint16_t(sizeof ARCHIV_JEL - 1)) != 0)
+        elvet({});
     if (zip_close(za) != 0) {
         if (a.megszakitva) {
             zip_discard(za);
@@ -866,6 +891,10 @@ void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejeg
     } zaro{za};
     if (zip_get_num_entries(za, 0) != fajlok.size())
         hiba(QString("%1 bejegyzés helyett %2.").arg(fajlok.size()).arg(zip_get_num_entries(za, 0)));
+    int jelHossz = 0;
+    const char *jel = zip_get_archive_comment(za, &jelHossz, ZIP_FL_ENC_RAW);
+    if (!jel || QByteArray(jel, jelHossz) != ARCHIV_JEL)
+        hiba("Hiányzik az archívum jelölése.");
     auto atvesz = [&](int i) {
         const Darab &d = cs.var(i);
         if (!d.hiba.isEmpty())
@@ -1009,6 +1038,9 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
     const QString forras = mi.canonicalFilePath();
     Kihagyas kihagyas;
     kihagyas.cel = QDir(celMappa.canonicalFilePath()).filePath(ci.fileName());
+    kihagyas.archivMappak << celMappa.canonicalFilePath();
+    if (const QFileInfo am(Beall.MentesUtvonal); !Beall.MentesUtvonal.isEmpty() && am.isDir())
+        kihagyas.archivMappak << am.canonicalFilePath();
     kihagyas.pillanatkep = Adatbazis::vanAdatbazis(forras);
     kihagyas.pgMentes = !kapcsolat.isEmpty();
     maradekTorol(celMappa.canonicalFilePath());
