@@ -1,6 +1,7 @@
 #include "ArchivIro.h"
 #include "Adatbazis.h"
 #include "Beall.h"
+#include "Epseg.h"
 #include "PgMentes.h"
 #include "RegiszterFajl.h"
 
@@ -269,6 +270,8 @@ void pillanatkep(const QString &forras, const QString &cel, qint64 meret, Allapo
     sqlite3_busy_timeout(be.h, 30000);
     if (sqlite3_exec(be.h, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) != SQLITE_OK)
         throw hiba("Az adatbázis nem olvasható", forras, sqlite3_errmsg(be.h));
+    if (const QString ok = Epseg::fejlec(be.h); !ok.isEmpty())
+        throw StoreHiba(Epseg::uzenet(forras, ok));
     // a copy only for packing: no journal, no sync; a failed write still fails the step
     const QByteArray c = QFile::encodeName(cel);
     if (sqlite3_open_v2(c.constData(), &ki.h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK
@@ -313,6 +316,9 @@ public:
         sqlite3_busy_timeout(m_be, 30000);
         if (sqlite3_exec(m_be, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) != SQLITE_OK)
             throw hiba("Az adatbázis nem olvasható", forras, sqlite3_errmsg(m_be));
+        // a cut or empty file would be copied as it is and its archive called good
+        if (const QString ok = Epseg::fejlec(m_be); !ok.isEmpty())
+            throw StoreHiba(Epseg::uzenet(forras, ok));
         const qint64 lap = szam("PRAGMA page_size"), lapok = szam("PRAGMA page_count");
         if (szoveg("PRAGMA journal_mode") == "wal" || lap <= 0 || lapok < 0
             || sqlite3_file_control(m_be, "main", SQLITE_FCNTL_FILE_POINTER, &m_fajl) != SQLITE_OK || !m_fajl
@@ -1094,7 +1100,33 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
     if (QFileInfo(zip).size() > ZIP_MAX_MERET)
         throw StoreHiba(QString("Az archív állomány nagyobb lenne 4 GB-nál: %1").arg(cel));
     kiirasIndit(zip);
+    // the copy packed is checked page by page beside the read-back: a damaged register makes
+    // no archive that would pass for a good backup
+    QString serules, ellenorHiba;
+    struct Szal {
+        std::thread t;
+        ~Szal()
+        {
+            if (t.joinable())
+                t.join();
+        }
+    } ellenor;
+    if (dbFajl >= 0)
+        ellenor.t = std::thread([&serules, &ellenorHiba, masolat = munka.fajl("adatbazis.db")] {
+            try {
+                serules = Epseg::fajlEllenoriz(masolat);
+            } catch (const StoreHiba &h) {
+                ellenorHiba = h.uzenet();
+            }
+        });
     ellenorzes(zip, cel, fajlok, cs, a);
+    if (ellenor.t.joinable())
+        ellenor.t.join();
+    if (!serules.isEmpty())
+        throw StoreHiba(Epseg::uzenet(QDir(forras).filePath(Adatbazis::FAJLNEV), serules)
+                        + "\r\nAz archív állomány nem készült el: sérült adatbázisról nem lenne jó mentés.");
+    if (!ellenorHiba.isEmpty())
+        throw StoreHiba(ellenorHiba);
     lemezre(zip, jog);
     if (::rename(QFile::encodeName(zip).constData(), QFile::encodeName(ci.absoluteFilePath()).constData()) != 0)
         throw StoreHiba(QString("Az archív állomány nem írható: %1\r\n%2").arg(cel, rendszerHiba(errno)));

@@ -1,4 +1,5 @@
 #include "Adatbazis.h"
+#include "Epseg.h"
 #include "HuSzoveg.h"
 #include "MasikProgramHiba.h"
 #include "Sema.h"
@@ -307,11 +308,15 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat)
     if (!d.open())
         throw StoreHiba(QString("Az adatbázis nem nyitható meg: %1\r\n%2").arg(fajl, d.lastError().text()));
     g_mappa = QDir::cleanPath(mi.absoluteFilePath());
+    SerultFajlBeallit(fajl);
     try {
         fuggvenyekBejegyez(handle());
         // A file that is not a database fails here, before anything is written to it.
         vegrehajt("PRAGMA foreign_keys = OFF");
         ertek("SELECT count(*) FROM sqlite_master");
+        // a damaged register is told at once, not by the first action that meets its page
+        if (!uj)
+            Epseg::nyitaskor(handle(), fajl);
         vegrehajt("PRAGMA synchronous = FULL");
         // a larger page cache for the joins of whole-view passes (list, export, search)
         vegrehajt("PRAGMA cache_size = -32768");
@@ -350,6 +355,7 @@ void Adatbazis::bezar()
         d.close();
     }
     g_mappa.clear();
+    SerultFajlBeallit({});
 }
 
 bool Adatbazis::nyitva()
