@@ -311,12 +311,12 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat)
     SerultFajlBeallit(fajl);
     try {
         fuggvenyekBejegyez(handle());
-        // A file that is not a database fails here, before anything is written to it.
-        vegrehajt("PRAGMA foreign_keys = OFF");
-        ertek("SELECT count(*) FROM sqlite_master");
         // a damaged register is told at once, not by the first action that meets its page
         if (!uj)
             Epseg::nyitaskor(handle(), fajl);
+        // A file that is not a database fails here, before anything is written to it.
+        vegrehajt("PRAGMA foreign_keys = OFF");
+        ertek("SELECT count(*) FROM sqlite_master");
         vegrehajt("PRAGMA synchronous = FULL");
         // a larger page cache for the joins of whole-view passes (list, export, search)
         vegrehajt("PRAGMA cache_size = -32768");

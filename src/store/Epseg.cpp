@@ -99,8 +99,9 @@ QString Epseg::fajlEllenoriz(const QString &fajl)
 
 void Epseg::nyitaskor(sqlite3 *h, const QString &fajl)
 {
-    // the shared lock keeps other programs' commits out while the header is read
-    if (sqlite3_exec(h, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    // the shared lock keeps other programs' commits out while the header is read; the schema
+    // version is on the first page, so a damaged schema is told by the checks below
+    if (sqlite3_exec(h, "BEGIN; PRAGMA schema_version;", nullptr, nullptr, nullptr) != SQLITE_OK) {
         const QString u = QString::fromUtf8(sqlite3_errmsg(h));
         sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
         throw StoreHiba(u);
