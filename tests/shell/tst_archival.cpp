@@ -3,6 +3,7 @@
 #include "Archival.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
+#include "ProgramFutas.h"
 #include "Tabla.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Main.h"
@@ -573,6 +574,50 @@ private slots:
         QCOMPARE(fajlOlvas(zip), korabbi);
         QCOMPARE(bejegyzesek(Beall.MentesUtvonal), elotte);
         adatbazisEp(k.adatMappa());
+    }
+
+    // A damaged or empty register makes no archive that would pass for a good backup, from the
+    // menu or the command line: the file is named as damaged, no date is kept, nothing is left.
+    void serultAdatbazis_data()
+    {
+        QTest::addColumn<QString>("mod");
+        QTest::addColumn<bool>("menu");
+        for (const char *m : {"ures", "csonka", "lap"}) {
+            QTest::addRow("%s, menü", m) << m << true;
+            QTest::addRow("%s, parancssor", m) << m << false;
+        }
+    }
+    void serultAdatbazis()
+    {
+        QFETCH(QString, mod);
+        QFETCH(bool, menu);
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('Bosch')");
+        Adatbazis::bezar();
+        const QString db = QDir(k.adatMappa()).filePath(Adatbazis::FAJLNEV);
+        QVERIFY(RegiszterRongal(db, mod));
+        const QDate regi = QDate::currentDate().addDays(-8);
+        Beall.MentesDatum = regi;
+        QVERIFY(QDir().mkpath(Beall.MentesUtvonal));
+        const QString zip = QDir(Beall.MentesUtvonal).filePath(ArchivNev());
+        QString u;
+        if (menu) {
+            mentesParbeszed(zip);
+            QVERIFY(!Archival());
+            QCOMPARE(k.szovegek().size(), 1);
+            u = k.szovegek().first();
+            QVERIFY2(u.startsWith("Hiba az archiválás közben\r\n"), qPrintable(u));
+            QCOMPARE(Beall.MentesDatum, regi);
+        } else {
+            const ProgramFutas f = ProgramFuttat(k.programMappa(), {"--archive", zip});
+            QCOMPARE(f.kod, 1);
+            QVERIFY2(!f.ki.contains("kész"), qPrintable(f.ki));
+            u = f.hiba;
+            QVERIFY(!QFileInfo::exists(QDir(k.programMappa()).filePath("DorvPrg.ini")));   // no date written
+        }
+        QVERIFY2(u.contains("Az adatbázis fájlja sérült"), qPrintable(u));
+        QVERIFY2(u.contains(QDir::toNativeSeparators(db)), qPrintable(u));
+        QCOMPARE(bejegyzesek(Beall.MentesUtvonal), QStringList());
     }
 
     // The save dialog pointed at the database, also through a link: refused in the error
