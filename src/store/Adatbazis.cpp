@@ -1,4 +1,5 @@
 #include "Adatbazis.h"
+#include "BiztosFajl.h"
 #include "Epseg.h"
 #include "HuSzoveg.h"
 #include "MasikProgramHiba.h"
@@ -267,6 +268,8 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat)
     const QFileInfo mi(mappa);
     if (mappa.isEmpty() || !mi.isDir())
         throw StoreHiba(QString("Az adatbázis mappa nem létezik: %1").arg(mappa));
+    // what writers killed in this folder left (texts, exports saved here)
+    BiztosFajlMaradekTorol(mappa);
     if (!kapcsolat.trimmed().isEmpty()) {
         // a connection of the other engine under the same name is replaced
         if (QSqlDatabase::contains(KAPCSOLAT) && QSqlDatabase::database(KAPCSOLAT, false).driverName() != "QPSQL")
