@@ -1,5 +1,7 @@
 #include "ArchivIro.h"
 #include "Adatbazis.h"
+#include "Beall.h"
+#include "Epseg.h"
 #include "PgMentes.h"
 #include "RegiszterFajl.h"
 
@@ -77,17 +79,39 @@ const QRegularExpression &munkaNev()
     return r;
 }
 
+// The comment every archive of the program carries, so that a later archive of a folder that
+// holds one (saved there, or moved in) knows it for a backup and leaves it out.
+constexpr char ARCHIV_JEL[] = "DorvPrg archiv";
+
+bool sajatArchiv(const QString &ut)
+{
+    int hiba = 0;
+    zip_t *za = zip_open(QFile::encodeName(ut).constData(), ZIP_RDONLY, &hiba);
+    if (!za)
+        return false;
+    int hossz = 0;
+    const char *m = zip_get_archive_comment(za, &hossz, ZIP_FL_ENC_RAW);
+    const bool jel = m && QByteArray(m, hossz) == ARCHIV_JEL;
+    zip_discard(za);
+    return jel;
+}
+
 // What the packing leaves out: the archive itself, the work folders of archives (this one's
-// and others' running or left over), and, when the database is packed from its snapshot,
-// the live database's journal files, which belong to the live file only.
+// and others' running or left over), earlier archives (the program's own anywhere, any ZIP in
+// the folder archives go to), and, when the database is packed from its snapshot, the live
+// database's journal files, which belong to the live file only.
 struct Kihagyas {
     QString cel;         // canonical path of the target
+    QStringList archivMappak;   // canonical: the target's folder and the archive folder
     bool pillanatkep = false;
     bool pgMentes = false;   // the server's dump is packed under its name, not a file of that name
     bool helyiRegi = false;  // the local database and its journals are not the register
 
     bool kihagy(const QString &ut, const QString &nev) const
     {
+        if (nev.endsWith(".zip", Qt::CaseInsensitive)
+            && (archivMappak.contains(QFileInfo(ut).canonicalPath()) || sajatArchiv(ut)))
+            return true;
         const QStringList reszek = nev.split('/');
         for (int i = 0; i + 1 < reszek.size(); ++i)
             if (munkaNev().match(reszek[i]).hasMatch())
@@ -247,6 +271,8 @@ void pillanatkep(const QString &forras, const QString &cel, qint64 meret, Allapo
     sqlite3_busy_timeout(be.h, 30000);
     if (sqlite3_exec(be.h, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) != SQLITE_OK)
         throw hiba("Az adatbázis nem olvasható", forras, sqlite3_errmsg(be.h));
+    if (const QString ok = Epseg::fejlec(be.h); !ok.isEmpty())
+        throw StoreHiba(Epseg::uzenet(forras, ok));
     // a copy only for packing: no journal, no sync; a failed write still fails the step
     const QByteArray c = QFile::encodeName(cel);
     if (sqlite3_open_v2(c.constData(), &ki.h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK
@@ -291,6 +317,9 @@ public:
         sqlite3_busy_timeout(m_be, 30000);
         if (sqlite3_exec(m_be, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) != SQLITE_OK)
             throw hiba("Az adatbázis nem olvasható", forras, sqlite3_errmsg(m_be));
+        // a cut or empty file would be copied as it is and its archive called good
+        if (const QString ok = Epseg::fejlec(m_be); !ok.isEmpty())
+            throw StoreHiba(Epseg::uzenet(forras, ok));
         const qint64 lap = szam("PRAGMA page_size"), lapok = szam("PRAGMA page_count");
         if (szoveg("PRAGMA journal_mode") == "wal" || lap <= 0 || lapok < 0
             || sqlite3_file_control(m_be, "main", SQLITE_FCNTL_FILE_POINTER, &m_fajl) != SQLITE_OK || !m_fajl
@@ -829,6 +858,8 @@ void iras(const QString &ideiglenes, const QString &cel, QList<Bejegyzes> &fajlo
         if (zip_file_set_external_attributes(za, zip_uint64_t(j), 0, ZIP_OPSYS_UNIX, zip_uint32_t(b.mod & 0177777) << 16) != 0)
             elvet({});
     }
+    if (zip_set_archive_comment(za, ARCHIV_JEL, zip_uint16_t(sizeof ARCHIV_JEL - 1)) != 0)
+        elvet({});
     if (zip_close(za) != 0) {
         if (a.megszakitva) {
             zip_discard(za);
@@ -867,6 +898,10 @@ void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejeg
     } zaro{za};
     if (zip_get_num_entries(za, 0) != fajlok.size())
         hiba(QString("%1 bejegyzés helyett %2.").arg(fajlok.size()).arg(zip_get_num_entries(za, 0)));
+    int jelHossz = 0;
+    const char *jel = zip_get_archive_comment(za, &jelHossz, ZIP_FL_ENC_RAW);
+    if (!jel || QByteArray(jel, jelHossz) != ARCHIV_JEL)
+        hiba("Hiányzik az archívum jelölése.");
     auto atvesz = [&](int i) {
         const Darab &d = cs.var(i);
         if (!d.hiba.isEmpty())
@@ -1009,6 +1044,9 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
     const QString forras = mi.canonicalFilePath();
     Kihagyas kihagyas;
     kihagyas.cel = QDir(celMappa.canonicalFilePath()).filePath(ci.fileName());
+    kihagyas.archivMappak << celMappa.canonicalFilePath();
+    if (const QFileInfo am(Beall.MentesUtvonal); !Beall.MentesUtvonal.isEmpty() && am.isDir())
+        kihagyas.archivMappak << am.canonicalFilePath();
     kihagyas.pgMentes = !kapcsolat.isEmpty();
     // beside a server register a local database file is the old one it was copied from
     kihagyas.helyiRegi = kihagyas.pgMentes && Adatbazis::vanAdatbazis(forras);
@@ -1064,7 +1102,33 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
     if (QFileInfo(zip).size() > ZIP_MAX_MERET)
         throw StoreHiba(QString("Az archív állomány nagyobb lenne 4 GB-nál: %1").arg(cel));
     kiirasIndit(zip);
+    // the copy packed is checked page by page beside the read-back: a damaged register makes
+    // no archive that would pass for a good backup
+    QString serules, ellenorHiba;
+    struct Szal {
+        std::thread t;
+        ~Szal()
+        {
+            if (t.joinable())
+                t.join();
+        }
+    } ellenor;
+    if (dbFajl >= 0)
+        ellenor.t = std::thread([&serules, &ellenorHiba, masolat = munka.fajl("adatbazis.db")] {
+            try {
+                serules = Epseg::fajlEllenoriz(masolat);
+            } catch (const StoreHiba &h) {
+                ellenorHiba = h.uzenet();
+            }
+        });
     ellenorzes(zip, cel, fajlok, cs, a);
+    if (ellenor.t.joinable())
+        ellenor.t.join();
+    if (!serules.isEmpty())
+        throw StoreHiba(Epseg::uzenet(QDir(forras).filePath(Adatbazis::FAJLNEV), serules)
+                        + "\r\nAz archív állomány nem készült el: sérült adatbázisról nem lenne jó mentés.");
+    if (!ellenorHiba.isEmpty())
+        throw StoreHiba(ellenorHiba);
     lemezre(zip, jog);
     if (::rename(QFile::encodeName(zip).constData(), QFile::encodeName(ci.absoluteFilePath()).constData()) != 0)
         throw StoreHiba(QString("Az archív állomány nem írható: %1\r\n%2").arg(cel, rendszerHiba(errno)));

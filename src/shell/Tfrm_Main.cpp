@@ -639,7 +639,8 @@ void Tfrm_Main::elhelyez()
 
 void Tfrm_Main::elsoMegjelenes()
 {
-    (new Tfrm_Logo)->show();
+    // owned by the main window: a program that ends within the four seconds frees it too
+    (new Tfrm_Logo(this))->show();
     m_edit1->setFocus();
     Elrendez();
 }

@@ -1,4 +1,6 @@
 #include "Adatbazis.h"
+#include "BiztosFajl.h"
+#include "Epseg.h"
 #include "HuSzoveg.h"
 #include "KapcsolatLeiras.h"
 #include "MasikProgramHiba.h"
@@ -279,6 +281,8 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat, bool ath
     const QFileInfo mi(mappa);
     if (mappa.isEmpty() || !mi.isDir())
         throw StoreHiba(QString("Az adatbázis mappa nem létezik: %1").arg(mappa));
+    // what writers killed in this folder left (texts, exports saved here)
+    BiztosFajlMaradekTorol(mappa);
     if (!kapcsolat.trimmed().isEmpty()) {
         // a connection of the other engine under the same name is replaced
         if (QSqlDatabase::contains(KAPCSOLAT) && QSqlDatabase::database(KAPCSOLAT, false).driverName() != "QPSQL")
@@ -320,8 +324,12 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat, bool ath
     if (!d.open())
         throw StoreHiba(QString("Az adatbázis nem nyitható meg: %1\r\n%2").arg(fajl, d.lastError().text()));
     g_mappa = QDir::cleanPath(mi.absoluteFilePath());
+    SerultFajlBeallit(fajl);
     try {
         fuggvenyekBejegyez(handle());
+        // a damaged register is told at once, not by the first action that meets its page
+        if (!uj)
+            Epseg::nyitaskor(handle(), fajl);
         // A file that is not a database fails here, before anything is written to it.
         vegrehajt("PRAGMA foreign_keys = OFF");
         ertek("SELECT count(*) FROM sqlite_master");
@@ -371,6 +379,7 @@ void Adatbazis::bezar()
         d.close();
     }
     g_mappa.clear();
+    SerultFajlBeallit({});
 }
 
 bool Adatbazis::nyitva()

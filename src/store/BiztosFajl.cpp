@@ -4,9 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,7 +32,36 @@ mode_t alapJog()
     return 0666 & ~m;
 }
 
+constexpr char UTOTAG[] = ".dorvprg-";
+
+bool ugyanaz(int fd, const QByteArray &ut)
+{
+    struct stat a, b;
+    return ::fstat(fd, &a) == 0 && ::lstat(ut.constData(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 } // namespace
+
+void BiztosFajlMaradekTorol(const QString &mappa, const QString &celNev)
+{
+    // mkstemp's six letters or digits
+    static const QRegularExpression minta(QString("^\\..+\\.dorvprg-[A-Za-z0-9]{6}$"));
+    const QDir d(mappa);
+    const QString elotag = "." + celNev + UTOTAG;
+    for (const QString &n : d.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
+        if (!minta.match(n).hasMatch() || (!celNev.isEmpty() && (!n.startsWith(elotag) || n.size() != elotag.size() + 6)))
+            continue;
+        const QByteArray ut = QFile::encodeName(d.filePath(n));
+        const int fd = ::open(ut.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st;
+        // the writer's lock gone with its process; a file system without locks keeps them all
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ugyanaz(fd, ut))
+            ::unlink(ut.constData());
+        ::close(fd);
+    }
+}
 
 QString RendszerHibaSzoveg(int kod)
 {
@@ -81,11 +112,24 @@ void BiztosFajl::megnyit()
             hiba(errno);
     } else {
         const QFileInfo vi(m_vegleges);
-        QByteArray minta = QFile::encodeName(vi.absolutePath() + "/." + vi.fileName() + ".dorvprg-XXXXXX");
-        m_fd = ::mkostemp(minta.data(), O_CLOEXEC);
-        if (m_fd < 0)
-            hiba(errno);
-        m_ideiglenes = QFile::decodeName(minta);
+        BiztosFajlMaradekTorol(vi.absolutePath(), vi.fileName());
+        for (int proba = 0; m_ideiglenes.isEmpty(); ++proba) {
+            QByteArray minta = QFile::encodeName(vi.absolutePath() + "/." + vi.fileName() + UTOTAG + "XXXXXX");
+            m_fd = ::mkostemp(minta.data(), O_CLOEXEC);
+            if (m_fd < 0)
+                hiba(errno);
+            // locked for as long as it is written; another program's clean-up may have taken it
+            // between its making and the lock
+            const bool zarva = ::flock(m_fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+            if (zarva && ugyanaz(m_fd, minta)) {
+                m_ideiglenes = QFile::decodeName(minta);
+            } else {
+                ::close(m_fd);
+                m_fd = -1;
+                if (proba == 4)
+                    hiba(EEXIST);
+            }
+        }
         // the new file gets the rights the old one had, or those of any new file
         if (::fchmod(m_fd, van ? (st.st_mode & 07777) : alapJog()) != 0)
             hiba(errno);
@@ -126,16 +170,18 @@ void BiztosFajl::veglegesit()
         hiba(m_hibaKod);
     if (!szinkron(m_fd))
         hiba(errno);
+    // renamed while still open and locked, so no clean-up takes it for a leftover
+    const bool helyben = m_ideiglenes.isEmpty();
+    if (!helyben && ::rename(QFile::encodeName(m_ideiglenes).constData(), QFile::encodeName(m_vegleges).constData()) != 0)
+        hiba(errno);
+    m_ideiglenes.clear();
     const int fd = m_fd;
     m_fd = -1;
     QIODevice::close();
     if (::close(fd) != 0 && errno != EINTR)
         hiba(errno);
-    if (m_ideiglenes.isEmpty())
+    if (helyben)
         return;
-    if (::rename(QFile::encodeName(m_ideiglenes).constData(), QFile::encodeName(m_vegleges).constData()) != 0)
-        hiba(errno);
-    m_ideiglenes.clear();
     // the rename itself must survive a power cut too
     const int mappa = ::open(QFile::encodeName(QFileInfo(m_vegleges).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (mappa >= 0) {

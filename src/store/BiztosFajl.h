@@ -4,7 +4,7 @@
 #include <QString>
 
 // Writes a file so that a failure never leaves a cut file behind: the bytes go to a
-// temporary file beside the target, every write() is checked, and veglegesit() syncs the
+// temporary file beside the target, locked while it is written, every write() is checked, and veglegesit() syncs the
 // data to disk and renames it over the target only when all of it arrived. A failed write
 // is remembered, so a caller that ignores write()'s result (QPdfWriter does) still gets the
 // failure from veglegesit(). A target that exists and is no regular file (/dev/full, a
@@ -40,6 +40,12 @@ private:
     int m_fd = -1;
     int m_hibaKod = 0;    // errno of the first failure
 };
+
+// Removes the temporary files that writers killed or cut off by a power loss left in the
+// folder (".NAME.dorvprg-XXXXXX"; of one target only when celNev is given). A writer holds a
+// lock on its file while it writes, so one being written by a living program stays; nothing
+// else is touched.
+void BiztosFajlMaradekTorol(const QString &mappa, const QString &celNev = {});
 
 // The system's message for errno, with a Hungarian sentence in front for the common cases.
 QString RendszerHibaSzoveg(int kod);

@@ -1,8 +1,26 @@
 #include "StoreHiba.h"
 
+#include <QDir>
+#include <QMutex>
 #include <utility>
 
 namespace {
+
+QMutex g_fajlZar;
+QString g_fajl;   // the open register's file
+
+// SQLite's word for a damaged file names neither the file nor what to do
+QString serules(const QString &uzenet)
+{
+    if (!uzenet.contains(QLatin1String("database disk image is malformed"))
+        && !uzenet.contains(QLatin1String("malformed database schema")))
+        return {};
+    QMutexLocker z(&g_fajlZar);
+    return g_fajl.isEmpty()
+               ? QString("Az adatbázis fájlja sérült. Állítsa vissza a legutóbbi jó archívumból.")
+               : QString("Az adatbázis fájlja sérült: %1\r\nÁllítsa vissza a legutóbbi jó archívumból.")
+                     .arg(QDir::toNativeSeparators(g_fajl));
+}
 
 // The store answers in English; a user sees what happened in Hungarian first. Matched on the
 // texts of SQLite and of Qt's driver, so every way a store error is raised gets them.
@@ -16,6 +34,8 @@ QString magyarul(const QString &uzenet)
         {"disk I/O error", "Lemezhiba: az adatbázis fájlja nem olvasható vagy nem írható."},
         {"Unable to execute multiple statements at a time", "Egyszerre csak egy SQL utasítás futtatható."},
     };
+    if (const QString m = serules(uzenet); !m.isEmpty())
+        return uzenet.contains(QString("Az adatbázis fájlja sérült")) ? uzenet : m + "\r\n" + uzenet;
     for (const auto &[angol, magyar] : esetek) {
         if (!uzenet.contains(QLatin1String(angol)))
             continue;
@@ -31,6 +51,12 @@ QString magyarul(const QString &uzenet)
 StoreHiba::StoreHiba(const QString &uzenet)
     : std::runtime_error(magyarul(uzenet).toStdString()), m_uzenet(magyarul(uzenet))
 {
+}
+
+void SerultFajlBeallit(const QString &fajl)
+{
+    QMutexLocker z(&g_fajlZar);
+    g_fajl = fajl;
 }
 
 KapcsolatHiba KapcsolatHiba::keszit(bool megszakadt, const QString &gep, const QString &port, const QString &ok)

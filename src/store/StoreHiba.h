@@ -16,6 +16,10 @@ private:
     QString m_uzenet;
 };
 
+// The register's file, named by the message of a damaged database ("database disk image is
+// malformed"); empty when no SQLite register is open. Any thread may raise a StoreHiba.
+void SerultFajlBeallit(const QString &fajl);
+
 // The database server cannot be reached, or the connection to it was lost: the message names
 // the host and port and libpq's own reason. After a lost connection the next action of the
 // store connects again.

@@ -46,3 +46,9 @@ private:
     QList<bool> m_valaszok;
     QList<UzenetKeres> m_uzenetek;
 };
+
+// Damages a register's SQLite file as a crash or a bad disk leaves it: "ures" empties it,
+// "csonka" cuts its last two pages, "lap" overwrites the root page of the letters (doksi) and
+// moves the change counter on, as another program's commit does, so an open connection reads
+// the page again. False when the file could not be read or written.
+bool RegiszterRongal(const QString &fajl, const QString &mod);

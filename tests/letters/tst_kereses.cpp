@@ -19,6 +19,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <memory>
 #include <sqlite3.h>
 
 namespace {
@@ -156,9 +157,17 @@ QString veletlen(QRandomGenerator &g, int max)
 class KeresesTeszt : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<TesztKornyezet> m_kozos[2];   // one generated register per engine
+
 private slots:
     void initTestCase_data() { TesztKornyezet::motorok(); }
     void initTestCase() { AlkalmazasKonvenciok(*qApp); }   // the keys every window shares
+    // the shared registers go with their temporary folders
+    void cleanupTestCase()
+    {
+        for (auto &k : m_kozos)
+            k.reset();
+    }
     void init()
     {
         if (const QString h = TesztKornyezet::szerverHiba(); !h.isEmpty())
@@ -182,12 +191,11 @@ private slots:
     {
         QFETCH(QString, szoveg);
         QFETCH(int, modszer);
-        static TesztKornyezet *kornyezetek[2] = {};
-        TesztKornyezet *&k = kornyezetek[TesztKornyezet::szerveren()];
+        std::unique_ptr<TesztKornyezet> &k = m_kozos[TesztKornyezet::szerveren()];
         if (k && Adatbazis::kapcsolat() != k->kapcsolat())   // the other engine's rows ran last
             Adatbazis::megnyit(k->adatMappa(), k->kapcsolat());
         if (!k) {   // one generated register for every row, per engine
-            k = new TesztKornyezet;
+            k = std::make_unique<TesztKornyezet>();
             QRandomGenerator g(20260105);
             QList<int> m, a, u;
             for (int i = 0; i < 30; ++i) {

@@ -267,9 +267,13 @@ int parokEpek(const QString &mappa)
 bool nincsZip64(const QString &zip)
 {
     const QByteArray b = fajlOlvas(zip);
-    // no comment: the end record is the last 22 bytes; a Zip64 locator would stand before it
-    return b.size() >= 42 && b.mid(b.size() - 22, 4) == QByteArray("PK\x05\x06", 4)
-           && b.mid(b.size() - 42, 4) != QByteArray("PK\x06\x07", 4) && !b.contains(QByteArray("PK\x06\x06", 4));
+    // the end record is the last 22 bytes and the program's mark as the archive's comment; a
+    // Zip64 locator would stand before it
+    const QByteArray jel = "DorvPrg archiv";
+    const qsizetype veg = b.size() - 22 - jel.size();
+    return veg >= 20 && b.mid(veg, 4) == QByteArray("PK\x05\x06", 4) && b.mid(veg + 20, 2) == QByteArray("\x0e\x00", 2)
+           && b.mid(veg + 22) == jel && b.mid(veg - 20, 4) != QByteArray("PK\x06\x07", 4)
+           && !b.contains(QByteArray("PK\x06\x06", 4));
 }
 
 } // namespace
@@ -353,6 +357,25 @@ private slots:
         vart.remove("sajat.zip");
         QCOMPARE(sorokkal(kicsomagol(sajat)), sorokkal(vart));
         QCOMPARE(bejegyzesek(k.adatMappa()).filter(".sajat"), QStringList());
+
+        // later archives leave out that one (known by its mark) and any ZIP of the folder
+        // archives go to, when those lie inside the database folder; a user's ZIP elsewhere stays
+        fajlIr(k.adatMappa() + "/Kepek/regi.zip", fajlOlvas(QDir(Beall.MentesUtvonal).filePath(ArchivNev())));
+        QCOMPARE(futtat("zip", {"-jq", k.adatMappa() + "/Kepek/felhasznalo.zip", k.adatMappa() + "/masodik.txt"}), 0);
+        fajlIr(k.adatMappa() + "/Mentes/masik.zip", "PK\x05\x06 egy masik program archivuma");
+        fajlIr(k.adatMappa() + "/Mentes/nem archiv.txt", "marad");
+        Beall.MentesUtvonal = k.adatMappa() + "/Mentes";
+        for (const QString &cel : {QDir(k.programMappa()).filePath("kint.zip"), k.adatMappa() + "/Mentes/bent.zip"}) {
+            mentesParbeszed(cel);
+            QVERIFY(Archival());
+            vart = mappaTartalom(k.adatMappa());
+            for (const QString &n : {"sajat.zip", "Kepek/regi.zip", "Mentes/masik.zip", "Mentes/bent.zip"})
+                vart.remove(n);
+            QVERIFY(vart.contains("Kepek/felhasznalo.zip") && vart.contains("Mentes/nem archiv.txt"));
+            const auto kapott = kicsomagol(cel);
+            QCOMPARE(kapott.keys(), vart.keys());
+            QCOMPARE(sorokkal(kapott), sorokkal(vart));
+        }
     }
 
     void megsem()
@@ -640,6 +663,50 @@ private slots:
         QCOMPARE(fajlOlvas(zip), korabbi);
         QCOMPARE(bejegyzesek(Beall.MentesUtvonal), elotte);
         adatbazisEp(k.adatMappa());
+    }
+
+    // A damaged or empty register makes no archive that would pass for a good backup, from the
+    // menu or the command line: the file is named as damaged, no date is kept, nothing is left.
+    void serultAdatbazis_data()
+    {
+        QTest::addColumn<QString>("mod");
+        QTest::addColumn<bool>("menu");
+        for (const char *m : {"ures", "csonka", "lap"}) {
+            QTest::addRow("%s, menü", m) << m << true;
+            QTest::addRow("%s, parancssor", m) << m << false;
+        }
+    }
+    void serultAdatbazis()
+    {
+        QFETCH(QString, mod);
+        QFETCH(bool, menu);
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('Bosch')");
+        Adatbazis::bezar();
+        const QString db = QDir(k.adatMappa()).filePath(Adatbazis::FAJLNEV);
+        QVERIFY(RegiszterRongal(db, mod));
+        const QDate regi = QDate::currentDate().addDays(-8);
+        Beall.MentesDatum = regi;
+        QVERIFY(QDir().mkpath(Beall.MentesUtvonal));
+        const QString zip = QDir(Beall.MentesUtvonal).filePath(ArchivNev());
+        QString u;
+        if (menu) {
+            mentesParbeszed(zip);
+            QVERIFY(!Archival());
+            QCOMPARE(k.szovegek().size(), 1);
+            u = k.szovegek().first();
+            QVERIFY2(u.startsWith("Hiba az archiválás közben\r\n"), qPrintable(u));
+            QCOMPARE(Beall.MentesDatum, regi);
+        } else {
+            const ProgramFutas f = ProgramFuttat(k.programMappa(), {"--archive", zip});
+            QCOMPARE(f.kod, 1);
+            QVERIFY2(!f.ki.contains("kész"), qPrintable(f.ki));
+            u = f.hiba;
+            QVERIFY(!QFileInfo::exists(QDir(k.programMappa()).filePath("DorvPrg.ini")));   // no date written
+        }
+        QVERIFY2(u.contains("Az adatbázis fájlja sérült"), qPrintable(u));
+        QVERIFY2(u.contains(QDir::toNativeSeparators(db)), qPrintable(u));
+        QCOMPARE(bejegyzesek(Beall.MentesUtvonal), QStringList());
     }
 
     // The save dialog pointed at the database, also through a link: refused in the error

@@ -4,6 +4,7 @@
 #include "KurzorModell.h"
 #include "Tabla.h"
 #include "TesztKornyezet.h"
+#include "Tfrm_Logo.h"
 #include "Tfrm_Main.h"
 
 #include <QAbstractItemModelTester>
@@ -13,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabBar>
@@ -20,6 +22,7 @@
 #include <QTest>
 #include <QContextMenuEvent>
 #include <QToolBar>
+#include <memory>
 
 namespace {
 
@@ -301,6 +304,34 @@ private slots:
                 QCOMPARE(w.DBGrid1()->columnWidth(c), int(g * aranyok[c]));
             QCOMPARE(w.TabSet1()->geometry(), QRect(szeles - 170, 2, 150, 17));
             QCOMPARE(w.statusPanel(3)->width(), szeles - 150 - 345);
+        }
+    }
+
+    // The first showing brings the splash window for four seconds; it goes with its timer, or
+    // with the main window when the program ends sooner.
+    void nyitokep()
+    {
+        TesztKornyezet k;
+        for (const bool idozito : {true, false}) {
+            auto w = std::make_unique<Tfrm_Main>();
+            QVERIFY(w->inditas());
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            const QList<Tfrm_Logo *> kepek = w->findChildren<Tfrm_Logo *>();
+            QCOMPARE(kepek.size(), 1);
+            QPointer<Tfrm_Logo> logo = kepek.first();
+            QVERIFY(logo->isWindow() && logo->isVisible());
+            QCOMPARE(logo->size(), QSize(400, 240));
+            QVERIFY(logo->Timer1().isActive());
+            QCOMPARE(logo->Timer1().interval(), 4000);
+            if (idozito) {
+                logo->Timer1().start(1);   // its connection, without the four seconds
+                QTRY_VERIFY(logo.isNull());
+                QVERIFY(w->isVisible());
+            } else {
+                w.reset();
+                QVERIFY(logo.isNull());
+            }
         }
     }
 

@@ -14,8 +14,11 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QTest>
+#include <memory>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -162,6 +165,61 @@ private slots:
         }
         QCOMPARE(tartalom(cel), regi);
         QCOMPARE(fajlok(lemez.mappa()), elotte);
+    }
+
+    // A writer killed mid-write leaves its hidden temporary file: the next write of that target
+    // and the next start on the register's folder remove such leftovers, but not one a living
+    // program is writing, not another target's elsewhere, and nothing named otherwise.
+    void maradekFajlok()
+    {
+        TesztKornyezet k;
+        levelek();
+        Adatbazis::bezar();
+        HuSzoveg::fajlIr(IniFajlUt(), "[Adatbazis]\r\nUtvonal=" + k.adatMappa() + "\r\n");
+        const QString ki = QDir(k.programMappa()).filePath("Ki");
+        QVERIFY(QDir().mkpath(ki));
+        // a writer holds its lock as the program does; -9 ends it without any clean-up
+        std::vector<std::unique_ptr<QProcess>> irok;
+        auto iro = [&](const QString &ut) {
+            auto p = std::make_unique<QProcess>();
+            p->start("sh", {"-c", "exec 9>>\"$0\" && flock -x 9 && echo ok && exec sleep 300", ut});
+            const bool kesz = p->waitForReadyRead(10000) && p->readAll().startsWith("ok");
+            irok.push_back(std::move(p));
+            return kesz;
+        };
+        auto megolt = [&](const QString &ut) {
+            if (!iro(ut))
+                return false;
+            irok.back()->kill();
+            return irok.back()->waitForFinished(10000);
+        };
+        const QString elo = ".export.csv.dorvprg-";
+        QVERIFY(megolt(ki + "/" + elo + "Halott"));
+        QVERIFY(iro(ki + "/" + elo + "Eleven"));
+        QVERIFY(megolt(ki + "/.masik.csv.dorvprg-Masik1"));
+        QFile regi(ki + "/" + elo + "regi");
+        QVERIFY(regi.open(QIODevice::WriteOnly) && regi.write("a felhasznalo fajlja") == 20 && regi.flush());
+        regi.close();
+        QVERIFY(QDir().mkpath(ki + "/" + elo + "Mappa1"));
+        QVERIFY(QFile::link(k.adatMappa() + "/s1.txt", ki + "/" + elo + "Link01"));
+        QVERIFY(megolt(k.adatMappa() + "/.s1.txt.dorvprg-Halot2"));
+        QVERIFY(megolt(k.adatMappa() + "/.export.csv.dorvprg-Halot3"));
+        QVERIFY(iro(k.adatMappa() + "/.s2.txt.dorvprg-Eleven"));
+        const QStringList ures = fajlok(ki);
+
+        const ProgramFutas f = ProgramFuttat(k.programMappa(), {"--export", "J", ki + "/export.csv"});
+        QCOMPARE(f.kod, 0);
+        QVERIFY(tartalom(ki + "/export.csv").contains("\"ABC-39\""));
+        QCOMPARE(QDir(ki).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
+                 QStringList({elo + "Eleven", elo + "Link01", elo + "Mappa1", elo + "regi", ".masik.csv.dorvprg-Masik1",
+                              "export.csv"}));
+        QCOMPARE(fajlok(k.adatMappa()).filter(".dorvprg-"), QStringList(".s2.txt.dorvprg-Eleven"));
+        QVERIFY(ures.contains(elo + "Halott"));
+        QCOMPARE(tartalom(ki + "/" + elo + "regi"), QByteArray("a felhasznalo fajlja"));
+        for (auto &p : irok) {
+            p->kill();
+            p->waitForFinished();
+        }
     }
 
     // The settings file on a full disk stays as it was; the close reports it.

@@ -1,8 +1,11 @@
 #include "Adatbazis.h"
 #include "Sema.h"
 #include "StoreHiba.h"
+#include "Tabla.h"
+#include "TesztKornyezet.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
@@ -181,6 +184,66 @@ private slots:
         const QString burok = StoreHiba("Az adatbázis nem nyitható meg: x.db\r\n" + h).uzenet();
         QCOMPARE(burok.count(mondat), 1);
         QVERIFY(burok.endsWith(h));
+    }
+
+    // A damaged register is refused at open, named as damaged with its file, and left as it
+    // was; the default letters of a new one must not take its place.
+    void serultNyitaskor_data()
+    {
+        QTest::addColumn<QString>("mod");
+        QTest::addColumn<QString>("ok");
+        QTest::newRow("üres fájl") << "ures" << "A fájl üres (0 bájt).";
+        QTest::newRow("levágott vég") << "csonka" << "database disk image is malformed";
+        QTest::newRow("sérült lap") << "lap" << "";
+    }
+    void serultNyitaskor()
+    {
+        QFETCH(QString, mod);
+        QFETCH(QString, ok);
+        QTemporaryDir d;
+        Adatbazis::megnyit(d.path());
+        Adatbazis::Tranzakcio tr;
+        for (int i = 1; i <= 300; ++i)
+            Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, rendszam) VALUES (?, 'J', 'ABC-123')", {i});
+        tr.commit();
+        Adatbazis::bezar();
+        const QString fajl = d.filePath(Adatbazis::FAJLNEV);
+        QVERIFY(RegiszterRongal(fajl, mod));
+        const QByteArray elotte = ujjlenyomat(fajl);
+
+        const QString h = hibaSzovege([&] { Adatbazis::megnyit(d.path()); });
+        QVERIFY2(h.contains("Az adatbázis fájlja sérült: " + QDir::toNativeSeparators(fajl) + "\r\n"), qPrintable(h));
+        QVERIFY2(h.contains(ok), qPrintable(h));
+        QVERIFY(!Adatbazis::nyitva());
+        QCOMPARE(ujjlenyomat(fajl), elotte);
+        QVERIFY(!QFileInfo::exists(fajl + "-journal"));
+        // a sound register opens as before, and says nothing
+        QTemporaryDir jo;
+        Adatbazis::megnyit(jo.path());
+        QVERIFY(!Adatbazis::megnyit(jo.path()));
+    }
+
+    // A page that goes bad while the register is open (another program, the disk): the pass of
+    // the list and the export stops with the damaged file named in Hungarian, SQLite's own text after.
+    void serultMunkaKozben()
+    {
+        QTemporaryDir d;
+        Adatbazis::megnyit(d.path());
+        Adatbazis::Tranzakcio tr;
+        for (int i = 1; i <= 300; ++i)
+            Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, rendszam) VALUES (?, 'J', 'ABC-123')", {i});
+        tr.commit();
+        Tabla t("doksi");
+        t.setSzuro("prntip='J'");
+        t.setSzurt(true);
+        t.megnyit();
+        QCOMPARE(t.rekordSzam(), 300);
+        const QString fajl = d.filePath(Adatbazis::FAJLNEV);
+        QVERIFY(RegiszterRongal(fajl, "lap"));
+        const QString h = hibaSzovege([&] { t.bejar([](int, const QVector<QVariant> &) { return true; }); });
+        QVERIFY2(h.startsWith("Az adatbázis fájlja sérült: " + QDir::toNativeSeparators(fajl) + "\r\n"), qPrintable(h));
+        QVERIFY2(h.contains("database disk image is malformed"), qPrintable(h));
+        QCOMPARE(StoreHiba("Hiba:\r\n" + h).uzenet().count("sérült"), 1);
     }
 };
 
