@@ -611,8 +611,8 @@ Adatbazis::Tranzakcio::~Tranzakcio()
     PGconn *c = pgHandle();
     if (PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) != PQTRANS_IDLE)
         PQclear(PQexec(c, "ROLLBACK"));
-    if (PQstatus(c) == CONNECTION_OK)
-        g_nyitottTranzakcio = PQtransactionStatus(c) != PQTRANS_IDLE;
+    // a lost one is over too: its owner has been told, the next action reconnects
+    g_nyitottTranzakcio = PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) != PQTRANS_IDLE;
     felszabadit();
 }
 
