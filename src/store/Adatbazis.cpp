@@ -16,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <libpq-fe.h>
+#include <memory>
 #include <sqlite3.h>
 
 const char *const Adatbazis::KAPCSOLAT = "DorvPrg";
@@ -31,6 +32,12 @@ Adatbazis::Motor g_motor = Adatbazis::Motor::SQLite;
 QString g_kapcsolat;
 bool g_masikJelzett = false;   // another desk's notification since the last look
 bool g_ujraKell = false;       // the connection failed: the next action connects anew
+int g_tranzakciok = 0;         // Tranzakcio objects open on the connection
+bool g_nyitottTranzakcio = false;   // the server session was inside a transaction after its last statement
+// prepared statements that failed inside a transaction: Qt frees a statement when its query
+// goes, and a DEALLOCATE in an aborted transaction fails and leaves it on the session; they go
+// after the rollback
+QList<QSqlQuery> g_felszabaditando;
 // the cancel handle of the open server connection, for megszakit() from any thread
 QMutex g_megszakitoZar;
 PGcancel *g_megszakito = nullptr;
@@ -193,7 +200,8 @@ void letrehoz()
                             "használja az újabb programot.").arg(v).arg(Sema::verzio()));
 }
 
-// The server's register of an older version gets its search index anew, all or nothing.
+// The server's register of an older version gets what its version lacks, all or nothing: the
+// search index anew before version 4, the record of posts before 5.
 void pgFrissit()
 {
     const int v = Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt();
@@ -202,8 +210,12 @@ void pgFrissit()
     if (v == Sema::verzio())
         return;
     Adatbazis::Tranzakcio t;
-    for (const QString &s : Sema::pgKeresoUjraepit())
-        Adatbazis::vegrehajt(s);
+    if (v < 4)
+        for (const QString &s : Sema::pgKeresoUjraepit())
+            Adatbazis::vegrehajt(s);
+    if (v < 5)
+        for (const QString &s : Sema::pgMentesek())
+            Adatbazis::vegrehajt(s);
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
@@ -223,6 +235,14 @@ bool pgMegnyit(const QString &mappa)
         return true;
     }
     pgFrissit();
+    try {
+        // a post's identity matters only until its next attempt; a week keeps the table small
+        Adatbazis::vegrehajt("DELETE FROM mentesek WHERE ido < now() - interval '7 days'");
+    } catch (const KapcsolatHiba &) {
+        throw;
+    } catch (const StoreHiba &) {
+        // another desk clearing the same rows: the next opening clears them
+    }
     return false;
 }
 
@@ -243,9 +263,11 @@ void frissit()
     if (v == Sema::verzio() && !hianyos)
         return;
     Adatbazis::Tranzakcio t;
-    // a whole index of version 3 keeps its upper-cased texts and trigrams; any other is built anew
-    for (const QString &s : v == 3 && !hianyos ? Sema::keresoFrissit() : Sema::keresoUjraepit())
-        Adatbazis::vegrehajt(s);
+    // a whole index of version 3 keeps its upper-cased texts and trigrams; any other is built
+    // anew; version 4 differs from 5 on the server only
+    if (v < 4 || hianyos)
+        for (const QString &s : v == 3 && !hianyos ? Sema::keresoFrissit() : Sema::keresoUjraepit())
+            Adatbazis::vegrehajt(s);
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
@@ -398,7 +420,18 @@ QSqlDatabase Adatbazis::db()
         throw StoreHiba("Az adatbázis nincs megnyitva.");
     QSqlDatabase d = QSqlDatabase::database(KAPCSOLAT, false);
     if (szerveren() && (g_ujraKell || !d.isOpen() || PQstatus(pgKezelo(d)) == CONNECTION_BAD)) {
+        // A transaction went with its session: a new one would run the rest of it (a post's
+        // COMMIT) on its own, without the rows and numbers it locked. The transaction's owner
+        // ends it first; one begun by hand is reported lost once.
+        if (g_tranzakciok > 0 || g_nyitottTranzakcio) {
+            g_ujraKell = true;
+            g_nyitottTranzakcio = false;
+            const PGconn *c = d.isOpen() ? pgKezelo(d) : nullptr;
+            kapcsolatHiba(g_kapcsolat,
+                          c ? QString::fromUtf8(PQerrorMessage(c)) : QString("A kapcsolat le van zárva."), true);
+        }
         // lost earlier: this action tries a new connection; the cursors keep what they hold
+        g_felszabaditando.clear();
         d.close();
         KapcsolatLeiras::beallit(d, g_kapcsolat);
         if (!d.open())
@@ -431,8 +464,13 @@ void Adatbazis::haladasFigyel(int lepes, int (*f)(void *), void *arg)
 
 bool Adatbazis::tranzakcioban()
 {
-    if (szerveren())
-        return PQtransactionStatus(pgHandle()) != PQTRANS_IDLE;
+    if (szerveren()) {
+        // a lost session's transaction is still the caller's until it ends it
+        if (g_tranzakciok > 0)
+            return true;
+        PGconn *c = pgHandle();
+        return PQstatus(c) == CONNECTION_OK ? PQtransactionStatus(c) != PQTRANS_IDLE : g_nyitottTranzakcio;
+    }
     return !sqlite3_get_autocommit(handle());
 }
 
@@ -464,6 +502,43 @@ void Adatbazis::hiba(const QSqlError &e)
     throw StoreHiba(e.text());
 }
 
+namespace {
+
+// After every statement on the server: the session's state as libpq sees it. A connection
+// lost after the reply (a prepared statement's freeing) fails the statement too.
+void pgUtan()
+{
+    PGconn *c = Adatbazis::pgHandle();
+    if (PQstatus(c) != CONNECTION_OK) {
+        g_ujraKell = true;
+        kapcsolatHiba(g_kapcsolat, QString::fromUtf8(PQerrorMessage(c)), true, c);
+    }
+    g_nyitottTranzakcio = PQtransactionStatus(c) != PQTRANS_IDLE;
+}
+
+[[noreturn]] void sikertelen(QSqlQuery &q, bool elokeszitett)
+{
+    if (szerveren()) {
+        PGconn *c = Adatbazis::pgHandle();
+        if (elokeszitett && PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_INERROR)
+            g_felszabaditando << q;
+        if (PQstatus(c) == CONNECTION_OK)
+            g_nyitottTranzakcio = PQtransactionStatus(c) != PQTRANS_IDLE;
+    }
+    foglaltHiba(q.lastError());
+    throw StoreHiba(q.lastError().text());
+}
+
+// The prepared statements of a transaction that failed, freed on the idle session.
+void felszabadit()
+{
+    g_felszabaditando.clear();
+    if (szerveren() && PQstatus(Adatbazis::pgHandle()) != CONNECTION_OK)
+        g_ujraKell = true;
+}
+
+} // namespace
+
 QSqlQuery Adatbazis::lekerdez(const QString &sql, const QVariantList &ertekek)
 {
     QSqlQuery q(db());
@@ -472,22 +547,19 @@ QSqlQuery Adatbazis::lekerdez(const QString &sql, const QVariantList &ertekek)
     q.setForwardOnly(!szerveren());
     // the server prepares only queries and DML; a statement without values runs as it is
     if (szerveren() && ertekek.isEmpty()) {
-        if (!q.exec(sql)) {
-            foglaltHiba(q.lastError());
-            throw StoreHiba(q.lastError().text());
-        }
+        if (!q.exec(sql))
+            sikertelen(q, false);
+        pgUtan();
         return q;
     }
-    if (!q.prepare(sql)) {
-        foglaltHiba(q.lastError());
-        throw StoreHiba(q.lastError().text());
-    }
+    if (!q.prepare(sql))
+        sikertelen(q, false);
     for (const QVariant &v : ertekek)
         q.addBindValue(v);
-    if (!q.exec()) {
-        foglaltHiba(q.lastError());
-        throw StoreHiba(q.lastError().text());
-    }
+    if (!q.exec())
+        sikertelen(q, true);
+    if (szerveren())
+        pgUtan();
     return q;
 }
 
@@ -512,12 +584,17 @@ bool Adatbazis::masikProgramIrt()
 {
     if (szerveren()) {
         PGconn *c = pgHandle();
-        if (PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE && PQconsumeInput(c))
+        if (!g_ujraKell && PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE && PQconsumeInput(c))
             while (PGnotify *n = PQnotifies(c)) {
                 if (n->be_pid != PQbackendPID(c))
                     g_masikJelzett = true;
                 PQfreemem(n);
             }
+        // A lost connection hears nothing more (a server restarted under an idle window):
+        // connecting again listens again and counts as a change. Throws KapcsolatHiba while
+        // the server is away.
+        if ((g_ujraKell || PQstatus(c) != CONNECTION_OK) && !tranzakcioban())
+            db();
         const bool valtozott = g_masikJelzett;
         g_masikJelzett = false;
         return valtozott;
@@ -544,20 +621,79 @@ Adatbazis::Tranzakcio::Tranzakcio()
     // the write lock at once: a transaction that reads first and writes later could meet
     // another program's writer with no busy wait at all (the server locks rows instead)
     vegrehajt(szerveren() ? "BEGIN" : "BEGIN IMMEDIATE");
+    ++g_tranzakciok;
 }
 
 Adatbazis::Tranzakcio::~Tranzakcio()
 {
-    if (m_kesz || !nyitva())
+    if (m_kesz)
         return;
+    --g_tranzakciok;
+    if (!nyitva()) {
+        g_felszabaditando.clear();
+        return;
+    }
+    if (!szerveren()) {
+        QSqlDatabase::database(KAPCSOLAT, false).rollback();
+        return;
+    }
     // a lost server connection took its transaction with it; no reconnect in a destructor
-    if (szerveren() && PQstatus(pgHandle()) != CONNECTION_OK)
-        return;
-    QSqlDatabase::database(KAPCSOLAT, false).rollback();
+    PGconn *c = pgHandle();
+    if (PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) != PQTRANS_IDLE)
+        PQclear(PQexec(c, "ROLLBACK"));
+    // a lost one is over too: its owner has been told, the next action reconnects
+    g_nyitottTranzakcio = PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) != PQTRANS_IDLE;
+    felszabadit();
 }
 
 void Adatbazis::Tranzakcio::commit()
 {
-    vegrehajt("COMMIT");   // a refused commit leaves the transaction to the rollback
+    if (!szerveren()) {
+        vegrehajt("COMMIT");   // a refused commit leaves the transaction to the rollback
+        m_kesz = true;
+        --g_tranzakciok;
+        return;
+    }
+    // Straight through libpq, never reconnecting: a COMMIT on a new session would commit
+    // nothing and say so with a mere warning.
+    PGconn *c = pgHandle();
+    if (PQstatus(c) != CONNECTION_OK) {
+        g_ujraKell = true;
+        kapcsolatHiba(g_kapcsolat, QString::fromUtf8(PQerrorMessage(c)), true, c);
+    }
+    // a failed statement whose error was not raised: the server would answer the COMMIT
+    // with a rollback
+    if (PQtransactionStatus(c) != PQTRANS_INTRANS)
+        throw StoreHiba("A tranzakció egy hibás utasítás miatt nem zárható le, a változás nincs mentve.");
+    std::unique_ptr<PGresult, void (*)(PGresult *)> r(PQexec(c, "COMMIT"), PQclear);
+    const bool rendben = PQresultStatus(r.get()) == PGRES_COMMAND_OK && qstrcmp(PQcmdStatus(r.get()), "COMMIT") == 0
+                      && PQtransactionStatus(c) == PQTRANS_IDLE;
+    if (PQstatus(c) != CONNECTION_OK) {
+        // the reply is lost and the commit may have happened: the caller finds out on its next
+        // attempt (a post by its identity)
+        m_kesz = true;
+        --g_tranzakciok;
+        g_nyitottTranzakcio = false;
+        g_felszabaditando.clear();
+        g_ujraKell = true;
+        kapcsolatHiba(g_kapcsolat, QString::fromUtf8(PQerrorMessage(c)), true, c);
+    }
+    if (!rendben) {
+        // refused at the end (a deferred check, a serialization failure): rolled back
+        const char *kod = PQresultErrorField(r.get(), PG_DIAG_SQLSTATE);
+        const QString szoveg = QString::fromUtf8(PQresultErrorMessage(r.get())).trimmed();
+        if (PQtransactionStatus(c) == PQTRANS_IDLE) {
+            m_kesz = true;
+            --g_tranzakciok;
+            g_nyitottTranzakcio = false;
+            felszabadit();
+        }   // otherwise the destructor rolls back
+        if (kod && (qstrcmp(kod, "40001") == 0 || qstrcmp(kod, "40P01") == 0 || qstrcmp(kod, "55P03") == 0))
+            foglalt();
+        throw StoreHiba(szoveg.isEmpty() ? QString("A változás nem menthető: a kiszolgáló nem hagyta jóvá.") : szoveg);
+    }
     m_kesz = true;
+    --g_tranzakciok;
+    g_nyitottTranzakcio = false;
+    felszabadit();
 }

@@ -97,7 +97,7 @@ const TablaLeiras *Sema::tabla(const QString &nev)
     return nullptr;
 }
 
-int Sema::verzio() { return 4; }
+int Sema::verzio() { return 5; }
 
 namespace {
 // Search index of the five searched columns. A narrow table per searched table holds the
@@ -429,7 +429,7 @@ QStringList pgLetrehozo()
     for (const TablaLeiras &t : Sema::tablak())
         s << QString("CREATE TRIGGER %1_jelez AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON %1 "
                      "FOR EACH STATEMENT EXECUTE FUNCTION dorvprg_jelez()").arg(t.nev);
-    return s;
+    return s << Sema::pgMentesek();
 }
 
 QStringList sqliteLetrehozo();
@@ -444,6 +444,12 @@ QStringList Sema::pgKeresoUjraepit()
           << QString("DROP FUNCTION IF EXISTS %1_nagy() CASCADE").arg(k.tabla);
     return s << "CREATE EXTENSION IF NOT EXISTS pg_trgm" << pgKeresoTablak() << pgKeresoFeltolt() << pgKeresoIndexek()
              << pgKeresoTriggerek();
+}
+
+QStringList Sema::pgMentesek()
+{
+    return {"CREATE TABLE IF NOT EXISTS mentesek (azon TEXT PRIMARY KEY, kulcs BIGINT, ido TIMESTAMPTZ NOT NULL DEFAULT now())",
+            "CREATE INDEX IF NOT EXISTS idx_mentesek_ido ON mentesek (ido)"};
 }
 
 QString Sema::sorAzonosito(const TablaLeiras &t, Adatbazis::Motor m)

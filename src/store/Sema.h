@@ -38,6 +38,10 @@ QStringList letrehozo(Adatbazis::Motor m, bool alapSorok);
 void letrehoz(QSqlDatabase db, Adatbazis::Motor m, bool alapSorok);
 // The server's search index dropped and built anew, filled from the register.
 QStringList pgKeresoUjraepit();
+// The server's record of posts (version 5): each post writes its identity in its own
+// transaction, so a post whose commit reply was lost learns on its next attempt whether that
+// commit happened.
+QStringList pgMentesek();
 // The server's row identity of a table: the key of an autoincrement table, otherwise a
 // column "rowid" of its own (SQLite's rowid everywhere on SQLite).
 QString sorAzonosito(const TablaLeiras &t, Adatbazis::Motor m);

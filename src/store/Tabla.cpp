@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUuid>
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -909,6 +910,7 @@ void Tabla::beszur()
     m_modositott = QVector<bool>(m_leiras->mezok.size(), false);
     m_szerkesztettKulcs = -1;
     m_sorszamMezo.clear();
+    m_mentesAzon.clear();
     m_allapot = Allapot::Beszuras;
     emit allapotValtozott();
 }
@@ -934,6 +936,7 @@ void Tabla::szerkeszt()
     m_modositott = QVector<bool>(m_leiras->mezok.size(), false);
     m_szerkesztettKulcs = kulcs;
     m_sorszamMezo.clear();
+    m_mentesAzon.clear();
     m_allapot = Allapot::Szerkesztes;
     emit allapotValtozott();
 }
@@ -1008,9 +1011,18 @@ qint64 Tabla::beszuras()
     QSqlQuery q = Adatbazis::lekerdez(QString("INSERT INTO %1 (%2) VALUES (%3)").arg(m_leiras->nev, mezok.join(", "), jelek.join(", "))
                                           + MotorSql::visszaad(m_azon),
                                       ertekek);
-    if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL)
-        return q.next() ? q.value(0).toLongLong() : -1;
-    return q.lastInsertId().toLongLong();
+    if (Adatbazis::motor() != Adatbazis::Motor::PostgreSQL)
+        return q.lastInsertId().toLongLong();
+    if (!q.next())
+        throw StoreHiba(QString("A(z) %1 tábla új sorának kulcsa nem olvasható vissza.").arg(m_leiras->nev));
+    const qint64 kulcs = q.value(0).toLongLong();
+    if (!m_mentesAzon.isEmpty()) {
+        m_kuldott = Sor(m_leiras->mezok.size());
+        for (int c = 0, i = 0; c < m_leiras->mezok.size(); ++c)
+            m_kuldott[c] = m_leiras->mezok[c].tipus == MezoTipus::Autoinc ? QVariant(kulcs) : ertekek[i++];
+        Adatbazis::vegrehajt("UPDATE mentesek SET kulcs = ? WHERE azon = ?", {kulcs, m_mentesAzon});
+    }
+    return kulcs;
 }
 
 // Only the fields this edit changed are written, and only while nobody else has changed them
@@ -1049,10 +1061,42 @@ void Tabla::modositas()
                                        "nem menthető.\r\nA Mégsem után a friss adatokkal kezdheti újra.")
                                    .arg(utkozo.join(", ")));
     }
+    m_kuldott = m_eredeti;
+    for (int i = 0; i < valtozott.size(); ++i)
+        m_kuldott[valtozott[i]] = ertekek[i];
     if (valtozott.isEmpty())
         return;
     ertekek << m_szerkesztettKulcs;
     Adatbazis::vegrehajt(QString("UPDATE %1 SET %2 WHERE %3 = ?").arg(m_leiras->nev, jelek.join(", "), m_azon), ertekek);
+}
+
+// The first statement of a post's transaction on the server. An earlier attempt of this edit
+// whose commit reply was lost either left its identity (it was committed) or did not; a
+// transaction of it still running on the server is waited for.
+void Tabla::mentesAzonosit()
+{
+    if (m_mentesAzon.isEmpty())
+        m_mentesAzon = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    if (Adatbazis::lekerdez("INSERT INTO mentesek (azon) VALUES (?) ON CONFLICT (azon) DO NOTHING RETURNING azon",
+                            {m_mentesAzon})
+            .next())
+        return;
+    // committed after all: the row holds what that attempt wrote, and this attempt writes only
+    // what the user changed since
+    const QVariant kulcs = Adatbazis::ertek("SELECT kulcs FROM mentesek WHERE azon = ?", {m_mentesAzon});
+    if (m_allapot == Allapot::Beszuras) {
+        if (kulcs.isNull())
+            throw StoreHiba(QString("A(z) %1 tábla korábban mentett sora nem található.").arg(m_leiras->nev));
+        m_szerkesztettKulcs = kulcs.toLongLong();
+        for (int c = 0; c < m_leiras->mezok.size(); ++c)
+            if (m_leiras->mezok[c].tipus == MezoTipus::Autoinc || m_leiras->mezok[c].nev == m_sorszamMezo)
+                m_puffer[c] = olvasott(c, m_kuldott.value(c));
+        m_sorszamMezo.clear();
+        m_allapot = Allapot::Szerkesztes;
+    }
+    m_eredeti = m_kuldott;
+    m_mentesAzon = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    Adatbazis::vegrehajt("INSERT INTO mentesek (azon, kulcs) VALUES (?, ?)", {m_mentesAzon, m_szerkesztettKulcs});
 }
 
 void Tabla::post()
@@ -1065,22 +1109,36 @@ void Tabla::post()
     std::optional<Adatbazis::Tranzakcio> tr;
     if (!Adatbazis::tranzakcioban())
         tr.emplace();
-    qint64 kulcs = m_szerkesztettKulcs;
-    if (m_allapot == Allapot::Beszuras)
-        kulcs = beszuras();
-    else
-        modositas();
-    if (tr)
-        tr->commit();   // throws; the row stays in edit state
+    qint64 kulcs = -1;
+    try {
+        if (tr && Adatbazis::motor() == Adatbazis::Motor::PostgreSQL)
+            mentesAzonosit();
+        kulcs = m_szerkesztettKulcs;
+        if (m_allapot == Allapot::Beszuras)
+            kulcs = beszuras();
+        else
+            modositas();
+        if (tr)
+            tr->commit();   // throws; the row stays in edit state
+    } catch (const KapcsolatHiba &) {
+        m_frissitKell = true;   // the commit may have happened: the rows are read again after the edit
+        throw;
+    }
     // stored: whatever the re-read below meets, the post has succeeded
     const int regi = m_sor;
     m_allapot = Allapot::Tallozas;
     m_puffer.clear();
     m_eredeti.clear();
+    m_kuldott.clear();
+    m_mentesAzon.clear();
     m_sorszamMezo.clear();
     m_frissitKell = false;
     try {
-        kulcsokOlvas();
+        try {
+            kulcsokOlvas();
+        } catch (const KapcsolatHiba &) {
+            kulcsokOlvas();   // lost after the commit: a new connection reads the posted row
+        }
     } catch (const StoreHiba &) {
         // mostly a busy register, so another program is writing: its change re-reads the rows
         m_cache.clear();
@@ -1099,6 +1157,8 @@ void Tabla::megse()
     m_allapot = Allapot::Tallozas;
     m_puffer.clear();
     m_eredeti.clear();
+    m_kuldott.clear();
+    m_mentesAzon.clear();
     m_sorszamMezo.clear();
     emit allapotValtozott();
     if (m_frissitKell) {

@@ -124,6 +124,7 @@ private:
     void pgBejar(const std::function<bool(int sor, const QVector<QVariant> &ertekek)> &f) const;
     qint64 beszuras();
     void modositas();
+    void mentesAzonosit();
 
     const TablaLeiras *m_leiras;
     QString m_azon = "rowid";               // the row identity column on the open engine
@@ -163,4 +164,9 @@ private:
     qint64 m_szerkesztettKulcs = -1;
     QString m_sorszamMezo, m_sorszamCsoport;
     bool m_frissitKell = false;             // another program wrote while this cursor was being edited
+    // On the server a post of its own carries an identity, the same in every attempt of one
+    // edit; m_kuldott holds the fields as the last attempt wrote them, the row's state should
+    // its commit turn out to have happened.
+    QString m_mentesAzon;
+    Sor m_kuldott;
 };

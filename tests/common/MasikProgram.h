@@ -13,6 +13,12 @@
 //   uj MAPPA TIPUS DB                     says "varok", waits for a line, then posts DB new letters
 //                                         of the kind the way the letter editor does
 //   zarol MAPPA                           takes the write lock, says "zarolva", holds it until a line
+//   asztal MAPPA TIPUS DB                 says "varok", waits for a line, then posts DB new letters of the
+//                                         kind and edits each once, saving again after every failure as a
+//                                         user would; says "mentve DOKSI SZAM RENDSZAM" and "modositva DOKSI
+//                                         SOROZATSZAM" after each reported save, "idegen sor: ..." when the
+//                                         cursor stands on another row after it, "utkozes: ..." when its own
+//                                         change is refused as another's, "kapcsolat=N hibak=M" at the end
 // It ends with "kesz" (exit 0) or "elutasitva: MESSAGE" (exit 2; "szerkesztesben" follows when
 // the row stayed in edit state); anything else exits with 3.
 

@@ -4,8 +4,11 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <chrono>
+#include <libpq-fe.h>
 #include <memory>
 #include <pwd.h>
+#include <random>
 #include <unistd.h>
 
 namespace {
@@ -153,4 +156,37 @@ QString PgSzerver::ujAdatbazis()
     if (sql("postgres", QString("CREATE DATABASE %1 OWNER %2 TEMPLATE template0 ENCODING 'UTF8'").arg(nev, SZEREP)).isNull())
         return {};
     return kapcsolat(nev);
+}
+
+TranzakcioMegszakito::TranzakcioMegszakito(const PgSzerver &sz, const QString &adatbazis, int legfeljebb)
+{
+    const QByteArray k = QString("host=%1 port=%2 dbname=%3 user=postgres").arg(sz.socketMappa()).arg(sz.port()).arg(adatbazis).toUtf8();
+    PGconn *c = PQconnectdb(k.constData());
+    if (PQstatus(c) != CONNECTION_OK) {
+        m_hiba = QString::fromUtf8(PQerrorMessage(c));
+        PQfinish(c);
+        return;
+    }
+    const QByteArray sql = QString("SELECT count(*) FILTER (WHERE pg_terminate_backend(pid)) FROM pg_stat_activity "
+                                   "WHERE datname = '%1' AND state = 'idle in transaction' AND pid <> pg_backend_pid()")
+                               .arg(adatbazis).toUtf8();
+    m_szal = std::thread([this, c, sql, legfeljebb] {
+        std::mt19937 v(12345);
+        while (!m_vege && m_db < legfeljebb) {
+            PGresult *r = PQexec(c, sql.constData());
+            if (PQresultStatus(r) == PGRES_TUPLES_OK)
+                m_db += std::atoi(PQgetvalue(r, 0, 0));
+            PQclear(r);
+            // uneven gaps, so the kills land on every statement of a post in turn
+            std::this_thread::sleep_for(std::chrono::milliseconds(2 + v() % 25));
+        }
+        PQfinish(c);
+    });
+}
+
+TranzakcioMegszakito::~TranzakcioMegszakito()
+{
+    m_vege = true;
+    if (m_szal.joinable())
+        m_szal.join();
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <thread>
 
 // A throw-away PostgreSQL 15 server for one test program: its own cluster in a temporary
 // folder, reached only through a Unix socket in that folder, run as the unprivileged
@@ -47,4 +49,23 @@ private:
     bool m_fut = false;
     QString m_hiba;
     int m_sorszam = 0;
+};
+
+// Terminates every backend of a database that waits for its client inside a transaction (idle
+// in transaction: between a post's statements, before its COMMIT), from a thread of its own,
+// every few milliseconds, as the superuser, until destroyed or legfeljebb backends are gone.
+class TranzakcioMegszakito {
+public:
+    TranzakcioMegszakito(const PgSzerver &sz, const QString &adatbazis, int legfeljebb);
+    ~TranzakcioMegszakito();
+    TranzakcioMegszakito(const TranzakcioMegszakito &) = delete;
+    TranzakcioMegszakito &operator=(const TranzakcioMegszakito &) = delete;
+    int megszakitott() const { return m_db; }   // backends terminated so far
+    QString hiba() const { return m_hiba; }       // why it could not work, empty when it could
+
+private:
+    std::atomic<bool> m_vege = false;
+    std::atomic<int> m_db = 0;
+    QString m_hiba;
+    std::thread m_szal;
 };

@@ -315,7 +315,7 @@ private slots:
         QTest::newRow("trigram tables with their own copy") << 2 << "";
         QTest::newRow("narrow tables of texts only") << 3 << "";
         QTest::newRow("version 3, a trigger dropped") << 3 << "DROP TRIGGER ugyfel_nagy_mod";
-        QTest::newRow("current, the order index dropped") << 4 << "DROP INDEX doksi_nagybetu_sorrend";
+        QTest::newRow("current, the order index dropped") << Sema::verzio() << "DROP INDEX doksi_nagybetu_sorrend";
     }
     // Opening brings an older or damaged search index up to date in one go; the letters'
     // narrow table then holds exactly what its triggers would have written.
