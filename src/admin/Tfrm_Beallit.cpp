@@ -238,9 +238,14 @@ void Tfrm_Beallit::atvesz()
     lista.replace('\n', "\r\n");
     // the new list waits beside dorvido.ini and replaces it only after the row is stored:
     // a refused post (another program, the server) leaves the file as it was for Mégsem
+    bool kodolhato = false;
+    const QByteArray bajtok = HuSzoveg::fajlKodol(lista, &kodolhato);
+    if (!kodolhato)
+        throw StoreHiba(QString("Nem írható a fájl: %1\r\nA szöveg olyan karaktert tartalmaz, amely a fájlban nem "
+                                "tárolható változatlanul.").arg(QDir::toNativeSeparators(DorvidoFajlUt())));
     BiztosFajl dorvido(DorvidoFajlUt());
     dorvido.megnyit();
-    dorvido.irMind(HuSzoveg::kodol1250(lista));
+    dorvido.irMind(bajtok);
     Tbl->setErtek("vanbelep", chkVanBelep->isChecked() ? "I" : "N");
     Tbl->post();
     dorvido.veglegesit();

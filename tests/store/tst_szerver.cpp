@@ -285,7 +285,7 @@ private slots:
                 a->tovabb();
             for (auto &a : asztalok) {
                 const int kod = a->vege(90000);
-                QVERIFY2(kod == 0, a->kimenet().constData());
+                QVERIFY2(kod == 0, a->kimenet().right(900).constData());   // the end says why
                 ki += a->kimenet();
             }
             megszakitott = m.megszakitott();
