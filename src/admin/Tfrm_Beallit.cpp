@@ -238,11 +238,7 @@ void Tfrm_Beallit::atvesz()
     lista.replace('\n', "\r\n");
     // the new list waits beside dorvido.ini and replaces it only after the row is stored:
     // a refused post (another program, the server) leaves the file as it was for Mégsem
-    bool kodolhato = false;
-    const QByteArray bajtok = HuSzoveg::fajlKodol(lista, &kodolhato);
-    if (!kodolhato)
-        throw StoreHiba(QString("Nem írható a fájl: %1\r\nA szöveg olyan karaktert tartalmaz, amely a fájlban nem "
-                                "tárolható változatlanul.").arg(QDir::toNativeSeparators(DorvidoFajlUt())));
+    const QByteArray bajtok = HuSzoveg::fajlBajtjai(DorvidoFajlUt(), lista);
     BiztosFajl dorvido(DorvidoFajlUt());
     dorvido.megnyit();
     dorvido.irMind(bajtok);

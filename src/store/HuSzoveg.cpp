@@ -95,13 +95,19 @@ QStringList HuSzoveg::fajlSorok(const QString &ut)
     return s.isEmpty() ? QStringList() : s.split('\n');
 }
 
-void HuSzoveg::fajlIr(const QString &ut, const QString &szoveg)
+QByteArray HuSzoveg::fajlBajtjai(const QString &ut, const QString &szoveg)
 {
     bool ok = false;
     const QByteArray b = fajlKodol(szoveg, &ok);
     if (!ok)
         throw StoreHiba(QString("Nem írható a fájl: %1\r\nA szöveg olyan karaktert tartalmaz, amely a fájlban nem "
                                 "tárolható változatlanul.").arg(QDir::toNativeSeparators(QFileInfo(ut).absoluteFilePath())));
+    return b;
+}
+
+void HuSzoveg::fajlIr(const QString &ut, const QString &szoveg)
+{
+    const QByteArray b = fajlBajtjai(ut, szoveg);
     BiztosFajl f(ut);
     f.megnyit();
     f.irMind(b);

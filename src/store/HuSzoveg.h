@@ -24,6 +24,8 @@ QByteArray fajlKodol(const QString &s, bool *ok);
 // Reads a text file; throws StoreHiba naming the file when it cannot be read.
 QString fajlOlvas(const QString &ut);
 QStringList fajlSorok(const QString &ut);
+// fajlKodol() for the file ut: throws StoreHiba naming the file when the text cannot be kept.
+QByteArray fajlBajtjai(const QString &ut, const QString &szoveg);
 // Writes a text file as fajlKodol() encodes it; throws StoreHiba naming the file when the
 // text cannot be kept or the file cannot be written.
 void fajlIr(const QString &ut, const QString &szoveg);

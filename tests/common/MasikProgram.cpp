@@ -78,17 +78,23 @@ auto probal(int &foglalt, F f)
     }
 }
 
-// As LevelSzerkeszt: the number shown comes from the store, the post may give another one.
-int uj(const QStringList &a)
+// The main window's view of one kind, then the start signal of the test.
+void nezetreVar(Tabla &t, const QString &tipus)
 {
-    const QString tipus = a.value(2);
-    Tabla t("doksi");
     t.setIndex("idx_doksi_id_desc");
     t.setSzuro(QString("prntip='%1'").arg(tipus));
     t.setSzurt(true);
     t.megnyit();
     mond("varok");
     sorraVar();
+}
+
+// As LevelSzerkeszt: the number shown comes from the store, the post may give another one.
+int uj(const QStringList &a)
+{
+    const QString tipus = a.value(2);
+    Tabla t("doksi");
+    nezetreVar(t, tipus);
     int atszamozva = 0, foglalt = 0;
     for (int i = 0; i < a.value(3).toInt(); ++i) {
         const int szam = probal(foglalt, [&] { return t.kovetkezoSzam("doksi_id", "prntip", tipus); });
@@ -113,12 +119,7 @@ int asztal(const QStringList &a)
 {
     const QString tipus = a.value(2);
     Tabla t("doksi");
-    t.setIndex("idx_doksi_id_desc");
-    t.setSzuro(QString("prntip='%1'").arg(tipus));
-    t.setSzurt(true);
-    t.megnyit();
-    mond("varok");
-    sorraVar();
+    nezetreVar(t, tipus);
     int kapcsolat = 0, hibak = 0;
     const auto ujra = [&](auto f) {
         for (int proba = 0;; ++proba) {

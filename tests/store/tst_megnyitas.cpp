@@ -39,6 +39,16 @@ int futtat(const QString &prog, const QStringList &arg)
     return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
+
+// A register of 300 'J' letters in the folder, left open.
+void haromszazLevel(const QString &mappa)
+{
+    Adatbazis::megnyit(mappa);
+    Adatbazis::Tranzakcio tr;
+    for (int i = 1; i <= 300; ++i)
+        Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, rendszam) VALUES (?, 'J', 'ABC-123')", {i});
+    tr.commit();
+}
 } // namespace
 
 // Opening a register: a newer one is left alone, a damaged search index is rebuilt, and the
@@ -201,11 +211,7 @@ private slots:
         QFETCH(QString, mod);
         QFETCH(QString, ok);
         QTemporaryDir d;
-        Adatbazis::megnyit(d.path());
-        Adatbazis::Tranzakcio tr;
-        for (int i = 1; i <= 300; ++i)
-            Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, rendszam) VALUES (?, 'J', 'ABC-123')", {i});
-        tr.commit();
+        haromszazLevel(d.path());
         Adatbazis::bezar();
         const QString fajl = d.filePath(Adatbazis::FAJLNEV);
         QVERIFY(RegiszterRongal(fajl, mod));
@@ -228,11 +234,7 @@ private slots:
     void serultMunkaKozben()
     {
         QTemporaryDir d;
-        Adatbazis::megnyit(d.path());
-        Adatbazis::Tranzakcio tr;
-        for (int i = 1; i <= 300; ++i)
-            Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, rendszam) VALUES (?, 'J', 'ABC-123')", {i});
-        tr.commit();
+        haromszazLevel(d.path());
         Tabla t("doksi");
         t.setSzuro("prntip='J'");
         t.setSzurt(true);
