@@ -6,7 +6,8 @@ pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql
       qt6-translations-l10n xvfb xauth openbox xdotool x11-utils
       fonts-liberation2 fonts-dejavu-core fonts-wine poppler-utils unzip zip
       dpkg-dev desktop-file-utils appstream lintian man-db file
-      postgresql-15 postgresql-client-15 libqt6sql6-psql libpq-dev)
+      postgresql-15 postgresql-client-15 libqt6sql6-psql libpq-dev
+      libsodium-dev libqrencode-dev zbar-tools xdg-utils libdeflate-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
