@@ -37,6 +37,15 @@ protected:
             return;
         QMessageBox::keyPressEvent(e);
     }
+    // Qt sizes the box for its text and a bare caption; a window manager's frame also holds
+    // the icon and its buttons, which would cut a long caption short.
+    void showEvent(QShowEvent *e) override
+    {
+        QMessageBox::showEvent(e);
+        const int kell = CimSzelesseg(windowTitle());
+        if (width() < kell)
+            setFixedWidth(kell);
+    }
     void closeEvent(QCloseEvent *e) override
     {
         if (!m_kerdes)

@@ -499,7 +499,7 @@ void Adatbazis::megszakit()
 void Adatbazis::hiba(const QSqlError &e)
 {
     foglaltHiba(e);
-    throw StoreHiba(e.text());
+    throw StoreHiba::motor(e.text());
 }
 
 namespace {
@@ -526,7 +526,7 @@ void pgUtan()
             g_nyitottTranzakcio = PQtransactionStatus(c) != PQTRANS_IDLE;
     }
     foglaltHiba(q.lastError());
-    throw StoreHiba(q.lastError().text());
+    throw StoreHiba::motor(q.lastError().text());
 }
 
 // The prepared statements of a transaction that failed, freed on the idle session.

@@ -11,6 +11,9 @@ class StoreHiba : public std::runtime_error {
 public:
     explicit StoreHiba(const QString &uzenet);
     const QString &uzenet() const { return m_uzenet; }
+    // The engine's own (English) text of a refused statement, with a Hungarian sentence of what
+    // it means in front: the common cases by name, any other as the engine's error.
+    static StoreHiba motor(const QString &uzenet);
 
 private:
     QString m_uzenet;

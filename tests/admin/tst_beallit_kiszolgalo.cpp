@@ -76,6 +76,11 @@ private slots:
                                                   << "jelszót";
         QTest::newRow("nincs ilyen kiszolgáló") << "host=/nincs/ilyen/mappa port=5999 dbname=x"
                                                 << int(UzenetKeres::Hiba) << "/nincs/ilyen/mappa";
+        // libpq's reason follows a Hungarian sentence saying what it means
+        QTest::newRow("nincs ilyen kiszolgáló, magyarul") << "host=/nincs/ilyen/mappa port=5999 dbname=x"
+                                                          << int(UzenetKeres::Hiba) << ").\r\nA megadott címen nem fut";
+        QTest::newRow("nincs ilyen adatbázis") << "szerver-nincsdb" << int(UzenetKeres::Hiba)
+                                               << ").\r\nA megadott adatbázis nem létezik a kiszolgálón.\r\n";
     }
     void proba()
     {
@@ -87,10 +92,14 @@ private slots:
             if (!sz)
                 QSKIP(qPrintable("Nincs PostgreSQL-kiszolgáló: " + PgSzerver::hibaSzoveg()));
             const QString k = sz->ujAdatbazis();
-            kapcsolat = kapcsolat == "szerver" ? k
-                                               : QString("postgresql:///%1?host=%2&port=%3&user=dorvprg")
-                                                     .arg(k.section("dbname=", 1).section(' ', 0, 0), sz->socketMappa())
-                                                     .arg(sz->port());
+            if (kapcsolat == "szerver")
+                kapcsolat = k;
+            else if (kapcsolat == "szerver-nincsdb")
+                kapcsolat = QString(k).replace("dbname=", "dbname=nincs_");
+            else
+                kapcsolat = QString("postgresql:///%1?host=%2&port=%3&user=dorvprg")
+                                .arg(k.section("dbname=", 1).section(' ', 0, 0), sz->socketMappa())
+                                .arg(sz->port());
         }
         TesztKornyezet k;
         TesztKornyezet::modalisan([&](QWidget *w) {
