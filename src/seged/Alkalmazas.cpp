@@ -6,9 +6,13 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDateTimeEdit>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QRegularExpression>
@@ -219,6 +223,38 @@ public:
     }
 };
 
+// Qt's file dialog writes the modification time in the system's locale ("9 Dec 2026" where the
+// desk's locale is not Hungarian) and leaves the type of a folder untranslated; its other
+// texts come from Qt's Hungarian translation.
+class MagyarFajlLista : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex &i, int szerep) const override
+    {
+        const auto *fajlok = qobject_cast<const QFileSystemModel *>(sourceModel());
+        if (szerep != Qt::DisplayRole || !fajlok || (i.column() != 2 && i.column() != 3))
+            return QIdentityProxyModel::data(i, szerep);
+        const QFileInfo f = fajlok->fileInfo(mapToSource(i));
+        if (i.column() == 3)
+            return QLocale(QLocale::Hungarian, QLocale::Hungary).toString(f.lastModified(), QLocale::ShortFormat);
+        if (f.isDir())
+            return QStringLiteral("Mappa");
+        return f.suffix().isEmpty() ? QStringLiteral("Fájl") : f.suffix().toUpper() + QStringLiteral(" fájl");
+    }
+};
+
+class FajlParbeszed : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show)
+            if (auto *d = qobject_cast<QFileDialog *>(o); d && !dynamic_cast<MagyarFajlLista *>(d->proxyModel()))
+                d->setProxyModel(new MagyarFajlLista(d));
+        return false;
+    }
+};
+
 } // namespace
 
 void AlkalmazasKonvenciok(QApplication &app)
@@ -234,6 +270,7 @@ void AlkalmazasKonvenciok(QApplication &app)
     QApplication::setStyle(new AlkalmazasStilus(QApplication::style()->name()));
     app.installEventFilter(new GombEnter(&app));
     app.installEventFilter(new KozosBillentyuk(&app));
+    app.installEventFilter(new FajlParbeszed(&app));
 }
 
 void MenuBillentyu(QWidget *ablak, QMenuBar *menu)

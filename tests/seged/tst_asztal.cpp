@@ -25,7 +25,11 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
+#include <QRegularExpression>
+#include <QDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -125,19 +129,23 @@ private slots:
         QVERIFY(nyitvaMaradt);
     }
 
-    // Error and information boxes still close with Esc.
+    // Error and information boxes still close with Esc; a short text leaves room for the whole
+    // caption beside a window manager's icon and buttons.
     void hibaDobozEsccelZarul()
     {
         bool megvolt = false;
+        int szeles = 0;
         QTimer::singleShot(0, [&] {
             QMessageBox *b = nyitottDoboz();
             QVERIFY(b);
             megvolt = true;
+            szeles = b->width();
             QTest::keyClick(b, Qt::Key_Escape);
         });
         const auto orszem = biztonsag();
-        HibaUzenet("Hiba történt.");
+        FelsoHiba("Hiba.");
         QVERIFY(megvolt);
+        QVERIFY2(szeles >= CimSzelesseg("DorvPrg - Garanciajegy nyilvántartás"), qPrintable(QString::number(szeles)));
     }
 
     void jelszoCsillag()
@@ -218,6 +226,20 @@ private slots:
         auto *hely = f.findChild<QLabel *>("lookInLabel");
         QVERIFY(hely);
         QVERIFY2(!hely->text().isEmpty() && hely->text() != "Look in:", qPrintable(hely->text()));
+
+        // the list names a folder's type and writes a time as a Hungarian desk does
+        QTemporaryDir mappa;
+        QVERIFY(QDir(mappa.path()).mkdir("Számlák"));
+        f.setDirectory(mappa.path());
+        f.setViewMode(QFileDialog::Detail);
+        f.show();
+        auto *lista = f.findChild<QTreeView *>("treeView");
+        QVERIFY(lista);
+        QTRY_COMPARE(lista->model()->rowCount(lista->rootIndex()), 1);
+        const QModelIndex sor = lista->model()->index(0, 0, lista->rootIndex());
+        QCOMPARE(sor.siblingAtColumn(2).data().toString(), QString("Mappa"));
+        const QString ido = sor.siblingAtColumn(3).data().toString();
+        QVERIFY2(QRegularExpression("^\\d{4}\\. \\d{2}\\. \\d{2}\\. \\d{1,2}:\\d{2}$").match(ido).hasMatch(), qPrintable(ido));
     }
 
     // A grid cell keeps its text a pixel from the line: a column just as wide as the text
