@@ -466,8 +466,17 @@ int Tfrm_Main::nezet() const { return m_tabSet && m_tabSet->currentIndex() == 1 
 bool Tfrm_Main::inditas()
 {
     // settings in the user's folder (installed program): say where, the first time
-    const bool elsoInditas = ProgramMappaAtiranyitva() && !QFileInfo::exists(IniFajlUt());
+    const bool ujMappa = !QFileInfo::exists(IniFajlUt());
+    const bool elsoInditas = ProgramMappaAtiranyitva() && ujMappa;
     const IniAllapot ini = BeallitasOlvas();
+    // a new workshop finds the usual periods in the editor; a list of its own is never touched
+    if (ujMappa && !QFileInfo::exists(DorvidoFajlUt())) {
+        try {
+            HuSzoveg::fajlIr(DorvidoFajlUt(), "6 hónap\r\n1 év\r\n2 év\r\n3 év\r\n");
+        } catch (const StoreHiba &h) {
+            HibaUzenet("A garanciaidők alapértelmezett listája nem írható:\r\n" + h.uzenet(), this);
+        }
+    }
     if (elsoInditas)
         Uzenet(QString("A program a beállításait ebben a mappában tartja:\r\n%1\r\n\r\nAz adatbázis mappája:\r\n%2")
                    .arg(QDir::toNativeSeparators(ProgramMappa()), QDir::toNativeSeparators(Beall.AdatbazisUtvonal)),

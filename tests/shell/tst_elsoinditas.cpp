@@ -37,6 +37,9 @@ private slots:
             const QByteArray b = "[Adatbazis]\r\nUtvonal=" + QFile::encodeName(adat) + "\r\n";
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write(b) == b.size() && f.flush());
         }
+        // the period list: the usual periods in a new folder, a list already there kept
+        if (kozos)
+            HuSzoveg::fajlIr(prg + "/dorvido.ini", "12 hónap\r\n");
         qputenv("XDG_CONFIG_DIRS", QFile::encodeName(prg + "/xdg"));
         setProgramMappa(prg, true);
         // Data beside the program is made only when it is the folder used
@@ -54,6 +57,8 @@ private slots:
             w.close();
         }
         QVERIFY(QFile::exists(IniFajlUt()));
+        QCOMPARE(HuSzoveg::fajlSorok(DorvidoFajlUt()),
+                 kozos ? QStringList{"12 hónap"} : QStringList({"6 hónap", "1 év", "2 év", "3 év"}));
         // once: the settings file is there from now on, and keeps the shared folder
         k.uzenetekTorol();
         k.valaszok({false});
