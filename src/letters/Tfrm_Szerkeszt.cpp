@@ -28,6 +28,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -75,6 +76,21 @@ bool memo(const QString &m)
 }
 
 bool kereso(const QString &m) { return m == "marka" || m == "alkatresz" || m == "ugyfel"; }
+
+// The open customer list names the town beside the name, so that two customers of one name
+// can be told apart; the box itself shows the name, and the choice stores the key as ever.
+class VarosMellette : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *o, const QModelIndex &i) const override
+    {
+        QStyledItemDelegate::initStyleOption(o, i);
+        if (const QString varos = i.siblingAtColumn(1).data().toString().trimmed(); !varos.isEmpty())
+            o->text += QStringLiteral("  (%1)").arg(varos);
+    }
+};
 
 QString szamFormatum(const QVariant &v) { return v.isNull() ? QString() : QString("No:%1").arg(v.toInt(), 5, 10, QChar('0')); }
 
@@ -301,7 +317,10 @@ Tfrm_Szerkeszt::Torzs Tfrm_Szerkeszt::torzs(const QString &mezoNev)
     t.tabla = new Tabla(mezoNev, this);   // in the order of its key
     t.tabla->setCsakOlvas(true);
     t.tabla->megnyit();
-    t.modell = new KurzorModell(t.tabla, {{mezoNev + "_nev", cimke(mezoNev)}}, this);
+    QList<KurzorModell::Oszlop> oszlopok{{mezoNev + "_nev", cimke(mezoNev)}};
+    if (mezoNev == "ugyfel")
+        oszlopok.append(KurzorModell::Oszlop{"cim_varos", "város"});
+    t.modell = new KurzorModell(t.tabla, oszlopok, this);
     // A re-read (the browser's changes, another program's) resets the model, and each
     // drop-down then makes its first row current: no choice of the user's. The model is
     // reset before this handler runs, which puts the stored key's name back.
@@ -324,6 +343,8 @@ QComboBox *Tfrm_Szerkeszt::torzsLenyilo(const QString &mezoNev)
     if (auto *v = qobject_cast<QListView *>(c->view()))
         v->setUniformItemSizes(true);
     c->setModel(torzs(mezoNev).modell);
+    if (mezoNev == "ugyfel")
+        c->view()->setItemDelegate(new VarosMellette(c->view()));
     LenyiloKereso::bekot(c, [this, mezoNev](const QString &eleje) { return nevKeres(mezoNev, eleje); });
     return c;
 }

@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTimer>
 
@@ -290,11 +291,13 @@ private slots:
     }
 
     // The lookup boxes: typing picks by the leading part, spaces and accents included,
-    // without the list opening at the space.
+    // without the list opening at the space. The open customer list names the town of each
+    // (two "Nagy Béla" apart), the box the name only.
     void nevGepelessel()
     {
         TesztKornyezet k;
-        Adatbazis::vegrehajt("INSERT INTO ugyfel (ugyfel_nev) VALUES ('Kiss Anna'), ('Nagy Béla'), ('Nagy Ildikó')");
+        Adatbazis::vegrehajt("INSERT INTO ugyfel (ugyfel_nev, cim_varos) VALUES ('Kiss Anna', NULL), "
+                             "('Nagy Béla', 'Szeged'), ('Nagy Béla', 'Pécs'), ('Nagy Ildikó', '')");
         Nezet j("J");
         ujLevel(j.tbl, "J", [&](Tfrm_Szerkeszt *e) {
             e->activateWindow();
@@ -307,6 +310,15 @@ private slots:
                                     Qt::NoModifier);
             QVERIFY(!c->view()->isVisible());
             QCOMPARE(c->currentText(), QString("Nagy Ildikó"));
+            QStyleOptionViewItem o;
+            o.initFrom(c->view());
+            const auto szeles = [&](int sor) {
+                return c->view()->itemDelegate()->sizeHint(o, c->model()->index(sor, 0)).width();
+            };
+            const QFontMetrics fm(o.font);
+            QCOMPARE(szeles(1) - szeles(3), fm.horizontalAdvance("Nagy Béla  (Szeged)") - fm.horizontalAdvance("Nagy Ildikó"));
+            QCOMPARE(szeles(2) - szeles(3), fm.horizontalAdvance("Nagy Béla  (Pécs)") - fm.horizontalAdvance("Nagy Ildikó"));
+            QCOMPARE(szeles(0) - szeles(3), fm.horizontalAdvance("Kiss Anna") - fm.horizontalAdvance("Nagy Ildikó"));
             e->ok[0]->click();
         });
         QCOMPARE(j.tbl.ertek("ugyfel").toInt(),
