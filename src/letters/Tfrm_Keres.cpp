@@ -1,4 +1,5 @@
 #include "Tfrm_Keres.h"
+#include "Adatbazis.h"
 #include "AblakBetu.h"
 #include "KurzorModell.h"
 #include "KeresoLekerdezes.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -29,12 +31,13 @@ public:
     void ujra()
     {
         beginResetModel();
+        m_fajtak.clear();
         if (m_q.nyitva())
-            m_q.betolt(64);
+            fajtakOlvas(m_q.betolt(64));
         endResetModel();
     }
     int rowCount(const QModelIndex &p = {}) const override { return p.isValid() || !m_q.nyitva() ? 0 : m_q.betoltott(); }
-    int columnCount(const QModelIndex &p = {}) const override { return p.isValid() ? 0 : 3; }
+    int columnCount(const QModelIndex &p = {}) const override { return p.isValid() ? 0 : 4; }
     bool canFetchMore(const QModelIndex &p) const override { return !p.isValid() && m_q.nyitva() && !m_q.mindBetoltve(); }
     void fetchMore(const QModelIndex &) override
     {
@@ -42,6 +45,7 @@ public:
         const int uj = m_q.betolt(regi + 256);
         if (uj > regi) {
             beginInsertRows({}, regi, uj - 1);
+            fajtakOlvas(uj);
             endInsertRows();
         }
     }
@@ -49,6 +53,8 @@ public:
     {
         if (!i.isValid() || role != Qt::DisplayRole)
             return {};
+        if (i.column() == 3)
+            return i.row() < m_fajtak.size() ? m_fajtak[i.row()] : QString();
         static const char *const mezok[] = {"doksi_id", "datum", "ugyfel_nev"};
         return MezoSzoveg(m_q.ertek(i.row(), mezok[i.column()]));
     }
@@ -56,12 +62,34 @@ public:
     {
         if (o != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
-        static const char *const cimek[] = {"id", "dátum", "ügyfél"};
-        return s >= 0 && s < 3 ? QString(cimek[s]) : QVariant();
+        static const char *const cimek[] = {"id", "dátum", "ügyfél", "fajta"};
+        return s >= 0 && s < 4 ? QString(cimek[s]) : QVariant();
     }
 
 private:
+    // The numbers of the two kinds overlap, so each row says its kind ('J' or 'S'), read by
+    // key for the rows just fetched: the search itself stays on the narrow tables.
+    void fajtakOlvas(int meddig)
+    {
+        while (m_fajtak.size() < meddig) {
+            const int tol = int(m_fajtak.size());
+            const int ig = qMin(meddig, tol + 256);
+            QVariantList kulcsok;
+            for (int r = tol; r < ig; ++r)
+                kulcsok << m_q.ertek(r, "doksi");
+            QStringList jelek(kulcsok.size(), "?");
+            QSqlQuery q = Adatbazis::lekerdez(
+                QString("SELECT doksi, prntip FROM doksi WHERE doksi IN (%1)").arg(jelek.join(',')), kulcsok);
+            QHash<qint64, QString> fajta;
+            while (q.next())
+                fajta.insert(q.value(0).toLongLong(), q.value(1).toString());
+            for (const QVariant &k : std::as_const(kulcsok))
+                m_fajtak << fajta.value(k.toLongLong());
+        }
+    }
+
     Lekerdezes &m_q;
+    QStringList m_fajtak;
 };
 
 Tfrm_Keres::Tfrm_Keres(QWidget *szulo) : QDialog(szulo)
@@ -111,6 +139,7 @@ Tfrm_Keres::Tfrm_Keres(QWidget *szulo) : QDialog(szulo)
     DBGrid1->setColumnWidth(0, 60);
     DBGrid1->setColumnWidth(1, 66);
     DBGrid1->setColumnWidth(2, 189);
+    DBGrid1->setColumnWidth(3, 40);
     l2->addWidget(DBGrid1, 1);
     auto *gombok2 = new QVBoxLayout;
     btnMegvan = new QPushButton("Megvan");

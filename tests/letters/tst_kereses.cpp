@@ -439,12 +439,15 @@ private slots:
         QCOMPARE(f.PageControl1->currentIndex(), 1);
         QCOMPARE(f.talalatok(), 1);
         QCOMPARE(f.valasztott(), qint64(jo));
-        // both kinds are searched, ordered by number
+        // both kinds are searched, ordered by number, each row saying its kind
         f.PageControl1->setCurrentIndex(0);
         f.Edit1->setText("xyz");
         f.btnKeresClick();
         QCOMPARE(f.talalatok(), 2);
         QCOMPARE(f.valasztott(), qint64(sz));
+        const QAbstractItemModel *m = f.DBGrid1->model();
+        QCOMPARE(m->headerData(3, Qt::Horizontal).toString(), QString("fajta"));
+        QCOMPARE(QStringList({m->index(0, 3).data().toString(), m->index(1, 3).data().toString()}), QStringList({"S", "J"}));
         // exact method finds the whole number only
         f.RadioGroup1->button(2)->setChecked(true);
         f.Edit1->setText("xyz-00");
