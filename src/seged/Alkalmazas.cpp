@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QLibraryInfo>
+#include <QListView>
 #include <QLocale>
 #include <QPainter>
 #include <QProxyStyle>
@@ -248,9 +249,18 @@ public:
     using QObject::QObject;
     bool eventFilter(QObject *o, QEvent *e) override
     {
-        if (e->type() == QEvent::Show)
-            if (auto *d = qobject_cast<QFileDialog *>(o); d && !dynamic_cast<MagyarFajlLista *>(d->proxyModel()))
-                d->setProxyModel(new MagyarFajlLista(d));
+        auto *d = e->type() == QEvent::Show ? qobject_cast<QFileDialog *>(o) : nullptr;
+        if (!d)
+            return false;
+        if (!dynamic_cast<MagyarFajlLista *>(d->proxyModel()))
+            d->setProxyModel(new MagyarFajlLista(d));
+        // the places on the left ("Számítógép") whole, not cut to "Számí..."
+        if (auto *helyek = d->findChild<QListView *>("sidebar")) {
+            int szeles = 0;
+            for (int i = 0; i < helyek->model()->rowCount(); ++i)
+                szeles = qMax(szeles, helyek->fontMetrics().horizontalAdvance(helyek->model()->index(i, 0).data().toString()));
+            helyek->setMinimumWidth(szeles + helyek->iconSize().width() + 32);
+        }
         return false;
     }
 };

@@ -37,13 +37,24 @@ protected:
             return;
         QMessageBox::keyPressEvent(e);
     }
-    // Qt sizes the box for its text and a bare caption; a window manager's frame also holds
-    // the icon and its buttons, which would cut a long caption short.
+    // Qt sizes the box for its text and a bare caption, when shown and again at each layout
+    // request; a window manager's frame also holds the icon and its buttons, which would cut
+    // a long caption short.
     void showEvent(QShowEvent *e) override
     {
         QMessageBox::showEvent(e);
-        const int kell = CimSzelesseg(windowTitle());
-        if (width() < kell)
+        cimFer();
+    }
+    bool event(QEvent *e) override
+    {
+        const bool r = QMessageBox::event(e);
+        if (e->type() == QEvent::LayoutRequest)
+            cimFer();
+        return r;
+    }
+    void cimFer()
+    {
+        if (const int kell = CimSzelesseg(windowTitle()); width() < kell)
             setFixedWidth(kell);
     }
     void closeEvent(QCloseEvent *e) override

@@ -139,6 +139,7 @@ private slots:
             QMessageBox *b = nyitottDoboz();
             QVERIFY(b);
             megvolt = true;
+            QTest::qWait(100);   // past Qt's own re-sizing at the layout request
             szeles = b->width();
             QTest::keyClick(b, Qt::Key_Escape);
         });
