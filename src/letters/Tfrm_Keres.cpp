@@ -138,8 +138,8 @@ Tfrm_Keres::Tfrm_Keres(QWidget *szulo) : QDialog(szulo)
     RacsBeallit(DBGrid1, m_modell);
     DBGrid1->setColumnWidth(0, 60);
     DBGrid1->setColumnWidth(1, 66);
-    DBGrid1->setColumnWidth(2, 189);
-    DBGrid1->setColumnWidth(3, 40);
+    DBGrid1->setColumnWidth(2, 145);   // leaves room for the kind beside it
+    DBGrid1->setColumnWidth(3, 34);
     l2->addWidget(DBGrid1, 1);
     auto *gombok2 = new QVBoxLayout;
     btnMegvan = new QPushButton("Megvan");
