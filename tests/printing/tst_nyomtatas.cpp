@@ -372,9 +372,9 @@ private slots:
         ListaPdf(QChar('J'), fajl(k, "parancssor.pdf"));
         // the letters of the name printed on the letter's line
         const auto nevBetui = [](const QString &pdf) {
-            for (const QString &sor : pdfSzoveg(pdf, {"-raw"}).split('\n'))
-                if (sor.startsWith("00042"))
-                    return int(sor.section("SN98765", 1).count('i'));
+            for (const QString &sor : pdfSzoveg(pdf, {"-layout"}).split('\n'))
+                if (sor.trimmed().startsWith("00042"))
+                    return int(sor.section("SN98765", 1).normalized(QString::NormalizationForm_D).count(QChar(u'i')));
             return -1;
         };
         QCOMPARE(nevBetui(fajl(k, "ablak.pdf")), 25);
