@@ -142,7 +142,41 @@ QDate kesobbi(const IniFajl &ini, const QDate &d)
 
 bool letezoMappa(const QString &ut) { return !ut.isEmpty() && QFileInfo(ut).isDir(); }
 
+// A text of several lines as one ini value: "\\n" for a line break, "\\\\" for a backslash.
+QString egySorba(const QString &s)
+{
+    QString t = s;
+    t.replace("\r\n", "\n").replace('\r', '\n');
+    while (t.endsWith('\n') || t.endsWith(' ') || t.endsWith('\t'))
+        t.chop(1);   // the ini would drop what stands at the end of the line
+    QString ki;
+    for (const QChar c : t)
+        ki += c == '\\' ? QString("\\\\") : c == '\n' ? QString("\\n") : QString(c);
+    return ki;
+}
+
+QString sorokra(const QString &s)
+{
+    QString ki;
+    for (int i = 0; i < s.size(); ++i) {
+        if (s.at(i) == '\\' && i + 1 < s.size()) {
+            ++i;
+            ki += s.at(i) == 'n' ? QChar('\n') : s.at(i);
+        } else {
+            ki += s.at(i);
+        }
+    }
+    return ki;
+}
+
 } // namespace
+
+QString AlapEmailTargy() { return "{fajta} - {szam}"; }
+QString AlapEmailSzoveg()
+{
+    return "Tisztelt {ugyfel}!\n\nMellékelten küldjük a(z) {szam} számú levél nyomtatványát "
+           "({fajta}).\n\nÜdvözlettel:\n{muhely}";
+}
 
 QString IniFajlUt() { return QDir(ProgramMappa()).filePath("DorvPrg.ini"); }
 QString AlapAdatbazisMappa() { return QDir(ProgramMappa()).filePath("Data"); }
@@ -196,6 +230,14 @@ IniAllapot BeallitasOlvas()
 
     if (!letezoMappa(Beall.MentesUtvonal))
         Beall.MentesUtvonal = AlapMentesMappa();
+    Beall.QrKod = ini.ertek("Nyomtatas", "QrKod").trimmed() == "1";
+    bool vanTargy = false, vanSzoveg = false;
+    Beall.EmailTargy = sorokra(ini.ertek("Email", "Targy", &vanTargy));
+    Beall.EmailSzoveg = sorokra(ini.ertek("Email", "Szoveg", &vanSzoveg));
+    if (!vanTargy)
+        Beall.EmailTargy = AlapEmailTargy();
+    if (!vanSzoveg)
+        Beall.EmailSzoveg = AlapEmailSzoveg();
     if (ini.hibas())
         return IniAllapot::Hibas;
     if (van && !letezoMappa(Beall.AdatbazisUtvonal)) {
@@ -218,6 +260,9 @@ void BeallitasIr(const QRect &foablak)
     ini.beir("Alapertek", "Felul", QString::number(foablak.y()));
     ini.beir("Alapertek", "Magas", QString::number(foablak.height()));
     ini.beir("Alapertek", "Szeles", QString::number(foablak.width()));
+    ini.beir("Nyomtatas", "QrKod", Beall.QrKod ? "1" : "0");
+    ini.beir("Email", "Targy", egySorba(Beall.EmailTargy));
+    ini.beir("Email", "Szoveg", egySorba(Beall.EmailSzoveg));
     ini.ment();
 }
 

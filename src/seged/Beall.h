@@ -22,7 +22,16 @@ struct TBeall {
     QString FelhasznaloNev;
     bool VanBelep = false;
     int FulSzeles = 150;
+    // the letter's code as a QR code on the certificates and the repair order form
+    bool QrKod = false;
+    // the e-mail a printout is sent with; placeholders {szam} {fajta} {ugyfel} {muhely}
+    QString EmailTargy;
+    QString EmailSzoveg;
 };
+
+// The e-mail templates when the settings give none.
+QString AlapEmailTargy();
+QString AlapEmailSzoveg();
 
 extern TBeall Beall;
 
