@@ -305,3 +305,43 @@ bool ArchivKerdesKell(const QDate &ma)
 {
     return ma.addDays(-5) >= Beall.MentesDatum;
 }
+
+QString KiszolgaloLeiras(const QString &kapcsolat)
+{
+    if (kapcsolat.trimmed().isEmpty())
+        return {};
+    KapcsolatLeiras::Kulcsok k;
+    try {
+        k = KapcsolatLeiras::elemez(kapcsolat);
+    } catch (const StoreHiba &) {
+        return "(a kapcsolat leírása hibás)";
+    }
+    QString gep = KapcsolatLeiras::ertek(k, "host");
+    if (gep.isEmpty())
+        gep = KapcsolatLeiras::ertek(k, "hostaddr");
+    QString port = KapcsolatLeiras::ertek(k, "port");
+    const QString db = KapcsolatLeiras::ertek(k, "dbname");
+    const QString szolg = KapcsolatLeiras::ertek(k, "service");
+    // what libpq takes when the string leaves them out
+    if (gep.isEmpty() && szolg.isEmpty())
+        gep = qEnvironmentVariable("PGHOST", "localhost");
+    if (port.isEmpty() && szolg.isEmpty())
+        port = qEnvironmentVariable("PGPORT", "5432");
+    QStringList r;
+    if (!gep.isEmpty())
+        r << (port.isEmpty() ? gep : gep + ':' + port);
+    if (!db.isEmpty())
+        r << "adatbázis: " + db;
+    if (!szolg.isEmpty())
+        r << "szolgáltatás: " + szolg;
+    return r.join(", ");
+}
+
+QString AdatbazisHelye()
+{
+    const QString mappa = QDir::toNativeSeparators(Beall.AdatbazisUtvonal);
+    if (Beall.AdatbazisKapcsolat.trimmed().isEmpty())
+        return "Az adatbázis mappája:\r\n" + mappa;
+    return "Az adatbázis PostgreSQL kiszolgálón van:\r\n" + KiszolgaloLeiras(Beall.AdatbazisKapcsolat)
+           + "\r\n\r\nA szövegfájlok és a dokumentumok mappája:\r\n" + mappa;
+}

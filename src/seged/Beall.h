@@ -76,5 +76,12 @@ bool KapcsolatbanJelszo(const QString &kapcsolat);
 // naming the key and the file when it holds a password or libpq cannot read it.
 QString IniKapcsolat();
 
+// Where the register is, for the user: the database folder, or on a server its host, port and
+// database (never anything else of the connection string, so never a password); the texts'
+// folder follows. One line per item: "Adatbázis mappája: ..." / "Kiszolgáló: ...".
+QString AdatbazisHelye();
+// The server part alone, "gep:5432, adatbázis: dorvprg" (empty for the local register).
+QString KiszolgaloLeiras(const QString &kapcsolat);
+
 // Whether the close should ask for an archive: the last one five or more days old.
 bool ArchivKerdesKell(const QDate &ma = QDate::currentDate());

@@ -369,3 +369,17 @@ QIcon AkcioIkon(const QString &akcio)
     kesz.insert(akcio, i);
     return i;
 }
+
+const char *const ASZTALI_BEJEGYZES = "hu.pelikor.dorvprg";
+
+// the pictures live in this static library: named here so the linker keeps them
+static void ikonokBetoltese() { Q_INIT_RESOURCE(ProgramIkon); }
+
+QIcon ProgramIkon()
+{
+    ikonokBetoltese();
+    QIcon sajat;
+    for (int n : {16, 22, 24, 32, 48, 64, 128, 256})
+        sajat.addFile(QString(":/ikon/dorvprg-%1.png").arg(n), QSize(n, n));
+    return QIcon::fromTheme(ASZTALI_BEJEGYZES, sajat);
+}
