@@ -265,6 +265,8 @@ QList<Lapozo::Elhelyezett> Lapozo::elhelyez(const Sav &s)
                 futasok(betu, jobbVagott(sz));
             h.sorok = sorokraTor(sz, [this, betu](const QString &s) { return meres(betu, s); }, e.szeles,
                                  e.sortores, e.autoMeret);
+            if (e.tipus == ElemTipus::Kod)
+                h.sorok = QStringList{sz};   // the code is never cut: it is what the square holds
             // widths matter only where the box is placed by them
             const bool merni = e.autoMeret || e.igazitas != Igazitas::Bal;
             double legszelesebb = 0;

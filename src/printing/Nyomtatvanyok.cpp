@@ -352,7 +352,7 @@ void LevelKodHozzaad(Elrendezes &e)
     // the top right corner under the letter number is free on every letter form
     for (Sav &s : e.savok)
         if (s.tipus == SavTipus::Fejlec) {
-            Elem k = doboz(cimke(7.0, Balra, 190 - KOD_SZELES, {}, Betu{"Courier New", 7, false, false}),
+            Elem k = doboz(cimke(7.0, Balra, 190 - KOD_SZELES, {}, Betu{"Courier New", 6.5, false, false}),
                            KOD_SZELES, KOD_SZELES + 3.5, false);
             k.tipus = ElemTipus::Kod;
             k.nev = "kod";

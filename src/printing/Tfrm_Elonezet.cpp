@@ -249,7 +249,9 @@ void Tfrm_Elonezet::beallitas()
 void Tfrm_Elonezet::nyomtatas()
 {
     // without a printer the key must not be lost in silence: the PDF is the way out
-    if (m_nyomtato.outputFormat() == QPrinter::NativeFormat && !VanNyomtato()) {
+    // (Qt turns a printer object into a nameless PDF writer when the system has no printer;
+    // printing to a file chosen in the printer set-up still works)
+    if (!VanNyomtato() && m_nyomtato.outputFileName().isEmpty()) {
         if (Kerdes("Nincs telepített nyomtató, a nyomtatvány nem nyomtatható ki.\r\n\r\n"
                    "Menti PDF fájlba?", "Nyomtatás", "Mentés PDF-be", "Mégsem", this))
             pdfKerdez();

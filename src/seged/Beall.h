@@ -4,6 +4,10 @@
 #include <QRect>
 #include <QString>
 
+// The e-mail templates when the settings give none.
+QString AlapEmailTargy();
+QString AlapEmailSzoveg();
+
 // The settings and state of the run: folders, window geometry, rights, user name.
 struct TBeall {
     bool TeljesKep = true;
@@ -25,13 +29,10 @@ struct TBeall {
     // the letter's code as a QR code on the certificates and the repair order form
     bool QrKod = false;
     // the e-mail a printout is sent with; placeholders {szam} {fajta} {ugyfel} {muhely}
-    QString EmailTargy;
-    QString EmailSzoveg;
+    QString EmailTargy = AlapEmailTargy();
+    QString EmailSzoveg = AlapEmailSzoveg();
 };
 
-// The e-mail templates when the settings give none.
-QString AlapEmailTargy();
-QString AlapEmailSzoveg();
 
 extern TBeall Beall;
 
