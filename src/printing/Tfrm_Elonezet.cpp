@@ -1,7 +1,6 @@
 #include "Tfrm_Elonezet.h"
 
 #include "EmailKuldes.h"
-#include "Ikonok.h"
 #include "NyomtatasPdf.h"
 #include "Seged.h"
 #include "StoreHiba.h"
@@ -109,7 +108,6 @@ Tfrm_Elonezet::Tfrm_Elonezet(NyomtatasiMunka &munka, QWidget *szulo)
     aNyomtat = akcio("Nyomtatás", {QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { nyomtatas(); });
     aPdf = akcio("Mentés PDF-be...", {QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] { pdfKerdez(); });
     aEmail = akcio("Küldés e-mailben", {}, [this] { EmailKuld(m_munka, m_oldalak, this); });
-    aEmail->setIcon(AkcioIkon("aEmail"));
     aBezar = akcio("Bezár", {QKeySequence(Qt::Key_Escape)}, [this] { close(); });
     for (QAction *a : {aSzaz, aEgeszLap, aSzelesseg})
         a->setCheckable(true);
