@@ -261,8 +261,16 @@ void BeallitasIr(const QRect &foablak)
     ini.beir("Alapertek", "Magas", QString::number(foablak.height()));
     ini.beir("Alapertek", "Szeles", QString::number(foablak.width()));
     ini.beir("Nyomtatas", "QrKod", Beall.QrKod ? "1" : "0");
-    ini.beir("Email", "Targy", egySorba(Beall.EmailTargy));
-    ini.beir("Email", "Szoveg", egySorba(Beall.EmailSzoveg));
+    // the templates as they come with the program stay out of the file (a later version's
+    // own wording then applies); one changed before is overwritten, also with the default
+    const auto sablon = [&ini](const char *kulcs, const QString &ertek, const QString &alap) {
+        bool van = false;
+        ini.ertek("Email", kulcs, &van);
+        if (van || egySorba(ertek) != egySorba(alap))
+            ini.beir("Email", kulcs, egySorba(ertek));
+    };
+    sablon("Targy", Beall.EmailTargy, AlapEmailTargy());
+    sablon("Szoveg", Beall.EmailSzoveg, AlapEmailSzoveg());
     ini.ment();
 }
 
