@@ -60,10 +60,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.pelikor.hu)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# libraries from the binary; the SQL drivers and the fonts are loaded at run time; pg_dump
-# packs a register kept on a PostgreSQL server into the archive
+# libraries from the binary (libqrencode4 for the letters' code among them); the SQL drivers
+# and the fonts are loaded at run time; pg_dump packs a register kept on a PostgreSQL server
+# into the archive; xdg-email hands a printout to the mail program
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, libqt6sql6-psql, fonts-wine, fonts-liberation2, fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "postgresql-client")
+    "libqt6sql6-sqlite, libqt6sql6-psql, libqrencode4, fonts-wine, fonts-liberation2, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "postgresql-client, xdg-utils")
 include(CPack)

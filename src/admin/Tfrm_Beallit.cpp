@@ -156,6 +156,30 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     btnProba->setAutoDefault(false);
     connect(btnProba, &QPushButton::clicked, this, &Tfrm_Beallit::kapcsolatProba);
 
+    auto *kuldesLap = new QWidget;
+    lapok->addTab(kuldesLap, "Nyomtatvány, e-mail");
+    chkQrKod = new QCheckBox("QR kód a tanusítványokon és a megrendelőlapon", kuldesLap);
+    chkQrKod->setObjectName("chkQrKod");
+    chkQrKod->move(8, 12);
+    auto *targyCim = new QLabel("Az e-mail tárgya", kuldesLap);
+    targyCim->move(8, 40);
+    edtEmailTargy = new QLineEdit(kuldesLap);
+    edtEmailTargy->setObjectName("edtEmailTargy");
+    edtEmailTargy->setGeometry(8, 56, 303, 21);
+    targyCim->setBuddy(edtEmailTargy);
+    auto *szovegCim = new QLabel("Az e-mail szövege", kuldesLap);
+    szovegCim->move(8, 84);
+    memEmailSzoveg = new QPlainTextEdit(kuldesLap);
+    memEmailSzoveg->setObjectName("memEmailSzoveg");
+    memEmailSzoveg->setGeometry(8, 100, 303, 110);
+    memEmailSzoveg->setTabChangesFocus(true);
+    auto *helyettesitok = new QLabel("Helyettesítők: {szam} a levél száma (J00039), {fajta} a nyomtatvány neve, "
+                                     "{ugyfel} az ügyfél neve, {muhely} a műhely neve.",
+                                     kuldesLap);
+    helyettesitok->setWordWrap(true);
+    helyettesitok->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    helyettesitok->setGeometry(8, 216, 303, 56);
+
     btnOK = new QPushButton("OK", this);
     btnOK->setObjectName("btnOK");
     btnOK->setGeometry(160, 320, 75, 25);
@@ -166,7 +190,8 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     btnMegsem->setAutoDefault(false);
 
     QWidget *sorrend[] = {chkTeljesKep, chkVanBelep, edtAdatbazis, btnAdatbazis, edtMentes, btnMentes,
-                          btnSzoveg1, btnSzoveg2, btnSzoveg3, memDorvido, edtKapcsolat, btnProba, btnOK, btnMegsem};
+                          btnSzoveg1, btnSzoveg2, btnSzoveg3, memDorvido, edtKapcsolat, btnProba, chkQrKod,
+                          edtEmailTargy, memEmailSzoveg, btnOK, btnMegsem};
     for (size_t i = 1; i < std::size(sorrend); ++i)
         setTabOrder(sorrend[i - 1], sorrend[i]);
 
@@ -177,6 +202,9 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     edtAdatbazis->setText(Beall.AdatbazisUtvonal);
     edtMentes->setText(Beall.MentesUtvonal);
     edtKapcsolat->setText(Beall.AdatbazisKapcsolat);
+    chkQrKod->setChecked(Beall.QrKod);
+    edtEmailTargy->setText(Beall.EmailTargy);
+    memEmailSzoveg->setPlainText(Beall.EmailSzoveg);
     if (QFileInfo(DorvidoFajlUt()).isFile())
         memDorvido->setPlainText(fajlbol(HuSzoveg::fajlOlvas(DorvidoFajlUt())));
     chkVanBelep->setChecked(Tbl->ertek("vanbelep").toString() == "I");
@@ -186,6 +214,8 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     mk->szinez(edtMentes);
     mk->szinez(edtKapcsolat);
     mk->szinez(memDorvido);
+    mk->szinez(edtEmailTargy);
+    mk->szinez(memEmailSzoveg);
     mk->enterBekot();
 
     const QRect hol = szulo ? szulo->window()->frameGeometry()
@@ -249,6 +279,9 @@ void Tfrm_Beallit::atvesz()
     Beall.MentesUtvonal = edtMentes->text();
     Beall.AdatbazisUtvonal = edtAdatbazis->text();
     Beall.AdatbazisKapcsolat = kapcsolat;
+    Beall.QrKod = chkQrKod->isChecked();
+    Beall.EmailTargy = edtEmailTargy->text();
+    Beall.EmailSzoveg = memEmailSzoveg->toPlainText();
 }
 
 void Tfrm_Beallit::btnOKClick()

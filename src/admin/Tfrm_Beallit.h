@@ -11,7 +11,8 @@ class Tabla;
 
 // The settings window: full-screen opening, database and archive folders, the login
 // requirement (the beallit row), the warranty period list and the printed texts; on its
-// second page the server that holds the register instead of the local file.
+// second page the server that holds the register instead of the local file; on the third
+// the code on the letter forms and the templates of the e-mail a printout is sent with.
 class Tfrm_Beallit : public QDialog {
     Q_OBJECT
 public:
@@ -39,6 +40,9 @@ private:
     QPlainTextEdit *memDorvido;
     QLineEdit *edtKapcsolat;
     QPushButton *btnProba;
+    QCheckBox *chkQrKod;
+    QLineEdit *edtEmailTargy;
+    QPlainTextEdit *memEmailSzoveg;
     QPushButton *btnSzoveg1;
     QPushButton *btnSzoveg2;
     QPushButton *btnSzoveg3;

@@ -2,6 +2,7 @@
 #include "AblakBetu.h"
 #include "Ikonok.h"
 #include "Admin.h"
+#include "Adatbazis.h"
 #include "Beall.h"
 #include "Kozepre.h"
 
@@ -66,7 +67,12 @@ Tfrm_Nevjegy::Tfrm_Nevjegy(QWidget *szulo)
     felirat(panel, "Pelikor Bt.\nhttps://www.pelikor.hu\ninfo@pelikor.hu", QRect(8, 210, 289, 70),
             "color: #000080;");
     // where this user's register is: an installed program keeps it in the user's folder
-    lblAdatbazis = felirat(panel, "Adatbázis:\n" + QDir::toNativeSeparators(Beall.AdatbazisUtvonal),
+    // on a server its host, port and database; the folder keeps only the texts there
+    const QString kapcsolat = Adatbazis::nyitva() ? Adatbazis::kapcsolat() : Beall.AdatbazisKapcsolat;
+    const QString hely = kapcsolat.trimmed().isEmpty()
+                             ? "Adatbázis:\n" + QDir::toNativeSeparators(Beall.AdatbazisUtvonal)
+                             : "Adatbázis (PostgreSQL kiszolgáló):\n" + KiszolgaloLeiras(kapcsolat);
+    lblAdatbazis = felirat(panel, hely,
                            QRect(8, 286, 289, 44), "", Qt::AlignLeft | Qt::AlignTop);
     lblAdatbazis->setObjectName("lblAdatbazis");
     lblAdatbazis->setTextInteractionFlags(Qt::TextSelectableByMouse);

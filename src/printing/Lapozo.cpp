@@ -2,6 +2,7 @@
 
 #include "Betuk.h"
 #include "HuSzoveg.h"
+#include "LevelJel.h"
 
 #include <QPainter>
 #include <QPen>
@@ -221,6 +222,15 @@ QString Lapozo::szoveg(const Elem &e) const
             return e.szoveg + m_e.cim;
         }
         break;
+    case ElemTipus::Kod: {
+        if (!m_vanSor)
+            return {};
+        const QString tipus = m_fo->ertek("prntip").toString();
+        const QVariant szam = m_fo->ertek("doksi_id");
+        if (tipus.size() != 1 || szam.isNull())
+            return {};
+        return LevelKod(tipus.at(0), szam.toInt());
+    }
     case ElemTipus::Alakzat:
         break;
     }
@@ -253,6 +263,8 @@ QList<Lapozo::Elhelyezett> Lapozo::elhelyez(const Sav &s)
                 futasok(betu, jobbVagott(sz));
             h.sorok = sorokraTor(sz, [this, betu](const QString &s) { return meres(betu, s); }, e.szeles,
                                  e.sortores, e.autoMeret);
+            if (e.tipus == ElemTipus::Kod)
+                h.sorok = QStringList{sz};   // the code is never cut: it is what the square holds
             // widths matter only where the box is placed by them
             const bool merni = e.autoMeret || e.igazitas != Igazitas::Bal;
             double legszelesebb = 0;
@@ -327,6 +339,10 @@ void Lapozo::rajzol(const Sav &s, const QList<Elhelyezett> &elemek, double y, do
             m_lap->muveletek << m;
             continue;
         }
+        if (e.tipus == ElemTipus::Kod) {
+            kod(h, r);
+            continue;
+        }
         if (!e.atlatszo && !h.sorok.isEmpty() && !(h.sorok.size() == 1 && h.sorok.first().isEmpty()) && takar(r)) {
             RajzMuvelet m;
             m.tipus = RajzMuvelet::Kitoltes;
@@ -355,6 +371,44 @@ void Lapozo::rajzol(const Sav &s, const QList<Elhelyezett> &elemek, double y, do
             m_lap->muveletek << m;
         }
     }
+}
+
+// The square of the code fills the box's width, with the quiet zone of four modules inside it;
+// each row's runs of dark modules are one fill. The code's text stands centred below.
+void Lapozo::kod(const Elhelyezett &h, const QRectF &r)
+{
+    const QString szoveg = h.sorok.value(0);
+    const QrModulok q = QrKodol(szoveg);
+    if (szoveg.isEmpty() || q.meret == 0)
+        return;
+    const int csend = 4;
+    const double modul = r.width() / (q.meret + 2 * csend);
+    const QPointF bal(r.left() + csend * modul, r.top() + csend * modul);
+    for (int y = 0; y < q.meret; ++y)
+        for (int x = 0; x < q.meret;) {
+            if (!q.sotetE(x, y)) {
+                ++x;
+                continue;
+            }
+            int v = x;
+            while (v < q.meret && q.sotetE(v, y))
+                ++v;
+            RajzMuvelet m;
+            m.tipus = RajzMuvelet::Kitoltes;
+            m.szin = Qt::black;
+            m.a = bal + QPointF(x * modul, y * modul);
+            // a hair over the next row, so no seam shows between rows on a screen
+            m.b = bal + QPointF(v * modul, (y + 1) * modul + (y + 1 < q.meret ? modul * 0.02 : 0.0));
+            m_lap->muveletek << m;
+            x = v;
+        }
+    RajzMuvelet t;
+    t.tipus = RajzMuvelet::Szoveg;
+    t.a = QPointF(r.left() + (r.width() - h.sorSzeles.value(0)) / 2, r.top() + r.width() + h.emelkedes);
+    t.betu = h.betu;
+    t.szoveg = szoveg;
+    t.futasok = futasok(h.betu, szoveg);
+    m_lap->muveletek << t;
 }
 
 void Lapozo::lapKezd()

@@ -90,6 +90,7 @@ private:
     QList<Elhelyezett> elhelyez(const Sav &s);
     void rajzol(const Sav &s, const QList<Elhelyezett> &elemek, double y, double magas);
     void keret(const Keret &k, const QRectF &r);
+    void kod(const Elhelyezett &h, const QRectF &r);
     void savNyomtat(const Sav &s);
     void lapKezd();
     void lapZar();

@@ -13,7 +13,9 @@
 // the top-left corner of the band (elements) or of the printable area (bands).
 
 enum class Igazitas { Bal, Kozep, Jobb };
-enum class ElemTipus { Cimke, Adat, Rendszer, Alakzat };
+// Kod: the letter's code of the master row ("DORV:J:00039") as a QR code as wide as the box,
+// with the code in print below it
+enum class ElemTipus { Cimke, Adat, Rendszer, Alakzat, Kod };
 enum class RendszerErtek { DatumIdo, Oldalszam, Cim };
 enum class SavTipus { Fejlec, CsoportFejlec, Reszlet, Lablec };
 enum class Formatum { Nincs, LevelSzam, Szamjegy5 };   // "No: 00042" / "00042"

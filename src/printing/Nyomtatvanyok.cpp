@@ -3,7 +3,9 @@
 #include "Adatbazis.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
+#include "LevelJel.h"
 #include "Lekerdezes.h"
+#include <QSqlQuery>
 #include "StoreHiba.h"
 #include "Tabla.h"
 
@@ -345,6 +347,26 @@ const char *const UGYFEL_MEZOK = ", m.marka_nev, a.alkatresz_nev, u.ugyfel_nev, 
 
 } // namespace
 
+void LevelKodHozzaad(Elrendezes &e)
+{
+    // the top right corner under the letter number is free on every letter form
+    for (Sav &s : e.savok)
+        if (s.tipus == SavTipus::Fejlec) {
+            Elem k = doboz(cimke(7.0, Balra, 190 - KOD_SZELES, {}, Betu{"Courier New", 6.5, false, false}),
+                           KOD_SZELES, KOD_SZELES + 3.5, false);
+            k.tipus = ElemTipus::Kod;
+            k.nev = "kod";
+            k.igazitas = Igazitas::Kozep;
+            s.elemek << k;
+            return;
+        }
+}
+
+QString NyomtatasiMunka::pdfNev() const
+{
+    return PdfNevJavaslat(m_e.cim, m_prntip, m_doksiId);
+}
+
 Elrendezes ElrendezesKeszit(NyomtatvanyFajta f)
 {
     switch (f) {
@@ -363,7 +385,7 @@ QString FoLekerdezesSql(NyomtatvanyFajta f)
     switch (f) {
     case NyomtatvanyFajta::Jotallas:
         return QString("SELECT d.doksi, d.doksi_id, d.datum, d.dorvido, d.marka, d.alkatresz, d.rendszam,"
-                       " d.ugyfel, d.sorozatszam, d.megjegyzes") + UGYFEL_MEZOK + LEVEL_JOIN;
+                       " d.ugyfel, d.sorozatszam, d.megjegyzes, d.prntip") + UGYFEL_MEZOK + LEVEL_JOIN;
     case NyomtatvanyFajta::Szereles:
     case NyomtatvanyFajta::Javitas:
     case NyomtatvanyFajta::Szerelo:
@@ -489,6 +511,17 @@ std::unique_ptr<NyomtatasiMunka> NyomtatasiMunka::nyit(NyomtatvanyFajta f, int d
     m->m_q->setParam("pdoksi", doksi);
     m->m_q->megnyit();
     m->m_fo = std::make_unique<LekerdezesForras>(*m->m_q);
+    m->m_fajta = f;
+    m->m_doksi = doksi;
+    // the letter as its name goes outside: kind and number (the notes may have no row)
+    QSqlQuery q = Adatbazis::lekerdez("SELECT prntip, doksi_id FROM doksi WHERE doksi = ?", {doksi});
+    if (q.next() && q.value(0).toString().size() == 1 && !q.value(1).isNull()) {
+        m->m_prntip = q.value(0).toString().at(0);
+        m->m_doksiId = q.value(1).toInt();
+    }
+    if (Beall.QrKod && (f == NyomtatvanyFajta::Jotallas || f == NyomtatvanyFajta::Szereles
+                        || f == NyomtatvanyFajta::Javitas))
+        LevelKodHozzaad(m->m_e);
 
     // document texts: each line of the file is a paragraph of the label. They lie in the
     // database folder as set now (the settings window may have changed it since the store

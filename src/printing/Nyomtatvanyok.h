@@ -17,6 +17,10 @@ enum class NyomtatvanyFajta { Jotallas, Szereles, Javitas, Szerelo, Lista, Megje
 extern const char *const KESZITO_HONLAP;   // the maker's web address in the footer lines
 
 Elrendezes ElrendezesKeszit(NyomtatvanyFajta f);
+// The letter's code as a QR code in the top right corner of a letter form's page header,
+// KOD_SZELES mm wide, the code's text below it.
+constexpr double KOD_SZELES = 19.0;
+void LevelKodHozzaad(Elrendezes &e);
 QString FoLekerdezesSql(NyomtatvanyFajta f);   // with :pdoksi; empty for the list
 // "jotallas", "szereles", "javitas", "szerelo", "lista", "megjegyzes" or the class names
 bool FajtaNevbol(const QString &nev, NyomtatvanyFajta &f);
@@ -66,9 +70,20 @@ public:
     // Makes the pages again from the open datasets (the preview prints this way).
     Oldalak lapoz(Lapozo::Haladas haladas = {}, bool *megszakitva = nullptr);
 
+    NyomtatvanyFajta fajta() const { return m_fajta; }
+    int doksi() const { return m_doksi; }              // 0 for the list
+    QChar prntip() const { return m_prntip; }          // null without a letter
+    int doksiId() const { return m_doksiId; }
+    // "Jotallasi_tanusitvany_J00039.pdf"
+    QString pdfNev() const;
+
 private:
     NyomtatasiMunka() = default;
     Elrendezes m_e;
+    NyomtatvanyFajta m_fajta = NyomtatvanyFajta::Lista;
+    int m_doksi = 0;
+    QChar m_prntip;
+    int m_doksiId = 0;
     std::unique_ptr<Lekerdezes> m_q;
     std::unique_ptr<Adatforras> m_fo;
     SorForras m_tulaj;

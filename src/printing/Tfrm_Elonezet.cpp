@@ -1,5 +1,6 @@
 #include "Tfrm_Elonezet.h"
 
+#include "EmailKuldes.h"
 #include "NyomtatasPdf.h"
 #include "Seged.h"
 #include "StoreHiba.h"
@@ -106,6 +107,7 @@ Tfrm_Elonezet::Tfrm_Elonezet(NyomtatasiMunka &munka, QWidget *szulo)
     aBeallit = akcio("Nyomtató beállítása...", {}, [this] { beallitas(); });
     aNyomtat = akcio("Nyomtatás", {QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { nyomtatas(); });
     aPdf = akcio("Mentés PDF-be...", {QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] { pdfKerdez(); });
+    aEmail = akcio("Küldés e-mailben", {}, [this] { EmailKuld(m_munka, m_oldalak, this); });
     aBezar = akcio("Bezár", {QKeySequence(Qt::Key_Escape)}, [this] { close(); });
     for (QAction *a : {aSzaz, aEgeszLap, aSzelesseg})
         a->setCheckable(true);
@@ -116,7 +118,7 @@ Tfrm_Elonezet::Tfrm_Elonezet(NyomtatasiMunka &munka, QWidget *szulo)
     tb->addSeparator();
     tb->addActions({aElso, aElozo, aKovetkezo, aUtolso});
     tb->addSeparator();
-    tb->addActions({aBeallit, aNyomtat, aPdf});
+    tb->addActions({aBeallit, aNyomtat, aPdf, aEmail});
     tb->addSeparator();
     tb->addAction(aBezar);
 
@@ -125,7 +127,7 @@ Tfrm_Elonezet::Tfrm_Elonezet(NyomtatasiMunka &munka, QWidget *szulo)
     m_haladas->setMinimumWidth(80);
     statusBar()->addWidget(m_haladas);
     statusBar()->addWidget(m_pozicio, 1);
-    for (QAction *a : {aBeallit, aNyomtat, aPdf})
+    for (QAction *a : {aBeallit, aNyomtat, aPdf, aEmail})
         a->setEnabled(false);
     allapotFrissit();
 }
@@ -145,7 +147,7 @@ void Tfrm_Elonezet::keszit()
     });
     m_haladas->clear();
     m_kesz = true;
-    for (QAction *a : {aBeallit, aNyomtat, aPdf})
+    for (QAction *a : {aBeallit, aNyomtat, aPdf, aEmail})
         a->setEnabled(true);
     m_lap = 0;
     setIllesztes(m_illesztes);
@@ -246,8 +248,15 @@ void Tfrm_Elonezet::beallitas()
 
 void Tfrm_Elonezet::nyomtatas()
 {
-    if (m_nyomtato.outputFormat() == QPrinter::NativeFormat && !VanNyomtato())
+    // without a printer the key must not be lost in silence: the PDF is the way out
+    // (Qt turns a printer object into a nameless PDF writer when the system has no printer;
+    // printing to a file chosen in the printer set-up still works)
+    if (!VanNyomtato() && m_nyomtato.outputFileName().isEmpty()) {
+        if (Kerdes("Nincs telepített nyomtató, a nyomtatvány nem nyomtatható ki.\r\n\r\n"
+                   "Menti PDF fájlba?", "Nyomtatás", "Mentés PDF-be", "Mégsem", this))
+            pdfKerdez();
         return;
+    }
     // made again from the open datasets, so the date and time are those of printing
     const Oldalak o = m_munka.lapoz();
     LapokNyomtat(m_nyomtato, o, this);
@@ -260,7 +269,7 @@ void Tfrm_Elonezet::pdfMentes(const QString &fajl)
 
 void Tfrm_Elonezet::pdfKerdez()
 {
-    QString nev = m_munka.elrendezes().objektum + ".pdf";
+    const QString nev = m_munka.pdfNev();
     const QString fajl = QFileDialog::getSaveFileName(this, "Mentés PDF-be", nev, "PDF fájl (*.pdf)");
     if (fajl.isEmpty())
         return;

@@ -40,7 +40,7 @@ public:
     QPrinter &nyomtato() { return m_nyomtato; }
 
     QAction *aElso, *aElozo, *aKovetkezo, *aUtolso, *aEgeszLap, *aSzaz, *aSzelesseg,
-        *aBeallit, *aNyomtat, *aPdf, *aBezar;
+        *aBeallit, *aNyomtat, *aPdf, *aEmail, *aBezar;
 
 signals:
     void bezarva();

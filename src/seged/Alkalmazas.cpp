@@ -1,4 +1,5 @@
 #include "Alkalmazas.h"
+#include "Ikonok.h"
 #include "AblakBetu.h"
 
 #include <QAbstractButton>
@@ -277,6 +278,9 @@ void AlkalmazasKonvenciok(QApplication &app)
         delete forditas;   // without the package Qt's own texts stay English; the program still runs
     }
     QApplication::setFont(AblakBetu());
+    // every window carries the program's icon, grouped with the menu entry by the task bar
+    QApplication::setWindowIcon(ProgramIkon());
+    QGuiApplication::setDesktopFileName(ASZTALI_BEJEGYZES);
     QApplication::setStyle(new AlkalmazasStilus(QApplication::style()->name()));
     app.installEventFilter(new GombEnter(&app));
     app.installEventFilter(new KozosBillentyuk(&app));

@@ -142,7 +142,41 @@ QDate kesobbi(const IniFajl &ini, const QDate &d)
 
 bool letezoMappa(const QString &ut) { return !ut.isEmpty() && QFileInfo(ut).isDir(); }
 
+// A text of several lines as one ini value: "\\n" for a line break, "\\\\" for a backslash.
+QString egySorba(const QString &s)
+{
+    QString t = s;
+    t.replace("\r\n", "\n").replace('\r', '\n');
+    while (t.endsWith('\n') || t.endsWith(' ') || t.endsWith('\t'))
+        t.chop(1);   // the ini would drop what stands at the end of the line
+    QString ki;
+    for (const QChar c : t)
+        ki += c == '\\' ? QString("\\\\") : c == '\n' ? QString("\\n") : QString(c);
+    return ki;
+}
+
+QString sorokra(const QString &s)
+{
+    QString ki;
+    for (int i = 0; i < s.size(); ++i) {
+        if (s.at(i) == '\\' && i + 1 < s.size()) {
+            ++i;
+            ki += s.at(i) == 'n' ? QChar('\n') : s.at(i);
+        } else {
+            ki += s.at(i);
+        }
+    }
+    return ki;
+}
+
 } // namespace
+
+QString AlapEmailTargy() { return "{fajta} - {szam}"; }
+QString AlapEmailSzoveg()
+{
+    return "Tisztelt {ugyfel}!\n\nMellékelten küldjük a(z) {szam} számú levél nyomtatványát "
+           "({fajta}).\n\nÜdvözlettel:\n{muhely}";
+}
 
 QString IniFajlUt() { return QDir(ProgramMappa()).filePath("DorvPrg.ini"); }
 QString AlapAdatbazisMappa() { return QDir(ProgramMappa()).filePath("Data"); }
@@ -196,6 +230,14 @@ IniAllapot BeallitasOlvas()
 
     if (!letezoMappa(Beall.MentesUtvonal))
         Beall.MentesUtvonal = AlapMentesMappa();
+    Beall.QrKod = ini.ertek("Nyomtatas", "QrKod").trimmed() == "1";
+    bool vanTargy = false, vanSzoveg = false;
+    Beall.EmailTargy = sorokra(ini.ertek("Email", "Targy", &vanTargy));
+    Beall.EmailSzoveg = sorokra(ini.ertek("Email", "Szoveg", &vanSzoveg));
+    if (!vanTargy)
+        Beall.EmailTargy = AlapEmailTargy();
+    if (!vanSzoveg)
+        Beall.EmailSzoveg = AlapEmailSzoveg();
     if (ini.hibas())
         return IniAllapot::Hibas;
     if (van && !letezoMappa(Beall.AdatbazisUtvonal)) {
@@ -218,6 +260,17 @@ void BeallitasIr(const QRect &foablak)
     ini.beir("Alapertek", "Felul", QString::number(foablak.y()));
     ini.beir("Alapertek", "Magas", QString::number(foablak.height()));
     ini.beir("Alapertek", "Szeles", QString::number(foablak.width()));
+    ini.beir("Nyomtatas", "QrKod", Beall.QrKod ? "1" : "0");
+    // the templates as they come with the program stay out of the file (a later version's
+    // own wording then applies); one changed before is overwritten, also with the default
+    const auto sablon = [&ini](const char *kulcs, const QString &ertek, const QString &alap) {
+        bool van = false;
+        ini.ertek("Email", kulcs, &van);
+        if (van || egySorba(ertek) != egySorba(alap))
+            ini.beir("Email", kulcs, egySorba(ertek));
+    };
+    sablon("Targy", Beall.EmailTargy, AlapEmailTargy());
+    sablon("Szoveg", Beall.EmailSzoveg, AlapEmailSzoveg());
     ini.ment();
 }
 
@@ -259,4 +312,44 @@ void MentesDatumFrissit()
 bool ArchivKerdesKell(const QDate &ma)
 {
     return ma.addDays(-5) >= Beall.MentesDatum;
+}
+
+QString KiszolgaloLeiras(const QString &kapcsolat)
+{
+    if (kapcsolat.trimmed().isEmpty())
+        return {};
+    KapcsolatLeiras::Kulcsok k;
+    try {
+        k = KapcsolatLeiras::elemez(kapcsolat);
+    } catch (const StoreHiba &) {
+        return "(a kapcsolat leírása hibás)";
+    }
+    QString gep = KapcsolatLeiras::ertek(k, "host");
+    if (gep.isEmpty())
+        gep = KapcsolatLeiras::ertek(k, "hostaddr");
+    QString port = KapcsolatLeiras::ertek(k, "port");
+    const QString db = KapcsolatLeiras::ertek(k, "dbname");
+    const QString szolg = KapcsolatLeiras::ertek(k, "service");
+    // what libpq takes when the string leaves them out
+    if (gep.isEmpty() && szolg.isEmpty())
+        gep = qEnvironmentVariable("PGHOST", "localhost");
+    if (port.isEmpty() && szolg.isEmpty())
+        port = qEnvironmentVariable("PGPORT", "5432");
+    QStringList r;
+    if (!gep.isEmpty())
+        r << (port.isEmpty() ? gep : gep + ':' + port);
+    if (!db.isEmpty())
+        r << "adatbázis: " + db;
+    if (!szolg.isEmpty())
+        r << "szolgáltatás: " + szolg;
+    return r.join(", ");
+}
+
+QString AdatbazisHelye()
+{
+    const QString mappa = QDir::toNativeSeparators(Beall.AdatbazisUtvonal);
+    if (Beall.AdatbazisKapcsolat.trimmed().isEmpty())
+        return "Az adatbázis mappája:\r\n" + mappa;
+    return "Az adatbázis PostgreSQL kiszolgálón van:\r\n" + KiszolgaloLeiras(Beall.AdatbazisKapcsolat)
+           + "\r\n\r\nA szövegfájlok és a dokumentumok mappája:\r\n" + mappa;
 }

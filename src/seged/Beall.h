@@ -4,6 +4,10 @@
 #include <QRect>
 #include <QString>
 
+// The e-mail templates when the settings give none.
+QString AlapEmailTargy();
+QString AlapEmailSzoveg();
+
 // The settings and state of the run: folders, window geometry, rights, user name.
 struct TBeall {
     bool TeljesKep = true;
@@ -22,7 +26,13 @@ struct TBeall {
     QString FelhasznaloNev;
     bool VanBelep = false;
     int FulSzeles = 150;
+    // the letter's code as a QR code on the certificates and the repair order form
+    bool QrKod = false;
+    // the e-mail a printout is sent with; placeholders {szam} {fajta} {ugyfel} {muhely}
+    QString EmailTargy = AlapEmailTargy();
+    QString EmailSzoveg = AlapEmailSzoveg();
 };
+
 
 extern TBeall Beall;
 
@@ -66,6 +76,13 @@ bool KapcsolatbanJelszo(const QString &kapcsolat);
 // The server connection DorvPrg.ini names (empty: the local register); throws StoreHiba
 // naming the key and the file when it holds a password or libpq cannot read it.
 QString IniKapcsolat();
+
+// Where the register is, for the user: the database folder, or on a server its host, port and
+// database (never anything else of the connection string, so never a password); the texts'
+// folder follows. One line per item: "Adatbázis mappája: ..." / "Kiszolgáló: ...".
+QString AdatbazisHelye();
+// The server part alone, "gep:5432, adatbázis: dorvprg" (empty for the local register).
+QString KiszolgaloLeiras(const QString &kapcsolat);
 
 // Whether the close should ask for an archive: the last one five or more days old.
 bool ArchivKerdesKell(const QDate &ma = QDate::currentDate());

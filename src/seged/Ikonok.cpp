@@ -272,12 +272,17 @@ void rajzol(QPainter &p, const QString &n)
         p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
         p.drawLine(QPointF(3, 4.5), QPointF(13, 4.5));
         p.drawLine(QPointF(3, 11.5), QPointF(13, 11.5));
-    } else if (n == "aLevel") {
+    } else if (n == "aLevel" || n == "aEmail") {   // a letter to the maker, a printout to the customer
         p.setPen(QPen(SZURKE.darker(), 1));
         p.setBrush(Qt::white);
-        p.drawRect(QRectF(1.5, 3.5, 13, 9));
-        p.drawLine(QPointF(1.5, 3.5), QPointF(8, 9));
-        p.drawLine(QPointF(14.5, 3.5), QPointF(8, 9));
+        if (n == "aEmail") {   // the page that goes with it stands out of the envelope
+            p.drawRect(QRectF(5.5, 0.5, 7, 8));
+            p.drawLine(QPointF(7, 3), QPointF(11, 3));
+        }
+        p.drawRect(QRectF(1.5, 5.5, 13, 9).translated(0, n == "aEmail" ? 0 : -2));
+        const double y = n == "aEmail" ? 5.5 : 3.5;
+        p.drawLine(QPointF(1.5, y), QPointF(8, y + 5.5));
+        p.drawLine(QPointF(14.5, y), QPointF(8, y + 5.5));
     } else if (n == "aUjdonsag") {
         QPolygonF csillag;
         for (int i = 0; i < 10; ++i) {
@@ -368,4 +373,18 @@ QIcon AkcioIkon(const QString &akcio)
     QIcon i(kep);
     kesz.insert(akcio, i);
     return i;
+}
+
+const char *const ASZTALI_BEJEGYZES = "hu.pelikor.dorvprg";
+
+// the pictures live in this static library: named here so the linker keeps them
+static void ikonokBetoltese() { Q_INIT_RESOURCE(ProgramIkon); }
+
+QIcon ProgramIkon()
+{
+    ikonokBetoltese();
+    QIcon sajat;
+    for (int n : {16, 22, 24, 32, 48, 64, 128, 256})
+        sajat.addFile(QString(":/ikon/dorvprg-%1.png").arg(n), QSize(n, n));
+    return QIcon::fromTheme(ASZTALI_BEJEGYZES, sajat);
 }

@@ -4,6 +4,7 @@
 #include "Beall.h"
 #include "Masolas.h"
 #include "ParadoxImport.h"
+#include "EmailKuldes.h"
 #include "Export.h"
 #include "NyomtatasPdf.h"
 #include "StoreHiba.h"
@@ -251,6 +252,47 @@ int pdfForma(const QStringList &a, const QString &data)
     return 0;
 }
 
+// --email FORMA KULCS: the printout as a PDF handed to the mail program, as the preview's
+// "Küldés e-mailben" does.
+int emailForma(const QStringList &a, const QString &data)
+{
+    const char *hasznalat = "dorvprg --email jotallas|szereles|javitas|szerelo|megjegyzes KULCS";
+    if (a.size() != 2) {
+        hiba() << (a.size() < 2 ? "Hiányzó argumentum: " : "Túl sok argumentum: ") << hasznalat << "\n";
+        return 2;
+    }
+    NyomtatvanyFajta f;
+    if (!FajtaNevbol(a[0], f) || f == NyomtatvanyFajta::Lista) {
+        hiba() << "Ismeretlen nyomtatvány: " << a[0] << " (" << hasznalat << ")\n";
+        return 2;
+    }
+    bool ok = false;
+    const int doksi = a[1].toInt(&ok);
+    if (!ok) {
+        hiba() << "Hibás kulcs: " << a[1] << " (" << hasznalat << ")\n";
+        return 2;
+    }
+    Adatbazis::megnyit(letezoAdatbazis(data), IniKapcsolat());
+    if (!Adatbazis::ertek("SELECT doksi FROM doksi WHERE doksi = ?", {doksi}).isValid()) {
+        hiba() << "Nincs levél ezzel a kulccsal: " << doksi << "\n";
+        return 1;
+    }
+    EmailKuldes::regiekTorlese();
+    auto m = NyomtatasiMunka::nyit(f, doksi);
+    const EmailKuldes::Level l = EmailKuldes::keszit(*m, m->lapoz());
+    if (!l.hibasCim.isEmpty())
+        hiba() << "Az ügyfél e-mail címe nem érvényes cím, kimarad: " << egySor(l.hibasCim) << "\n";
+    QString miert;
+    if (!EmailKuldes::atad(l, miert)) {
+        hiba() << "Nem található levelezőprogram, amely mellékletet fogad: " << egySor(miert)
+               << " A PDF fájl: " << QDir::toNativeSeparators(l.pdf) << "\n";
+        return 1;
+    }
+    ki() << "Levél átadva a levelezőprogramnak: " << (l.cimek.isEmpty() ? QString("(címzett nélkül)") : l.cimek.join(", "))
+         << ", melléklet: " << QDir::toNativeSeparators(l.pdf) << "\n";
+    return 0;
+}
+
 // --copy-to KAPCSOLAT: the local register (the earlier program's tables brought over first,
 // when the folder holds only those) into an empty database on a server.
 int masolasForma(const QStringList &a, const QString &data)
@@ -336,6 +378,11 @@ const QList<Forma> &formak()
          "  --pdf lista J|S FÁJL\n"
          "      a nézet leveleinek listája PDF fájlba",
          pdfForma},
+        {"--email",
+         "--email jotallas|szereles|javitas|szerelo|megjegyzes KULCS\n"
+         "      egy levél nyomtatványa PDF-ben a levelezőprogramnak (xdg-email), az ügyfél e-mail\n"
+         "      címével és a beállítások tárgyával és szövegével",
+         emailForma},
     };
     return f;
 }

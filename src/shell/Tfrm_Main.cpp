@@ -6,7 +6,9 @@
 #include "Beall.h"
 #include "AblakBetu.h"
 #include "Alkalmazas.h"
+#include "EmailKuldes.h"
 #include "Export.h"
+#include "LevelJel.h"
 #include "HuSzoveg.h"
 #include "Ikonok.h"
 #include "Levelek.h"
@@ -76,6 +78,7 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aNyomtatkep", "Nyomtatási kép", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_K)},
         {"aNyomtat", "Nyomtat", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_P)},
         {"aExcel", "Excelbe...", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {"aEmail", "Küldés e-mailben", "Garancialevelek", {}},
         {"aBezar", "Bezár", "Garancialevelek", {}},
         {"aCsatolt", "Csatolt dokumentumok", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_D)},
         {"aMegjegyzes", "Megjegyzések", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_M)},
@@ -233,6 +236,12 @@ void Tfrm_Main::akciokBekotese()
     bekot(m_akciok["aNyomtatkep"], [bizonylat] { bizonylat(false); });
     bekot(m_akciok["aNyomtat"], [bizonylat] { bizonylat(true); });
     bekot(m_akciok["aExcel"], [this] { HataroltExport(*m_tbl, "DorvPrg.CSV", this); });
+    // the certificate of the view, as the preview shows it, to the customer
+    bekot(m_akciok["aEmail"], [this] {
+        if (m_tbl->nyitva() && !m_tbl->ures())
+            EmailKuld(nezetTipus() == "J" ? NyomtatvanyFajta::Jotallas : NyomtatvanyFajta::Szereles,
+                      MezoEgesz(m_tbl->ertek("doksi")), this);
+    });
 
     bekot(m_akciok["aBezar"], [this] { close(); });
 
@@ -314,7 +323,7 @@ void Tfrm_Main::menukEpit()
     m_toolBar2->setFloatable(false);
     m_toolBar2->setToolButtonStyle(Qt::ToolButtonTextOnly);
     const QList<QPair<QString, QStringList>> fomenu = {
-        {"Garancialevelek", {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtatkep", "aNyomtat", "aExcel", "-",
+        {"Garancialevelek", {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtatkep", "aNyomtat", "aEmail", "aExcel", "-",
                              "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "-", "aBezar"}},
         {"Keresés", {"aKeres", "aKeresReszletes"}},
         {"Törzsadatok", {"aTorzsMarka", "aTorzsAlkatresz", "aTorzsUgyfel"}},
@@ -341,7 +350,8 @@ void Tfrm_Main::menukEpit()
 
     m_popup[0] = menu(this, {"aNyomtat", "aNyomtatkep", "-", "aNyomJavitas", "aNyomSzerelo"});
     m_popup[1] = menu(this, {"aMegjegyzes", "aMegjegyzesUj"});
-    m_popup[2] = menu(this, {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtat", "aNyomtatkep", "aExcel", "-", "aBezar"});
+    m_popup[2] = menu(this, {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtat", "aNyomtatkep", "aEmail", "aExcel", "-",
+                             "aBezar"});
 }
 
 void Tfrm_Main::gombsorEpit()
@@ -357,6 +367,15 @@ void Tfrm_Main::gombsorEpit()
     m_edit1->setToolTip("Gyorskeresés sorszámra");
     m_edit1->installEventFilter(this);
     connect(m_edit1, &QLineEdit::textChanged, this, &Tfrm_Main::Edit1Change);
+    // a scanned code ends with Enter: the next scan replaces it instead of adding to it
+    connect(m_edit1, &QLineEdit::returnPressed, this, [this] {
+        QChar tipus;
+        int szam = 0;
+        if (LevelKodBol(m_edit1->text(), tipus, szam)) {
+            kodraUgrik(tipus, szam);
+            m_edit1->selectAll();
+        }
+    });
     m_toolBar1->addWidget(m_edit1);
     auto gomb = [this](const char *nev) { m_toolBar1->addAction(m_akciok.value(nev)); };
     auto legordulo = [this](const char *nev, QMenu *menu) {
@@ -478,9 +497,10 @@ bool Tfrm_Main::inditas()
         }
     }
     if (elsoInditas)
-        Uzenet(QString("A program a beállításait ebben a mappában tartja:\r\n%1\r\n\r\nAz adatbázis mappája:\r\n%2")
-                   .arg(QDir::toNativeSeparators(ProgramMappa()), QDir::toNativeSeparators(Beall.AdatbazisUtvonal)),
+        Uzenet(QString("A program a beállításait ebben a mappában tartja:\r\n%1\r\n\r\n%2")
+                   .arg(QDir::toNativeSeparators(ProgramMappa()), AdatbazisHelye()),
                this);
+    EmailKuldes::regiekTorlese();   // the mail programs had a day to take their attachments
     if (ini == IniAllapot::MappaVisszaallitva)
         HibaUzenet("Nem létező adatbázis mappa, alapértelmezés visszaállítva.", this);
     if (ini == IniAllapot::Hibas && !hibasIniValasztas())
@@ -697,9 +717,33 @@ void Tfrm_Main::TabSet1Change(int index)
     Elrendez();
 }
 
+// The letter of a scanned code: its view, then its number there.
+void Tfrm_Main::kodraUgrik(QChar tipus, int szam)
+{
+    const int nezetIndex = tipus == 'S' ? 1 : 0;
+    if (m_tabSet->currentIndex() != nezetIndex)
+        m_tabSet->setCurrentIndex(nezetIndex);
+    if (m_tabSet->currentIndex() != nezetIndex)
+        return;   // the view could not be switched; its failure was shown
+    try {
+        m_tbl->keres("doksi_id", szam);
+    } catch (const StoreHiba &h) {
+        muveletHiba(h, this);
+    }
+}
+
 void Tfrm_Main::Edit1Change(const QString &szoveg)
 {
     if (szoveg.isEmpty())
+        return;
+    // a scanner types the code of a form one character after the other
+    QChar tipus;
+    int kodSzam = 0;
+    if (LevelKodBol(szoveg, tipus, kodSzam)) {
+        kodraUgrik(tipus, kodSzam);
+        return;
+    }
+    if (LevelKodEleje(szoveg))
         return;
     bool ok = false;
     const int szam = szoveg.toInt(&ok);

@@ -80,6 +80,7 @@ private:
     void listaBeallit();
     void TabSet1Change(int index);
     void Edit1Change(const QString &szoveg);
+    void kodraUgrik(QChar tipus, int szam);
     void szamlalo();
     void AppHint(const QString &tipp);
     void torles();

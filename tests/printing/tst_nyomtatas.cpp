@@ -3,6 +3,9 @@
 #include "Adatbazis.h"
 #include "Beall.h"
 #include "Betuk.h"
+#include "EmailKuldes.h"
+#include "LevelJel.h"
+#include "LevelezoHelyettes.h"
 #include "Export.h"
 #include "HuSzoveg.h"
 #include "Lapozo.h"
@@ -15,6 +18,7 @@
 #include "Tfrm_Elonezet.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -23,6 +27,20 @@
 #include <QTimer>
 
 namespace {
+// The QR codes a real decoder finds on a PDF's first page rendered at 300 dpi.
+QStringList qrKodok(const QString &pdf)
+{
+    const QString kep = pdf + "-lap";
+    QProcess r;
+    r.start("pdftoppm", {"-r", "300", "-png", "-singlefile", "-f", "1", pdf, kep});
+    if (!r.waitForFinished(60000) || r.exitCode() != 0)
+        return {"<pdftoppm hiba>"};
+    QProcess z;
+    z.start("zbarimg", {"--raw", "-q", kep + ".png"});
+    z.waitForFinished(60000);
+    return QString::fromUtf8(z.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
 QString fajl(const TesztKornyezet &k, const QString &nev) { return QDir(k.programMappa()).filePath(nev); }
 
 void s(const TesztKornyezet &k, const char *nev, const QString &szoveg)
@@ -568,6 +586,190 @@ private slots:
         QCOMPARE(pdfLapok(pdf), 2);
         QVERIFY(pdfSzoveg(pdf).contains("Feltétel 40"));
         QVERIFY(k.uzenetek().isEmpty());
+    }
+
+    // The proposed PDF name: the printout's name ASCII-folded, with the letter's kind and number
+    void pdfNev_data()
+    {
+        QTest::addColumn<int>("fajta");
+        QTest::addColumn<QString>("prntip");
+        QTest::addColumn<int>("szam");   // 0: no letter under the key
+        QTest::addColumn<QString>("nev");
+        QTest::newRow("jótállási") << int(NyomtatvanyFajta::Jotallas) << "J" << 39 << "Jotallasi_tanusitvany_J00039.pdf";
+        QTest::newRow("szereléssel") << int(NyomtatvanyFajta::Szereles) << "S" << 7
+                                     << "Jotallasi_tanusitvany_ki_es_beszerelessel_S00007.pdf";
+        QTest::newRow("megrendelőlap hat számjegy") << int(NyomtatvanyFajta::Javitas) << "S" << 123456
+                                                    << "Javitasra_hozott_gepkocsi_megrendelolap_S123456.pdf";
+        QTest::newRow("munkalap J levélre") << int(NyomtatvanyFajta::Szerelo) << "J" << 1 << "Szerelo_munkalap_J00001.pdf";
+        QTest::newRow("megjegyzések nélkül") << int(NyomtatvanyFajta::Megjegyzes) << "J" << 42 << "Megjegyzesek_J00042.pdf";
+        QTest::newRow("nincs ilyen levél") << int(NyomtatvanyFajta::Jotallas) << "J" << 0 << "Jotallasi_tanusitvany.pdf";
+    }
+    void pdfNev()
+    {
+        QFETCH(int, fajta);
+        QFETCH(QString, prntip);
+        QFETCH(int, szam);
+        QFETCH(QString, nev);
+        TesztKornyezet k;
+        const int d = szam ? mintaLevel(szam, prntip) : 999;
+        QCOMPARE(NyomtatasiMunka::nyit(NyomtatvanyFajta(fajta), d)->pdfNev(), nev);
+        // nothing of a file name's own syntax gets through
+        QCOMPARE(PdfNevJavaslat("../Ő ű/*?:\\ x", QChar('J'), 5), QString("O_u_x_J00005.pdf"));
+        QCOMPARE(PdfNevJavaslat("", QChar(), 0), QString("DorvPrg.pdf"));
+    }
+
+    // The letter's code on the forms, read back from the rendered page by a real decoder; the
+    // text below it names the code; the worksheet and a form with the setting off carry none.
+    void qrKod_data()
+    {
+        QTest::addColumn<int>("fajta");
+        QTest::addColumn<QString>("prntip");
+        QTest::addColumn<int>("szam");
+        QTest::addColumn<bool>("bekapcsolva");
+        QTest::addColumn<QString>("kod");
+        QTest::newRow("jótállási") << int(NyomtatvanyFajta::Jotallas) << "J" << 39 << true << "DORV:J:00039";
+        QTest::newRow("szereléssel") << int(NyomtatvanyFajta::Szereles) << "S" << 7 << true << "DORV:S:00007";
+        QTest::newRow("megrendelőlap") << int(NyomtatvanyFajta::Javitas) << "S" << 123456 << true << "DORV:S:123456";
+        // the code is the letter's own kind, whatever layout prints it
+        QTest::newRow("J levél a szereléses lapon") << int(NyomtatvanyFajta::Szereles) << "J" << 8 << true << "DORV:J:00008";
+        QTest::newRow("kikapcsolva") << int(NyomtatvanyFajta::Jotallas) << "J" << 39 << false << "";
+        QTest::newRow("munkalap") << int(NyomtatvanyFajta::Szerelo) << "S" << 7 << true << "";
+    }
+    void qrKod()
+    {
+        QFETCH(int, fajta);
+        QFETCH(QString, prntip);
+        QFETCH(int, szam);
+        QFETCH(bool, bekapcsolva);
+        QFETCH(QString, kod);
+        TesztKornyezet k;
+        Beall.QrKod = bekapcsolva;
+        const int d = mintaLevel(szam, prntip);
+        const QString pdf = fajl(k, "kod.pdf");
+        QCOMPARE(NyomtatvanyPdf(NyomtatvanyFajta(fajta), d, pdf), 1);
+        QCOMPARE(qrKodok(pdf), kod.isEmpty() ? QStringList() : QStringList{kod});
+        const QList<PdfSzo> szavak = pdfSzavak(pdf);
+        PdfSzo w;
+        QCOMPARE(kifejezes(szavak, kod.isEmpty() ? QString("DORV") : kod, 0, 30, w), !kod.isEmpty());
+        if (!kod.isEmpty()) {
+            // under the letter number in the free top right corner, inside the page header
+            QVERIFY2(w.bal > 10 + 190 - KOD_SZELES && w.jobb <= 200.5 && w.fent > 10 + 7 + KOD_SZELES - 1
+                         && w.lent < 10 + 35.4, qPrintable(QString("%1 %2 %3 %4").arg(w.bal).arg(w.fent).arg(w.jobb).arg(w.lent)));
+            PdfSzo no;
+            QVERIFY(kifejezes(szavak, QString("No: %1").arg(szam, 5, 10, QChar('0')), 0, 11, no));
+            QVERIFY(no.lent < 10 + 7.0);
+        }
+    }
+
+    // "Küldés e-mailben": the printout's PDF in the program's own folder handed to xdg-email
+    // with the customer's address and the templates of the settings (read back from the ini
+    // file); without a mail program a message and the folder opened instead.
+    void email_data()
+    {
+        QTest::addColumn<QString>("emil");
+        QTest::addColumn<int>("mod");
+        QTest::addColumn<QStringList>("cimek");
+        QTest::addColumn<QString>("uzenet");   // the start of the one message shown; empty: none
+        QTest::newRow("címmel") << "kovacs.bela@pelda.hu" << int(LevelezoHelyettes::Rendben)
+                                << QStringList{"kovacs.bela@pelda.hu"} << "";
+        QTest::newRow("cím nélkül") << "" << int(LevelezoHelyettes::Rendben) << QStringList{} << "";
+        QTest::newRow("két cím, egy opciónak látszó") << "a@pelda.hu; -oProxy@x.hu, b@pelda.hu" << int(LevelezoHelyettes::Rendben)
+                                                      << QStringList{"a@pelda.hu", "b@pelda.hu"}
+                                                      << "Az ügyfél e-mail címe nem érvényes cím, a levél csak az érvényes";
+        QTest::newRow("levelező hibával") << "kovacs.bela@pelda.hu" << int(LevelezoHelyettes::Hibas)
+                                          << QStringList{"kovacs.bela@pelda.hu"} << "Nem található levelezőprogram";
+        QTest::newRow("nincs xdg-email") << "kovacs.bela@pelda.hu" << int(LevelezoHelyettes::Hianyzik) << QStringList{}
+                                         << "Nem található levelezőprogram, amely mellékletet fogad.\r\nAz xdg-email program nincs telepítve";
+    }
+    void email()
+    {
+        QFETCH(QString, emil);
+        QFETCH(int, mod);
+        QFETCH(QStringList, cimek);
+        QFETCH(QString, uzenet);
+        TesztKornyezet k;
+        LevelezoHelyettes h{LevelezoHelyettes::Mod(mod)};
+        const int d = mintaLevel(42, "J");
+        Adatbazis::vegrehajt("UPDATE ugyfel SET emil = ?", {emil});
+        Beall.EmailTargy = "{fajta} - {szam}";
+        Beall.EmailSzoveg = "Tisztelt {ugyfel}!\n\nC:\\mappa\\{szam} {nincs}\n{muhely}  \n";
+        BeallitasIr(QRect(5, 5, 640, 400));
+        Beall.EmailTargy.clear();
+        Beall.EmailSzoveg.clear();
+        BeallitasOlvas();
+
+        EmailKuld(NyomtatvanyFajta::Jotallas, d, nullptr);
+        const QString pdf = QDir(h.mellekletMappa()).filePath("Jotallasi_tanusitvany_J00042.pdf");
+        QVERIFY(QFileInfo::exists(pdf));
+        const QFileDevice::Permissions jog = QFileInfo(h.mellekletMappa()).permissions();
+        QCOMPARE(int(jog & 0x7077), 0x7000);   // the user's own: rwx for the owner, nothing for others
+        QVERIFY(pdfSzoveg(pdf).contains("Kovács Béla"));
+        QVERIFY(pdfSzoveg(pdf).contains("No: 00042"));
+        const QStringList sz = k.szovegek();
+        if (uzenet.isEmpty())
+            QVERIFY2(sz.isEmpty(), qPrintable(sz.join('|')));
+        else
+            QVERIFY2(!sz.isEmpty() && sz.first().startsWith(uzenet), qPrintable(sz.join('|')));
+        const bool atadva = mod == LevelezoHelyettes::Rendben;
+        // no mail program: the folder with the PDF opened, after the message naming the file
+        QCOMPARE(k.uzenetek().size() && k.uzenetek().last().cim == "DokumentumNyit" ? k.uzenetek().last().szoveg : QString(),
+                 atadva ? QString() : h.mellekletMappa());
+        if (!atadva)
+            QVERIFY(sz.value(sz.size() - 2).contains(pdf));
+        QCOMPARE(h.hivtak(), mod != LevelezoHelyettes::Hianyzik);
+        if (!h.hivtak())
+            return;
+        QCOMPARE(h.argumentumok().value(0), QString("--utf8"));
+        QCOMPARE(h.opcio("--subject"), QString("Jótállási tanusítvány - J00042"));
+        QCOMPARE(h.opcio("--body"), QString("Tisztelt Kovács Béla!\n\nC:\\mappa\\J00042 {nincs}\nŐrség Autó Kft."));
+        QCOMPARE(h.opcio("--attach"), pdf);
+        QCOMPARE(h.cimek(), cimek);
+
+        // a day later the attachment goes at the next start; a newer file stays
+        const QString uj = QDir(h.mellekletMappa()).filePath("uj.pdf");
+        QVERIFY(QFile::copy(pdf, uj));
+        QFile regi(pdf);
+        QVERIFY(regi.open(QIODevice::ReadWrite));
+        QVERIFY(regi.setFileTime(QDateTime::currentDateTime().addSecs(-25 * 3600), QFileDevice::FileModificationTime));
+        regi.close();
+        QCOMPARE(EmailKuldes::regiekTorlese(), 1);
+        QVERIFY(!QFileInfo::exists(pdf));
+        QVERIFY(QFileInfo::exists(uj));
+    }
+
+    // In the preview without a printer, Ctrl+P says so and offers the PDF, whose save dialog
+    // proposes the printout's name; "Küldés e-mailben" sends the pages shown.
+    void elonezetNyomtatoNelkul()
+    {
+        if (VanNyomtato())
+            QSKIP("a printer is installed here");
+        TesztKornyezet k;
+        LevelezoHelyettes h;
+        const int d = mintaLevel(39, "S");
+        QString javasolt;
+        bool ellenorizve = false;
+        elonezetben([&](Tfrm_Elonezet *e) {
+            k.valaszok({false});
+            QTest::keyClick(e, Qt::Key_P, Qt::ControlModifier);
+            QCOMPARE(k.szovegek(), QStringList{"Nincs telepített nyomtató, a nyomtatvány nem nyomtatható ki.\r\n\r\n"
+                                               "Menti PDF fájlba?"});
+            k.valaszok({true});
+            TesztKornyezet::modalisan([&](QWidget *w) {
+                if (auto *fd = qobject_cast<QFileDialog *>(w)) {
+                    javasolt = QFileInfo(fd->selectedFiles().value(0)).fileName();
+                    fd->reject();
+                }
+            });
+            QTest::keyClick(e, Qt::Key_P, Qt::ControlModifier);
+            QCOMPARE(javasolt, QString("Javitasra_hozott_gepkocsi_megrendelolap_S00039.pdf"));
+            QVERIFY(e->aEmail->isEnabled());
+            e->aEmail->trigger();
+            ellenorizve = true;
+        });
+        JavitasNyomtat(d, false);
+        QVERIFY(ellenorizve);
+        QCOMPARE(h.opcio("--attach"), QDir(h.mellekletMappa()).filePath(javasolt));
+        QVERIFY(pdfSzoveg(h.opcio("--attach")).contains("megrendelőlap"));
     }
 
     void elonezetListaEsMegjegyzes()

@@ -276,7 +276,7 @@ private slots:
             "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "aKeres", "aKeresReszletes", "aTorzsMarka",
             "aTorzsAlkatresz", "aTorzsUgyfel", "aNyomLista", "aNyomJavitas", "aNyomSzerelo", "aJotallas",
             "aSzereles", "aTulajdonos", "aFelhasznalo", "aSQL", "aArchiv", "aBeallit", "aSugo", "aFontos",
-            "aHonlap", "aLevel", "aUjdonsag", "aNevjegy", "aElfogad", "aKivag", "aMasol", "aBeilleszt",
+            "aHonlap", "aLevel", "aEmail", "aUjdonsag", "aNevjegy", "aElfogad", "aKivag", "aMasol", "aBeilleszt",
             "aMindet", "aMegnyit", "aMent", "aFuttat", "aMegallit"};
         QHash<QByteArray, QString> latott;
         const auto kep = [](const QString &n) {

@@ -1,6 +1,7 @@
 #include "Adatbazis.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
+#include "PgSzerver.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Main.h"
 #include "Tfrm_Nevjegy.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
 
 // An installed program keeps its files in the user's folder: the first start says once where
@@ -20,13 +22,19 @@ private slots:
     void elsoInditas_data()
     {
         QTest::addColumn<bool>("kozos");   // the administrator's default names a shared folder
-        QTest::newRow("saját mappa") << false;
-        QTest::newRow("közös mappa az /etc/xdg-ből") << true;
+        QTest::addColumn<bool>("szerver");  // ... and the test program's server
+        QTest::newRow("saját mappa") << false << false;
+        QTest::newRow("közös mappa az /etc/xdg-ből") << true << false;
+        QTest::newRow("kiszolgáló az /etc/xdg-ből") << true << true;
     }
     void elsoInditas()
     {
         QFETCH(bool, kozos);
+        QFETCH(bool, szerver);
+        if (szerver && !PgSzerver::kozos())
+            QSKIP(qPrintable(PgSzerver::hibaSzoveg()));
         TesztKornyezet k(false);
+        const QString kapcsolat = szerver ? TesztKornyezet::ujSzerverAdatbazis() : QString();
         const QString prg = k.programMappa();
         QString adat = QDir(prg).filePath("Data");
         if (kozos) {
@@ -34,7 +42,8 @@ private slots:
             QVERIFY(QDir().mkpath(adat));
             QVERIFY(QDir().mkpath(prg + "/xdg/DorvPrg"));
             QFile f(prg + "/xdg/DorvPrg/DorvPrg.ini");
-            const QByteArray b = "[Adatbazis]\r\nUtvonal=" + QFile::encodeName(adat) + "\r\n";
+            const QByteArray b = "[Adatbazis]\r\nUtvonal=" + QFile::encodeName(adat) + "\r\nKapcsolat="
+                                 + kapcsolat.toUtf8() + "\r\n";
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write(b) == b.size() && f.flush());
         }
         // the period list: the usual periods in a new folder, a list already there kept
@@ -49,11 +58,18 @@ private slots:
         {
             Tfrm_Main w;
             QVERIFY(w.inditas());
+            // a server is named by host, port and database, the folder keeps the texts there
+            const auto m = QRegularExpression("host=(\\S+) port=(\\d+) dbname=(\\S+)").match(kapcsolat);
+            const QString szerverNev = QString("%1:%2, adatbázis: %3").arg(m.captured(1), m.captured(2), m.captured(3));
+            const QString hely = szerver ? "Az adatbázis PostgreSQL kiszolgálón van:\r\n" + szerverNev
+                                               + "\r\n\r\nA szövegfájlok és a dokumentumok mappája:\r\n" + adat
+                                         : "Az adatbázis mappája:\r\n" + adat;
             QCOMPARE(k.szovegek(), QStringList{QString("A program a beállításait ebben a mappában tartja:\r\n%1\r\n\r\n"
-                                                       "Az adatbázis mappája:\r\n%2").arg(prg, adat)});
+                                                       "%2").arg(prg, hely)});
             QCOMPARE(Adatbazis::mappa(), adat);
             QCOMPARE(QFileInfo(data).isDir(), !kozos);
-            QCOMPARE(Tfrm_Nevjegy().findChild<QLabel *>("lblAdatbazis")->text(), "Adatbázis:\n" + adat);
+            QCOMPARE(Tfrm_Nevjegy().findChild<QLabel *>("lblAdatbazis")->text(),
+                     szerver ? "Adatbázis (PostgreSQL kiszolgáló):\n" + szerverNev : "Adatbázis:\n" + adat);
             w.close();
         }
         QVERIFY(QFile::exists(IniFajlUt()));

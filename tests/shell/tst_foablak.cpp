@@ -91,7 +91,7 @@ private slots:
         QVERIFY(m->index(0, 7).data().toString().isEmpty());
 
         // every action is there with its category; the unfinished ones are disabled
-        QCOMPARE(w.akciok().size(), 31);
+        QCOMPARE(w.akciok().size(), 32);
         QCOMPARE(w.akcio("aExcel")->toolTip(), QString("Excelbe"));
         QCOMPARE(w.akcio("aUj")->shortcut(), QKeySequence(Qt::Key_Insert));
         QCOMPARE(w.akcio("aNyomSzerelo")->shortcut(), QKeySequence("Ctrl+Alt+P"));
@@ -139,6 +139,29 @@ private slots:
             QCOMPARE(w.statusPanel(0)->text(), QString("200/%1").arg(201 - utana[i]));
         }
         QVERIFY(k.szovegek().isEmpty());
+    }
+
+    // A scanner types a form's code and Enter into the quick search: the letter's view, the
+    // letter there, and the code selected so the next scan replaces it; no error on the way.
+    void gyorskeresesKoddal()
+    {
+        TesztKornyezet k;
+        levelek(20, 3);
+        Tfrm_Main w;
+        QVERIFY(w.inditas());
+        gepel(w.Edit1(), "DORV:S:00101");
+        QTest::keyClick(w.Edit1(), Qt::Key_Return);
+        QCOMPARE(w.TabSet1()->currentIndex(), 1);
+        QCOMPARE(aktualisId(w), 101);
+        QCOMPARE(w.Edit1()->selectedText(), QString("DORV:S:00101"));
+        gepel(w.Edit1(), "dorv:j:00007");
+        QTest::keyClick(w.Edit1(), Qt::Key_Enter);
+        QCOMPARE(w.TabSet1()->currentIndex(), 0);
+        QCOMPARE(aktualisId(w), 7);
+        QVERIFY2(k.szovegek().isEmpty(), qPrintable(k.szovegek().join('|')));
+        // what can no longer become a code is a wrong number, as before
+        w.Edit1()->setText("DORV:X");
+        QCOMPARE(k.szovegek(), QStringList{"'DORV:X' is not a valid integer value"});
     }
 
     void gyorskeresesHibasSzoveg_data()

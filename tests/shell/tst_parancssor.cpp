@@ -3,6 +3,7 @@
 #include "Beall.h"
 #include "Export.h"
 #include "Tabla.h"
+#include "LevelezoHelyettes.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Main.h"
 
@@ -249,6 +250,42 @@ private slots:
             QVERIFY2(szoveg.contains(s), qPrintable(s + " is missing from:\n" + szoveg));
         if (forma.first() == "lista")
             QVERIFY(!szoveg.contains("ABC-1 ") && !szoveg.contains("ABC-2 "));   // only kind S
+    }
+
+    // --email: the printout's PDF handed to the mail program with the customer's address;
+    // without one a message naming the PDF and exit code 1
+    void email_data()
+    {
+        QTest::addColumn<int>("mod");
+        QTest::newRow("levelezővel") << int(LevelezoHelyettes::Rendben);
+        QTest::newRow("xdg-email nélkül") << int(LevelezoHelyettes::Hianyzik);
+    }
+    void email()
+    {
+        QFETCH(int, mod);
+        TesztKornyezet k;
+        LevelezoHelyettes h{LevelezoHelyettes::Mod(mod)};
+        levelek();
+        Adatbazis::vegrehajt("UPDATE ugyfel SET emil = 'ory.odon@pelda.hu'");
+        const QString kulcs = Adatbazis::ertek("SELECT doksi FROM doksi WHERE doksi_id = 3 AND prntip = 'S'").toString();
+        Adatbazis::bezar();
+        const Futas f = futtat(k, {"--email", "javitas", kulcs});
+        const QString pdf = QDir(h.mellekletMappa()).filePath("Javitasra_hozott_gepkocsi_megrendelolap_S00003.pdf");
+        QVERIFY(QFileInfo::exists(pdf));
+        QProcess p;
+        p.start("pdftotext", {pdf, "-"});
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains("ABC-3"));
+        if (mod == LevelezoHelyettes::Hianyzik) {
+            QCOMPARE(f.kod, 1);
+            QVERIFY2(f.hiba.startsWith("Nem található levelezőprogram") && f.hiba.contains(pdf), qPrintable(f.hiba));
+            return;
+        }
+        QVERIFY2(f.kod == 0, qPrintable(f.hiba));
+        QCOMPARE(f.ki, "Levél átadva a levelezőprogramnak: ory.odon@pelda.hu, melléklet: " + pdf + "\n");
+        QCOMPARE(h.opcio("--attach"), pdf);
+        QCOMPARE(h.cimek(), QStringList{"ory.odon@pelda.hu"});
+        QCOMPARE(h.opcio("--subject"), QString("Javításra hozott gépkocsi megrendelőlap - S00003"));
     }
 
     // A one-line message, a non-zero exit, and nothing written.
