@@ -397,7 +397,7 @@ QStringList pgLetrehozo()
       << "CREATE INDEX idx_ugyfel_nev ON ugyfel (ugyfel_nev)"
       << "CREATE INDEX idx_doksi_megj_doksi ON doksi_megj (doksi)"
       << "CREATE INDEX idx_datum_desc ON megj (datum DESC NULLS LAST, megj DESC)"
-      << "CREATE INDEX idx_megj_doksi ON megj (doksi, datum DESC)"
+      << "CREATE INDEX idx_megj_doksi ON megj (doksi, datum DESC)" << Sema::garanciaIndex()
       << pgKeresoTablak() << pgKeresoIndexek() << pgKeresoTriggerek();
     // the ordering key of HuSzoveg::rendezoKulcs: letters by the Hungarian alphabet, accented
     // ones after their base letter, digits and punctuation before them, other scripts after
@@ -444,6 +444,13 @@ QStringList Sema::pgKeresoUjraepit()
           << QString("DROP FUNCTION IF EXISTS %1_nagy() CASCADE").arg(k.tabla);
     return s << "CREATE EXTENSION IF NOT EXISTS pg_trgm" << pgKeresoTablak() << pgKeresoFeltolt() << pgKeresoIndexek()
              << pgKeresoTriggerek();
+}
+
+const char *const Sema::GARANCIA_INDEX = "idx_doksi_dorvido";
+
+QString Sema::garanciaIndex()
+{
+    return QString("CREATE INDEX IF NOT EXISTS %1 ON doksi (dorvido, datum)").arg(GARANCIA_INDEX);
 }
 
 QStringList Sema::pgMentesek()
@@ -499,7 +506,7 @@ QStringList sqliteLetrehozo()
       << "CREATE INDEX idx_ugyfel_nev ON ugyfel (ugyfel_nev)"
       << "CREATE INDEX idx_doksi_megj_doksi ON doksi_megj (doksi)"
       << "CREATE INDEX idx_datum_desc ON megj (datum DESC)"
-      << "CREATE INDEX idx_megj_doksi ON megj (doksi, datum DESC)"
+      << "CREATE INDEX idx_megj_doksi ON megj (doksi, datum DESC)" << Sema::garanciaIndex()
       << Sema::keresoIndex();
     return s;
 }
