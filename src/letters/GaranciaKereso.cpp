@@ -5,6 +5,7 @@
 #include "Lekerdezes.h"
 #include "MotorSql.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -40,7 +41,15 @@ GaranciaSor sor(const std::function<QVariant(int)> &ertek, const QDate &ma)
     const QString telefon = q.value(11).toString(), mobil = q.value(12).toString();
     s.telefon = telefon.isEmpty() ? mobil : mobil.isEmpty() || mobil == telefon ? telefon : telefon + ", " + mobil;
     s.email = q.value(13).toString();
-    s.allapot = Garancia::allapot(s.datum, s.dorvido, ma, s.prntip == "S" ? s.kmora : QString());
+    // a list holds few distinct period texts: each is read once
+    static QHash<QString, Garancia::Idotartam> olvasott;
+    auto i = olvasott.constFind(s.dorvido);
+    if (i == olvasott.constEnd()) {
+        if (olvasott.size() > 1000)
+            olvasott.clear();
+        i = olvasott.insert(s.dorvido, Garancia::ertelmez(s.dorvido));
+    }
+    s.allapot = Garancia::allapot(s.datum, *i, ma, s.prntip == "S" ? s.kmora : QString());
     return s;
 }
 

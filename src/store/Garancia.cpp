@@ -181,7 +181,11 @@ std::optional<qint64> kmOraAllas(const QString &kmora)
 
 Allapot allapot(const QDate &datum, const QString &dorvido, const QDate &ma, const QString &kmora)
 {
-    const Idotartam ido = ertelmez(dorvido);
+    return allapot(datum, ertelmez(dorvido), ma, kmora);
+}
+
+Allapot allapot(const QDate &datum, const Idotartam &ido, const QDate &ma, const QString &kmora)
+{
     Allapot a;
     if (!ido.ertelmezheto())
         return a;

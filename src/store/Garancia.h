@@ -64,6 +64,8 @@ struct Allapot {
 
 // The state of a letter's warranty on the day `ma`; kmora is the odometer reading at fitting.
 Allapot allapot(const QDate &datum, const QString &dorvido, const QDate &ma, const QString &kmora = {});
+// The same for a period already read (lists of many letters read each period text once).
+Allapot allapot(const QDate &datum, const Idotartam &ido, const QDate &ma, const QString &kmora = {});
 
 // The Hungarian text of a state: "Garancia vége: 2027.03.22. (még 103 nap)",
 // "Lejárt: 2025.03.22. (261 napja)", "Nem értelmezhető időtartam" ...
