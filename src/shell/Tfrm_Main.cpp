@@ -36,6 +36,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include "Garancia.h"
 #include <QStatusTipEvent>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -709,6 +710,22 @@ void Tfrm_Main::szamlalo()
 {
     const bool ny = m_tbl->nyitva();
     m_panel[0]->setText(QString("%1/%2").arg(ny ? m_tbl->rekordSzam() : 0).arg(ny ? m_tbl->rekordSzamlalo() : 0));
+    // the current letter's warranty in the free panel
+    QString garancia;
+    if (ny && !m_tbl->ures()) {
+        try {
+            garancia = Garancia::szoveg(Garancia::allapot(m_tbl->ertek("datum").toDate(), m_tbl->ertek("dorvido").toString(),
+                                                          QDate::currentDate(),
+                                                          m_tbl->ertek("prntip").toString() == "S" ? m_tbl->ertek("kmora").toString()
+                                                                                                 : QString()));
+        } catch (const KapcsolatHiba &) {
+            throw;
+        } catch (const StoreHiba &) {
+            // the row could not be read: the counter stays, the state is left out
+        }
+    }
+    m_panel[3]->setText(garancia);
+    m_panel[3]->setToolTip(garancia);
 }
 
 void Tfrm_Main::AppHint(const QString &tipp) { m_panel[1]->setText(tipp); }
