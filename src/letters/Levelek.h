@@ -3,6 +3,7 @@
 #include <QString>
 
 class QWidget;
+struct GaranciaSor;
 class Tabla;
 
 // The letter editor on the main window's letter cursor (no copy of the row).
@@ -14,3 +15,5 @@ void MegjegyzesLista(int doksi, QWidget *szulo = nullptr);
 void UjMegjegyzes(Tabla &tblMegj, int doksi, QWidget *szulo = nullptr);
 // Attached documents of a letter; szam is the letter number as plain decimal text.
 void CsatoltLista(int doksi, const QString &szam, QWidget *szulo = nullptr);
+// "Garancia ellenőrzés": true with the letter chosen to open in its editor.
+bool GaranciaEllenorzes(GaranciaSor &valasztott, QWidget *szulo = nullptr);

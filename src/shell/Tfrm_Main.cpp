@@ -37,6 +37,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include "Garancia.h"
+#include "GaranciaKereso.h"
 #include <QStatusTipEvent>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -83,6 +84,7 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aMegjegyzesUj", "Új megjegyzés", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M)},
         {"aKeres", "Keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_F)},
         {"aKeresReszletes", "Részletes keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_T)},
+        {"aGaranciaEllenorzes", "Garancia ellenőrzés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_G)},
         {"aTorzsMarka", "Márkák", "Törzsadatok", {}},
         {"aTorzsAlkatresz", "Alkatrészek", "Törzsadatok", {}},
         {"aTorzsUgyfel", "Ügyfelek", "Törzsadatok", {}},
@@ -254,6 +256,15 @@ void Tfrm_Main::akciokBekotese()
     });
 
     bekot(m_akciok["aKeresReszletes"], [this] { ReszletesKeres(*m_tbl, this); });
+    bekot(m_akciok["aGaranciaEllenorzes"], [this] {
+        GaranciaSor s;
+        if (!GaranciaEllenorzes(s, this))
+            return;
+        // the letter's own view, the letter made current there, then its editor
+        m_tabSet->setCurrentIndex(s.prntip == "S" ? 1 : 0);
+        if (m_tbl->keres("doksi_id", s.doksiId) && MezoEgesz(m_tbl->ertek("doksi")) == s.doksi)
+            LevelSzerkeszt(*m_tbl, false, nezetTipus(), this);
+    });
     // the letters show the master names: re-read them after a list was maintained
     const auto torzs = [this](int (*lista)(int, bool, QWidget *)) {
         lista(-1, false, this);
@@ -317,7 +328,7 @@ void Tfrm_Main::menukEpit()
     const QList<QPair<QString, QStringList>> fomenu = {
         {"Garancialevelek", {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtatkep", "aNyomtat", "aExcel", "-",
                              "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "-", "aBezar"}},
-        {"Keresés", {"aKeres", "aKeresReszletes"}},
+        {"Keresés", {"aKeres", "aKeresReszletes", "aGaranciaEllenorzes"}},
         {"Törzsadatok", {"aTorzsMarka", "aTorzsAlkatresz", "aTorzsUgyfel"}},
         {"Nyomtatások", {"aNyomLista", "-", "aNyomJavitas", "aNyomSzerelo"}},
         {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "-", "aBeallit"}},
@@ -372,6 +383,7 @@ void Tfrm_Main::gombsorEpit()
     m_toolBar1->addSeparator();
     gomb("aKeres");
     gomb("aKeresReszletes");
+    gomb("aGaranciaEllenorzes");
     m_toolBar1->addSeparator();
     gomb("aUj");
     gomb("aSzerkeszt");
