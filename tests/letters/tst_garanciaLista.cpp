@@ -3,6 +3,10 @@
 #include "GaranciaKereso.h"
 #include "ProgramFutas.h"
 #include "TesztKornyezet.h"
+#include "Tfrm_GaranciaEllenorzes.h"
+
+#include <QLineEdit>
+#include <QTableWidget>
 
 #include <QFile>
 #include <QTest>
@@ -97,6 +101,31 @@ private slots:
         QVERIFY(GaranciaKereso::keres("nincs ilyen", ma).isEmpty());
         QVERIFY(GaranciaKereso::keres("'; DROP TABLE doksi; --", ma).isEmpty());
         QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM doksi").toInt(), 600);
+    }
+
+    // The window: a scanned text and Enter lists the letters, Enter on the list chooses one.
+    void ablak()
+    {
+        TesztKornyezet k;
+        regiszter();
+        Tfrm_GaranciaEllenorzes w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClicks(w.Edit1, "SN0007");
+        QTest::keyClick(w.Edit1, Qt::Key_Return);
+        QCOMPARE(w.Grid->rowCount(), 2);
+        const GaranciaSor elso = w.sorok().first();
+        QCOMPARE(w.Grid->item(0, 8)->text(), Garancia::szoveg(elso.allapot));
+        QCOMPARE(w.Grid->item(0, 6)->text(), QString("SN0007"));
+        QVERIFY(w.Grid->hasFocus());
+        QTest::keyClick(w.Grid, Qt::Key_Down);
+        QTest::keyClick(w.Grid, Qt::Key_Return);
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QCOMPARE(w.valasztott().doksi, w.sorok()[1].doksi);
+        QTest::keyClicks(w.Edit1, "semmi");
+        QTest::keyClick(w.Edit1, Qt::Key_Return);
+        QCOMPARE(w.Grid->rowCount(), 0);
     }
 
     // The two command lines on the same register.
