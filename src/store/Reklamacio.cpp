@@ -1,6 +1,7 @@
 #include "Reklamacio.h"
 
 #include "Adatbazis.h"
+#include "Garancia.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
 
@@ -83,6 +84,28 @@ QHash<int, int> Reklamacio::nyitottSzamok(const QList<int> &doksik)
             h.insert(q.value(0).toInt(), q.value(1).toInt());
     }
     return h;
+}
+
+QString Reklamacio::kesoi(int doksi, const QDate &datum, const QString &kmora)
+{
+    QSqlQuery q = Adatbazis::lekerdez("SELECT datum, dorvido, kmora FROM doksi WHERE doksi = ?", {doksi});
+    if (!q.next())
+        return {};
+    const Garancia::Allapot a = Garancia::allapot(q.value(0).toDate(), q.value(1).toString(),
+                                                  datum.isValid() ? datum : QDate::currentDate(), q.value(2).toString());
+    QStringList okok;
+    if (a.fajta == Garancia::Allapot::Fajta::Lejart)
+        okok << QString("a garancia %1 lejárt").arg(Garancia::datumSzoveg(a.veg));
+    const std::optional<qint64> km = Garancia::kmOraAllas(kmora);
+    if (a.kmHatar && km && *km > *a.kmHatar)
+        okok << QString("a km.óra állása (%1 km) túllépi a garancia határát (%2 km)").arg(*km).arg(*a.kmHatar);
+    return okok.join("; ");
+}
+
+void Reklamacio::zarol(int doksi)
+{
+    if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL)
+        Adatbazis::ertek("SELECT pg_advisory_xact_lock(hashtext(?))", {QString("reklamacio.%1").arg(doksi)});
 }
 
 QString Reklamacio::levelNev(const QString &prntip, int doksiId)

@@ -35,6 +35,15 @@ QString masodikNyitottUzenet(const Nyitott &n);
 int nyitottSzam(int doksi);
 QHash<int, int> nyitottSzamok(const QList<int> &doksik);
 
+// Why a claim dated datum with the odometer reading kmora comes too late for the letter's
+// warranty (after its end date, or past its kilometre limit), as the warning says it; empty
+// when the warranty holds or its end cannot be told. Throws StoreHiba.
+QString kesoi(int doksi, const QDate &datum, const QString &kmora);
+
+// Within the caller's write transaction: no other program records a claim of the letter until
+// it ends (the server's lock of the letter's claims; SQLite's write lock holds already).
+void zarol(int doksi);
+
 // A letter's number as the claims' texts name it: "J-00042".
 QString levelNev(const QString &prntip, int doksiId);
 
