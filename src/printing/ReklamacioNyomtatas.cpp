@@ -49,6 +49,15 @@ QVariant datumma(const QVariant &v)
     return d.isValid() ? QVariant(d) : v;
 }
 
+// "12 500 Ft": thousands apart by a space, as Hungarian writes amounts
+QString forint(qint64 n)
+{
+    QString s = QString::number(qAbs(n));
+    for (qsizetype i = s.size() - 3; i > 0; i -= 3)
+        s.insert(i, ' ');
+    return (n < 0 ? "-" : "") + s + " Ft";
+}
+
 QList<QHash<QString, QVariant>> olvas(const QString &sql, const QVariantList &ertekek)
 {
     QList<QHash<QString, QVariant>> sorok;
@@ -67,7 +76,7 @@ QList<QHash<QString, QVariant>> olvas(const QString &sql, const QVariantList &er
                                       s.value("cim_cim").toString().trimmed()}
                               .join(' ').simplified();
         const QVariant k = s.value("koltseg");
-        s["koltseg_ft"] = k.isNull() ? QVariant() : QVariant(QString("%L1 Ft").arg(k.toLongLong()));
+        s["koltseg_ft"] = k.isNull() ? QVariant() : QVariant(forint(k.toLongLong()));
         sorok << s;
     }
     return sorok;
