@@ -38,6 +38,12 @@ const QStringList ALKATRESZ = {"Fékbetét", "Féktárcsa", "Olajszűrő", "Lég
                                "Izzítógyertya", "Üzemanyagszűrő", "Ablaktörlő lapát", "Féknyereg", "Gömbfej"};
 const QStringList HELY = {"első", "hátsó", "bal első", "jobb első", "bal hátsó", "jobb hátsó", "", ""};
 const QStringList DORVIDO = {"6 hónap", "1 év", "2 év", "3 év"};
+// One letter in 50 carries a rarer period: every form the warranty rule reads, and a few it
+// cannot read.
+const QStringList RITKA_DORVIDO = {"30 nap", "90 napos", "2 hét", "6 hetes", "3 hó", "12 hónapos", "1 éves",
+                                   "1,5 év", "0.5 év", "20000 km", "1 év vagy 20.000 km", "2 év / 50 000 km",
+                                   "6 hónap, 10000 km", "1 év és 30000 km", "élettartam", "korlátlan",
+                                   "sokáig", "1 év garancia", "egy év", "1,5 hónap"};
 const QStringList HIBA = {"Zörög", "Csikorog", "Nem indul", "Füstöl", "Szivárog", "Rángat", "Melegszik",
                           "Fékezéskor húz", "Búg a kerék", "Kopott"};
 
@@ -164,7 +170,8 @@ void RegiszterGeneral(const QString &mappa, int levelek)
             const QString datum = kezdet.addDays(qint64(i) * 4000 / std::max(1, levelek)).toString(Qt::ISODate);
             q.bindValue(0, id);
             q.bindValue(1, datum);
-            q.bindValue(2, r.valaszt(DORVIDO));
+            const QString dorvido = r.valaszt(DORVIDO);
+            q.bindValue(2, i % 50 == 7 ? RITKA_DORVIDO[(i / 50) % RITKA_DORVIDO.size()] : dorvido);
             q.bindValue(3, 1 + r(MARKAK));
             q.bindValue(4, 1 + r(ALKATRESZEK));
             q.bindValue(5, rendszam(r));

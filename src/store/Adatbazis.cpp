@@ -219,9 +219,13 @@ void pgFrissit()
     const int v = Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt();
     if (v > Sema::verzio())
         ujabbValtozat(v);
-    if (v == Sema::verzio())
+    const bool garanciaIndex = Adatbazis::ertek("SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema() "
+                                                "AND indexname = ?", {QString(Sema::GARANCIA_INDEX)}).toInt() > 0;
+    if (v == Sema::verzio() && garanciaIndex)
         return;
     Adatbazis::Tranzakcio t;
+    if (!garanciaIndex)
+        Adatbazis::vegrehajt(Sema::garanciaIndex());
     if (v < 4)
         for (const QString &s : Sema::pgKeresoUjraepit())
             Adatbazis::vegrehajt(s);
@@ -274,9 +278,12 @@ void frissit()
     bool hianyos = false;
     for (const QString &n : Sema::keresoObjektumok(qMax(v, 3)))
         hianyos = hianyos || !nevek.contains(n);
-    if (v == Sema::verzio() && !hianyos)
+    const bool garanciaIndex = nevek.contains(Sema::GARANCIA_INDEX);
+    if (v == Sema::verzio() && !hianyos && garanciaIndex)
         return;
     Adatbazis::Tranzakcio t;
+    if (!garanciaIndex)
+        Adatbazis::vegrehajt(Sema::garanciaIndex());
     // a whole index of version 3 keeps its upper-cased texts and trigrams; any other is built
     // anew; version 4 differs from 5 on the server only
     if (v < 4 || hianyos)

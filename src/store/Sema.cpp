@@ -436,7 +436,7 @@ QStringList pgLetrehozo()
       << "CREATE INDEX idx_ugyfel_nev ON ugyfel (ugyfel_nev)"
       << "CREATE INDEX idx_doksi_megj_doksi ON doksi_megj (doksi)"
       << "CREATE INDEX idx_datum_desc ON megj (datum DESC NULLS LAST, megj DESC)"
-      << "CREATE INDEX idx_megj_doksi ON megj (doksi, datum DESC)";
+      << "CREATE INDEX idx_megj_doksi ON megj (doksi, datum DESC)" << Sema::garanciaIndex();
     for (const char *i : REKLAMACIO_INDEXEK)
         s << i;
     s << pgKeresoTablak() << pgKeresoIndexek() << pgKeresoTriggerek();
@@ -481,6 +481,13 @@ QStringList Sema::pgKeresoUjraepit()
           << QString("DROP FUNCTION IF EXISTS %1_nagy() CASCADE").arg(k.tabla);
     return s << "CREATE EXTENSION IF NOT EXISTS pg_trgm" << pgKeresoTablak() << pgKeresoFeltolt() << pgKeresoIndexek()
              << pgKeresoTriggerek();
+}
+
+const char *const Sema::GARANCIA_INDEX = "idx_doksi_dorvido";
+
+QString Sema::garanciaIndex()
+{
+    return QString("CREATE INDEX IF NOT EXISTS %1 ON doksi (dorvido, datum)").arg(GARANCIA_INDEX);
 }
 
 QStringList Sema::pgMentesek()
@@ -532,7 +539,7 @@ QStringList sqliteLetrehozo()
       << "CREATE INDEX idx_ugyfel_nev ON ugyfel (ugyfel_nev)"
       << "CREATE INDEX idx_doksi_megj_doksi ON doksi_megj (doksi)"
       << "CREATE INDEX idx_datum_desc ON megj (datum DESC)"
-      << "CREATE INDEX idx_megj_doksi ON megj (doksi, datum DESC)";
+      << "CREATE INDEX idx_megj_doksi ON megj (doksi, datum DESC)" << Sema::garanciaIndex();
     for (const char *i : REKLAMACIO_INDEXEK)
         s << i;
     return s << Sema::keresoIndex();

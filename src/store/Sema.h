@@ -45,6 +45,10 @@ QStringList pgMentesek();
 // The claims table with its indexes (and on the server its key counter and notification),
 // added to a register of version 5.
 QStringList reklamacioFelvesz(Adatbazis::Motor m);
+// The letters by period text and date (the warranties ending in a period), on both engines;
+// a register without it gets it when it opens.
+extern const char *const GARANCIA_INDEX;
+QString garanciaIndex();
 // The server's row identity of a table: the key of an autoincrement table, otherwise a
 // column "rowid" of its own (SQLite's rowid everywhere on SQLite).
 QString sorAzonosito(const TablaLeiras &t, Adatbazis::Motor m);
