@@ -87,12 +87,36 @@ bool RegiszterKesz(const QString &mappa, int levelek)
         Adatbazis::megnyit(mappa);
         const bool kesz = szam("SELECT count(*) FROM doksi") == levelek && szam("SELECT count(*) FROM marka") == MARKAK &&
                           szam("SELECT count(*) FROM alkatresz") == ALKATRESZEK &&
-                          szam("SELECT count(*) FROM ugyfel") == UGYFELEK;
+                          szam("SELECT count(*) FROM ugyfel") == UGYFELEK &&
+                          szam("SELECT count(*) FROM reklamacio") == levelek / 200;
         Adatbazis::bezar();
         return kesz;
     } catch (const StoreHiba &) {
         Adatbazis::bezar();
         return false;
+    }
+}
+
+// A claim on every 200th letter (the letters' keys run from 1), in every state, a few of
+// them late; a generator of its own, so the letters stay as they were.
+void reklamaciok(int levelek)
+{
+    static const char *const ALLAPOT[] = {"Beérkezett", "Beszállítónál", "Beszállító elfogadta", "Beszállító elutasította",
+                                          "Javítva", "Cserélve", "Visszatérítve", "Elutasítva"};
+    static const char *const BESZALLITO[] = {"Alfa Alkatrész Kft.", "Béta Autó Bt.", "Gamma Zrt.", "Delta Import Kft."};
+    Rng r;
+    QSqlQuery q = elokeszit("INSERT INTO reklamacio (doksi, datum, panasz, allapot, beszallito, koltseg, felhasznalo, indok) "
+                            "SELECT doksi, date(datum, ?), ?, ?, ?, ?, 'rendszergazda', ? FROM doksi WHERE doksi = ?");
+    for (int d = 200; d <= levelek; d += 200) {
+        const int napok = 10 + r(500);
+        q.bindValue(0, QString("+%1 days").arg(napok));
+        q.bindValue(1, QString("%1, %2").arg(r.valaszt(HIBA)).arg(d % 3 ? "nem működik" : "zajos"));
+        q.bindValue(2, ALLAPOT[r(8)]);
+        q.bindValue(3, BESZALLITO[r(4)]);
+        q.bindValue(4, r(4) == 0 ? QVariant(1000 * (1 + r(100))) : QVariant());
+        q.bindValue(5, napok > 365 ? QVariant("törzsvevő, méltányosságból") : QVariant());
+        q.bindValue(6, d);
+        futtat(q);
     }
 }
 
@@ -160,6 +184,7 @@ void RegiszterGeneral(const QString &mappa, int levelek)
             q.bindValue(12, s ? QVariant(1000 * (5 + r(200))) : QVariant());
             futtat(q);
         }
+        reklamaciok(levelek);
         t.commit();
     }
     Adatbazis::vegrehajt("ANALYZE");

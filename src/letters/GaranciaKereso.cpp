@@ -4,6 +4,7 @@
 #include "KeresoLekerdezes.h"
 #include "Lekerdezes.h"
 #include "MotorSql.h"
+#include "Reklamacio.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -104,6 +105,17 @@ QList<GaranciaSor> kulcsokkal(const QString &szoveg, int modszer, const QDate &m
     return ki;
 }
 
+// The open claims of the letters listed, read in blocks.
+void reklamaciokkal(QList<GaranciaSor> &sorok)
+{
+    QList<int> kulcsok;
+    for (const GaranciaSor &s : sorok)
+        kulcsok << int(s.doksi);
+    const QHash<int, int> n = Reklamacio::nyitottSzamok(kulcsok);
+    for (GaranciaSor &s : sorok)
+        s.nyitottReklamacio = n.value(int(s.doksi));
+}
+
 } // namespace
 
 QList<GaranciaSor> GaranciaKereso::keres(const QString &szoveg, const QDate &ma)
@@ -115,8 +127,7 @@ QList<GaranciaSor> GaranciaKereso::keres(const QString &szoveg, const QDate &ma)
     QList<GaranciaSor> ki = kulcsokkal(t, KeresoLekerdezes::Egyezo, ma);
     if (ki.isEmpty())
         ki = kulcsokkal(t, KeresoLekerdezes::Elejen, ma);
-    for (GaranciaSor &s : ki)
-        s.nyitottReklamacio = nyitottReklamaciok(s.doksi);
+    reklamaciokkal(ki);
     return ki;
 }
 
@@ -148,12 +159,11 @@ QList<GaranciaSor> GaranciaKereso::lejarok(const QDate &tol, const QDate &ig, co
     std::sort(ki.begin(), ki.end(), [](const GaranciaSor &a, const GaranciaSor &b) {
         return std::tie(a.allapot.veg, a.prntip, a.doksiId, a.doksi) < std::tie(b.allapot.veg, b.prntip, b.doksiId, b.doksi);
     });
-    for (GaranciaSor &s : ki)
-        s.nyitottReklamacio = nyitottReklamaciok(s.doksi);
+    reklamaciokkal(ki);
     return ki;
 }
 
-int GaranciaKereso::nyitottReklamaciok(qint64)
+int GaranciaKereso::nyitottReklamaciok(qint64 doksi)
 {
-    return 0;
+    return Reklamacio::nyitottSzam(int(doksi));
 }

@@ -33,7 +33,6 @@ QList<GaranciaSor> keres(const QString &szoveg, const QDate &ma);
 // or empty for both), ordered by end date, then kind and number.
 QList<GaranciaSor> lejarok(const QDate &tol, const QDate &ig, const QString &tipus, const QDate &ma);
 
-// The number of open claims of a letter. Claims are kept in a table of their own; until the
-// register has it this answers 0.
+// The number of open claims of a letter.
 int nyitottReklamaciok(qint64 doksi);
 }

@@ -63,9 +63,20 @@ Tfrm_GaranciaEllenorzes::Tfrm_GaranciaEllenorzes(QWidget *szulo) : QDialog(szulo
     }
     gombok->insertStretch(2);
     v->addLayout(gombok);
-    // claims are recorded in the claims window, which is not part of this build yet
+    btnReklamacio->setToolTip("Új reklamáció a kiválasztott levélre");
     btnReklamacio->setEnabled(false);
-    btnReklamacio->setToolTip("A reklamációk nyilvántartása még nem érhető el.");
+    connect(btnReklamacio, &QPushButton::clicked, this, [this] {
+        const int r = Grid->currentRow();
+        if (r < 0 || r >= m_sorok.size())
+            return;
+        ReklamacioAblak(int(m_sorok[r].doksi), this, true);
+        // the open claims may have changed
+        const QString t = Edit1->text();
+        keres();
+        Edit1->setText(t);
+        if (r < Grid->rowCount())
+            Grid->selectRow(r);
+    });
 
     connect(Edit1, &QLineEdit::returnPressed, this, &Tfrm_GaranciaEllenorzes::keres);
     connect(btnMegnyit, &QPushButton::clicked, this, &Tfrm_GaranciaEllenorzes::megnyit);
@@ -105,6 +116,7 @@ void Tfrm_GaranciaEllenorzes::keres()
                          ? QString("Az első %1 levél látszik (a legújabbak); pontosítsa a keresést.").arg(m_sorok.size())
                          : QString("%1 levél").arg(m_sorok.size()));
     btnMegnyit->setEnabled(!m_sorok.isEmpty());
+    btnReklamacio->setEnabled(!m_sorok.isEmpty());
     if (!m_sorok.isEmpty()) {
         Grid->selectRow(0);
         Grid->setFocus();

@@ -195,6 +195,16 @@ QWidget *Tfrm_Szerkeszt::lapEpit(int lap)
     parancs("Beilleszt", QKeySequence::Paste, [](auto *w) { w->paste(); });
     eszkozok->addSeparator();
     parancs("Visszavon", QKeySequence::Undo, [](auto *w) { w->undo(); });
+    // the claims of a stored letter; a new one has none yet
+    eszkozok->addSeparator();
+    auto *reklamacio = new QAction("Reklamációk", eszkozok);
+    reklamacio->setToolTip("A levél reklamációi");
+    eszkozok->addAction(reklamacio);
+    connect(reklamacio, &QAction::triggered, this, [this] {
+        const int doksi = Tbl.allapot() == Tabla::Allapot::Beszuras ? 0 : MezoEgesz(Tbl.ertek("doksi"));
+        if (doksi > 0)
+            ReklamacioAblak(doksi, this);
+    });
     // the warranty's state, in the free end of the tool bar: no field moves for it
     auto *ures = new QWidget(eszkozok);
     ures->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);

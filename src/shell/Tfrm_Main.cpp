@@ -82,6 +82,7 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aCsatolt", "Csatolt dokumentumok", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_D)},
         {"aMegjegyzes", "Megjegyzések", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_M)},
         {"aMegjegyzesUj", "Új megjegyzés", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M)},
+        {"aReklamacio", "Reklamációk", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_R)},
         {"aKeres", "Keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_F)},
         {"aKeresReszletes", "Részletes keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_T)},
         {"aGaranciaEllenorzes", "Garancia ellenőrzés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_G)},
@@ -92,6 +93,7 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aNyomJavitas", "Javításra hozott gépkocsi megrendelőlap", "Nyomtatások",
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
         {"aNyomSzerelo", "Szerelő munkalap", "Nyomtatások", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_P)},
+        {"aNyomReklamacio", "Reklamációk listája", "Nyomtatások", {}},
         {"aJotallas", "Jótállások (szerelés nélkül)", "Ablak", QKeySequence(Qt::ALT | Qt::Key_1)},
         {"aSzereles", "Jótállások (szereléssel)", "Ablak", QKeySequence(Qt::ALT | Qt::Key_2)},
         {"aTulajdonos", "Tulajdonos adatai", "Rendszer", {}, true},
@@ -250,6 +252,12 @@ void Tfrm_Main::akciokBekotese()
             UjMegjegyzes(*m_tblMegj, MezoEgesz(m_tbl->ertek("doksi")), this);
     });
 
+    bekot(m_akciok["aReklamacio"], [this] {
+        if (m_tbl->nyitva() && !m_tbl->ures())
+            ReklamacioAblak(MezoEgesz(m_tbl->ertek("doksi")), this);
+    });
+    bekot(m_akciok["aNyomReklamacio"], [this] { ReklamacioListaKer(this); });
+
     bekot(m_akciok["aKeres"], [this] {
         m_edit1->selectAll();
         m_edit1->setFocus();
@@ -327,10 +335,10 @@ void Tfrm_Main::menukEpit()
     m_toolBar2->setToolButtonStyle(Qt::ToolButtonTextOnly);
     const QList<QPair<QString, QStringList>> fomenu = {
         {"Garancialevelek", {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtatkep", "aNyomtat", "aExcel", "-",
-                             "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "-", "aBezar"}},
+                             "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "aReklamacio", "-", "aBezar"}},
         {"Keresés", {"aKeres", "aKeresReszletes", "aGaranciaEllenorzes"}},
         {"Törzsadatok", {"aTorzsMarka", "aTorzsAlkatresz", "aTorzsUgyfel"}},
-        {"Nyomtatások", {"aNyomLista", "-", "aNyomJavitas", "aNyomSzerelo"}},
+        {"Nyomtatások", {"aNyomLista", "-", "aNyomJavitas", "aNyomSzerelo", "-", "aNyomReklamacio"}},
         {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "-", "aBeallit"}},
         {"Súgó", {"aSugo", "aFontos", "-", "aHonlap", "aLevel", "aUjdonsag", "-", "aNevjegy"}},
     };
@@ -353,7 +361,8 @@ void Tfrm_Main::menukEpit()
 
     m_popup[0] = menu(this, {"aNyomtat", "aNyomtatkep", "-", "aNyomJavitas", "aNyomSzerelo"});
     m_popup[1] = menu(this, {"aMegjegyzes", "aMegjegyzesUj"});
-    m_popup[2] = menu(this, {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtat", "aNyomtatkep", "aExcel", "-", "aBezar"});
+    m_popup[2] = menu(this, {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtat", "aNyomtatkep", "aExcel", "-", "aReklamacio",
+                             "-", "aBezar"});
 }
 
 void Tfrm_Main::gombsorEpit()

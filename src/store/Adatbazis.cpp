@@ -193,6 +193,18 @@ void letrehoz()
     t.commit();
 }
 
+// Version 6: the claims table, on either engine, inside the caller's upgrade transaction.
+void reklamacioFelvesz()
+{
+    const bool van = g_motor == Adatbazis::Motor::PostgreSQL
+                         ? !Adatbazis::ertek("SELECT to_regclass('reklamacio')").isNull()
+                         : Adatbazis::ertek("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'reklamacio'").isValid();
+    if (van)
+        return;
+    for (const QString &s : Sema::reklamacioFelvesz(g_motor))
+        Adatbazis::vegrehajt(s);
+}
+
 [[noreturn]] void ujabbValtozat(int v)
 {
     throw StoreHiba(QString("Az adatbázist a program egy újabb változata készítette (adatbázis-változat: %1, "
@@ -220,6 +232,8 @@ void pgFrissit()
     if (v < 5)
         for (const QString &s : Sema::pgMentesek())
             Adatbazis::vegrehajt(s);
+    if (v < 6)
+        reklamacioFelvesz();
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
@@ -275,6 +289,8 @@ void frissit()
     if (v < 4 || hianyos)
         for (const QString &s : v == 3 && !hianyos ? Sema::keresoFrissit() : Sema::keresoUjraepit())
             Adatbazis::vegrehajt(s);
+    if (v < 6)
+        reklamacioFelvesz();
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
