@@ -22,3 +22,5 @@ void ReklamacioListaKer(QWidget *szulo = nullptr);
 void CsatoltLista(int doksi, const QString &szam, QWidget *szulo = nullptr);
 // "Garancia ellenőrzés": true with the letter chosen to open in its editor.
 bool GaranciaEllenorzes(GaranciaSor &valasztott, QWidget *szulo = nullptr);
+// "Lejáró garanciák": true with the letter chosen to open in its editor.
+bool LejaroGaranciak(GaranciaSor &valasztott, QWidget *szulo = nullptr);

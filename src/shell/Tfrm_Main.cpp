@@ -86,6 +86,7 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aKeres", "Keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_F)},
         {"aKeresReszletes", "Részletes keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_T)},
         {"aGaranciaEllenorzes", "Garancia ellenőrzés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_G)},
+        {"aLejaroGaranciak", "Lejáró garanciák", "Keresés", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G)},
         {"aTorzsMarka", "Márkák", "Törzsadatok", {}},
         {"aTorzsAlkatresz", "Alkatrészek", "Törzsadatok", {}},
         {"aTorzsUgyfel", "Ügyfelek", "Törzsadatok", {}},
@@ -264,15 +265,17 @@ void Tfrm_Main::akciokBekotese()
     });
 
     bekot(m_akciok["aKeresReszletes"], [this] { ReszletesKeres(*m_tbl, this); });
-    bekot(m_akciok["aGaranciaEllenorzes"], [this] {
+    const auto garanciaLista = [this](bool (*ablak)(GaranciaSor &, QWidget *)) {
         GaranciaSor s;
-        if (!GaranciaEllenorzes(s, this))
+        if (!ablak(s, this))
             return;
         // the letter's own view, the letter made current there, then its editor
         m_tabSet->setCurrentIndex(s.prntip == "S" ? 1 : 0);
         if (m_tbl->keres("doksi_id", s.doksiId) && MezoEgesz(m_tbl->ertek("doksi")) == s.doksi)
             LevelSzerkeszt(*m_tbl, false, nezetTipus(), this);
-    });
+    };
+    bekot(m_akciok["aGaranciaEllenorzes"], [garanciaLista] { garanciaLista(GaranciaEllenorzes); });
+    bekot(m_akciok["aLejaroGaranciak"], [garanciaLista] { garanciaLista(LejaroGaranciak); });
     // the letters show the master names: re-read them after a list was maintained
     const auto torzs = [this](int (*lista)(int, bool, QWidget *)) {
         lista(-1, false, this);
@@ -336,7 +339,7 @@ void Tfrm_Main::menukEpit()
     const QList<QPair<QString, QStringList>> fomenu = {
         {"Garancialevelek", {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtatkep", "aNyomtat", "aExcel", "-",
                              "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "aReklamacio", "-", "aBezar"}},
-        {"Keresés", {"aKeres", "aKeresReszletes", "aGaranciaEllenorzes"}},
+        {"Keresés", {"aKeres", "aKeresReszletes", "aGaranciaEllenorzes", "aLejaroGaranciak"}},
         {"Törzsadatok", {"aTorzsMarka", "aTorzsAlkatresz", "aTorzsUgyfel"}},
         {"Nyomtatások", {"aNyomLista", "-", "aNyomJavitas", "aNyomSzerelo", "-", "aNyomReklamacio"}},
         {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "-", "aBeallit"}},
