@@ -38,6 +38,12 @@ const QStringList ALKATRESZ = {"Fékbetét", "Féktárcsa", "Olajszűrő", "Lég
                                "Izzítógyertya", "Üzemanyagszűrő", "Ablaktörlő lapát", "Féknyereg", "Gömbfej"};
 const QStringList HELY = {"első", "hátsó", "bal első", "jobb első", "bal hátsó", "jobb hátsó", "", ""};
 const QStringList DORVIDO = {"6 hónap", "1 év", "2 év", "3 év"};
+// One letter in 50 carries a rarer period: every form the warranty rule reads, and a few it
+// cannot read.
+const QStringList RITKA_DORVIDO = {"30 nap", "90 napos", "2 hét", "6 hetes", "3 hó", "12 hónapos", "1 éves",
+                                   "1,5 év", "0.5 év", "20000 km", "1 év vagy 20.000 km", "2 év / 50 000 km",
+                                   "6 hónap, 10000 km", "1 év és 30000 km", "élettartam", "korlátlan",
+                                   "sokáig", "1 év garancia", "egy év", "1,5 hónap"};
 const QStringList HIBA = {"Zörög", "Csikorog", "Nem indul", "Füstöl", "Szivárog", "Rángat", "Melegszik",
                           "Fékezéskor húz", "Búg a kerék", "Kopott"};
 
@@ -81,12 +87,36 @@ bool RegiszterKesz(const QString &mappa, int levelek)
         Adatbazis::megnyit(mappa);
         const bool kesz = szam("SELECT count(*) FROM doksi") == levelek && szam("SELECT count(*) FROM marka") == MARKAK &&
                           szam("SELECT count(*) FROM alkatresz") == ALKATRESZEK &&
-                          szam("SELECT count(*) FROM ugyfel") == UGYFELEK;
+                          szam("SELECT count(*) FROM ugyfel") == UGYFELEK &&
+                          szam("SELECT count(*) FROM reklamacio") == levelek / 200;
         Adatbazis::bezar();
         return kesz;
     } catch (const StoreHiba &) {
         Adatbazis::bezar();
         return false;
+    }
+}
+
+// A claim on every 200th letter (the letters' keys run from 1), in every state, a few of
+// them late; a generator of its own, so the letters stay as they were.
+void reklamaciok(int levelek)
+{
+    static const char *const ALLAPOT[] = {"Beérkezett", "Beszállítónál", "Beszállító elfogadta", "Beszállító elutasította",
+                                          "Javítva", "Cserélve", "Visszatérítve", "Elutasítva"};
+    static const char *const BESZALLITO[] = {"Alfa Alkatrész Kft.", "Béta Autó Bt.", "Gamma Zrt.", "Delta Import Kft."};
+    Rng r;
+    QSqlQuery q = elokeszit("INSERT INTO reklamacio (doksi, datum, panasz, allapot, beszallito, koltseg, felhasznalo, indok) "
+                            "SELECT doksi, date(datum, ?), ?, ?, ?, ?, 'rendszergazda', ? FROM doksi WHERE doksi = ?");
+    for (int d = 200; d <= levelek; d += 200) {
+        const int napok = 10 + r(500);
+        q.bindValue(0, QString("+%1 days").arg(napok));
+        q.bindValue(1, QString("%1, %2").arg(r.valaszt(HIBA)).arg(d % 3 ? "nem működik" : "zajos"));
+        q.bindValue(2, ALLAPOT[r(8)]);
+        q.bindValue(3, BESZALLITO[r(4)]);
+        q.bindValue(4, r(4) == 0 ? QVariant(1000 * (1 + r(100))) : QVariant());
+        q.bindValue(5, napok > 365 ? QVariant("törzsvevő, méltányosságból") : QVariant());
+        q.bindValue(6, d);
+        futtat(q);
     }
 }
 
@@ -140,7 +170,8 @@ void RegiszterGeneral(const QString &mappa, int levelek)
             const QString datum = kezdet.addDays(qint64(i) * 4000 / std::max(1, levelek)).toString(Qt::ISODate);
             q.bindValue(0, id);
             q.bindValue(1, datum);
-            q.bindValue(2, r.valaszt(DORVIDO));
+            const QString dorvido = r.valaszt(DORVIDO);
+            q.bindValue(2, i % 50 == 7 ? RITKA_DORVIDO[(i / 50) % RITKA_DORVIDO.size()] : dorvido);
             q.bindValue(3, 1 + r(MARKAK));
             q.bindValue(4, 1 + r(ALKATRESZEK));
             q.bindValue(5, rendszam(r));
@@ -153,6 +184,7 @@ void RegiszterGeneral(const QString &mappa, int levelek)
             q.bindValue(12, s ? QVariant(1000 * (5 + r(200))) : QVariant());
             futtat(q);
         }
+        reklamaciok(levelek);
         t.commit();
     }
     Adatbazis::vegrehajt("ANALYZE");

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include "Garancia.h"
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -133,6 +134,35 @@ Tfrm_Szerkeszt::Tfrm_Szerkeszt(Tabla &tbl, bool szereles, QWidget *szulo)
     konv->szinezMind(kiveve);
     konv->enterBekot();
     setFixedSize(552, 540);
+
+    // the state follows the period and the date as they are typed
+    m_garanciaIdo = Tbl.ertek("dorvido").toString();
+    m_garanciaDatum = Tbl.ertek("datum").toDate();
+    for (QWidget *w : mezo("dorvido"))
+        if (auto *c = qobject_cast<QComboBox *>(w))
+            connect(c, &QComboBox::editTextChanged, this, [this](const QString &t) {
+                m_garanciaIdo = t;
+                garanciaFrissit();
+            });
+    for (QDateEdit *d : datumok)
+        connect(d, &QDateEdit::dateChanged, this, [this](const QDate &d) {
+            m_garanciaDatum = d;
+            garanciaFrissit();
+        });
+    garanciaFrissit();
+}
+
+void Tfrm_Szerkeszt::garanciaFrissit()
+{
+    const Garancia::Allapot a = Garancia::allapot(m_garanciaDatum, m_garanciaIdo, QDate::currentDate(),
+                                                  m_szereles ? Tbl.ertek("kmora").toString() : QString());
+    const QString t = Garancia::szoveg(a);
+    for (QLabel *l : garanciaCimkek) {
+        l->setText(t);
+        l->setToolTip(t);
+        l->setStyleSheet(a.fajta == Garancia::Allapot::Fajta::Lejart || a.fajta == Garancia::Allapot::Fajta::NemErtelmezheto
+                             ? "color: #a00000;" : QString());
+    }
 }
 
 QWidget *Tfrm_Szerkeszt::mezo(const QString &nev, int lap) const
@@ -181,6 +211,27 @@ QWidget *Tfrm_Szerkeszt::lapEpit(int lap)
     parancs("Beilleszt", QKeySequence::Paste, [](auto *w) { w->paste(); });
     eszkozok->addSeparator();
     parancs("Visszavon", QKeySequence::Undo, [](auto *w) { w->undo(); });
+    // the claims of a stored letter; a new one has none yet
+    eszkozok->addSeparator();
+    auto *reklamacio = new QAction("Reklamációk", eszkozok);
+    reklamacio->setToolTip("A levél reklamációi");
+    eszkozok->addAction(reklamacio);
+    connect(reklamacio, &QAction::triggered, this, [this] {
+        const int doksi = Tbl.allapot() == Tabla::Allapot::Beszuras ? 0 : MezoEgesz(Tbl.ertek("doksi"));
+        if (doksi > 0)
+            ReklamacioAblak(doksi, this);
+    });
+    // the warranty's state, in the free end of the tool bar: no field moves for it
+    auto *ures = new QWidget(eszkozok);
+    ures->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    eszkozok->addWidget(ures);
+    auto *garancia = new QLabel(eszkozok);
+    garancia->setObjectName("GaranciaAllapot");
+    garancia->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    garancia->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    garancia->setContentsMargins(0, 0, 4, 0);
+    eszkozok->addWidget(garancia);
+    garanciaCimkek << garancia;
     v->addWidget(eszkozok);
 
     auto *h = new QHBoxLayout;

@@ -10,6 +10,7 @@
 class KurzorModell;
 class QComboBox;
 class QDateEdit;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
@@ -28,6 +29,7 @@ public:
     QList<QPushButton *> okNyomtat, ok, megse;
     bool nyomtatKell = false;         // set by "OK, nyomtat"
     QDate kozosDatum;
+    QList<QLabel *> garanciaCimkek;   // the warranty's state on each page
 
     // the controls of a field on every page (for tests and the binding)
     QList<QWidget *> mezo(const QString &nev) const { return m_kotesek.values(nev.toLower()); }
@@ -47,6 +49,7 @@ private:
     QWidget *vezerlo(const QString &nev, int lap);
     void kot(QWidget *w, const QString &nev);
     void frissit(const QString &nev, QWidget *kiveve = nullptr);
+    void garanciaFrissit();
     // The names of a master table for its drop-downs: a cursor in key order shown through
     // a model that reads names by position, so opening costs the keys only, not the names.
     struct Torzs {
@@ -62,6 +65,8 @@ private:
     Tabla &Tbl;
     bool m_szereles;
     bool m_tolt = false;
+    QString m_garanciaIdo;
+    QDate m_garanciaDatum;
     bool m_torzsUjraolvas = false;   // a master list being re-read: its drop-downs choose nothing
     QMultiHash<QString, QWidget *> m_kotesek;
     QHash<QWidget *, int> m_lapja;

@@ -9,6 +9,7 @@
 #include "Tabla.h"
 
 #include <QDate>
+#include <QHash>
 #include <QSignalBlocker>
 #include <QVector>
 #include <charconv>
@@ -303,4 +304,64 @@ bool CsvIr(Lekerdezes &q, const QString &fajl, const QString &elvalaszto, QStrin
     }
     iro.lezar();
     return true;
+}
+
+ExportEredmeny HataroltLevelekIr(const QList<qint64> &doksik, const QStringList &pluszFejlec,
+                                 const std::function<QStringList(int i)> &plusz, const QString &fajl,
+                                 const QString &elvalaszto, QChar jelolo)
+{
+    Tabla ds("doksi");
+    ds.setCsakOlvas(true);
+    ds.keresoMezo("marka_nev", "marka", "marka", "marka_nev", 25);
+    ds.keresoMezo("alkatresz_nev", "alkatresz", "alkatresz", "alkatresz_nev", 50);
+    ds.keresoMezo("ugyfel_nev", "ugyfel", "ugyfel", "ugyfel_nev", 50);
+    ds.megnyit();
+    const QStringList mezok = HataroltMezok(ds);
+    QVector<int> oszlopok;
+    QVector<bool> blob;
+    for (const QString &n : mezok) {
+        oszlopok << ds.oszlop(n);
+        const MezoLeiras *m = ds.leiras().mezo(n);
+        blob << (m && m->tipus == MezoTipus::Memo);
+    }
+    QHash<qint64, int> hely;
+    for (int i = 0; i < doksik.size(); ++i)
+        hely.insert(doksik[i], i);
+    // the wanted rows, found in one pass over the letters, kept until they are written in order
+    QVector<QVector<QVariant>> sorok(doksik.size());
+    const int kulcs = ds.oszlop("doksi");
+    ds.bejar([&](int, const QVector<QVariant> &adat) {
+        if (const auto h = hely.constFind(adat[kulcs].toLongLong()); h != hely.constEnd())
+            sorok[*h] = adat;
+        return true;
+    });
+    ds.bezar();
+
+    RegiszterFajlVed(fajl);
+    BiztosFajl f(fajl);
+    f.megnyit();
+    SorIro iro(f);
+    QString &sor = iro.puffer();
+    for (const QString &c : HataroltFejlec(ds) + pluszFejlec)
+        jeloltHozzafuz(sor, jelolo, elvalaszto, [&c](QString &ki) { ki += c; });
+    iro.sorVege();
+    ExportEredmeny e;
+    for (int i = 0; i < sorok.size(); ++i) {
+        const QVector<QVariant> &adat = sorok[i];
+        if (adat.isEmpty())
+            continue;
+        for (int c = 0; c < oszlopok.size(); ++c)
+            jeloltHozzafuz(sor, jelolo, elvalaszto, [&](QString &ki) {
+                if (blob[c])
+                    ki += QLatin1StringView("BLOB");
+                else
+                    szovegHozzafuz(ki, adat[oszlopok[c]]);
+            });
+        for (const QString &p : plusz(i))
+            jeloltHozzafuz(sor, jelolo, elvalaszto, [&p](QString &ki) { ki += p; });
+        iro.sorVege();
+        ++e.sorok;
+    }
+    iro.lezar();
+    return e;
 }

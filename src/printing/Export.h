@@ -46,3 +46,10 @@ void LevelListaKurzor(Tabla &t, const QString &prntip);
 // (nothing else happens then); a failure while writing rows is thrown as StoreHiba.
 // The query is opened when closed and closed again afterwards.
 bool CsvIr(Lekerdezes &q, const QString &fajl, const QString &elvalaszto, QString *nyitasHiba = nullptr);
+
+// Letters given by key (any kind), in the order given, as HataroltIr writes a letter list,
+// with further columns after the letter's own: pluszFejlec their titles, plusz(i) the texts
+// for the i-th key. Keys not in the register are left out. One pass over the letters.
+ExportEredmeny HataroltLevelekIr(const QList<qint64> &doksik, const QStringList &pluszFejlec,
+                                 const std::function<QStringList(int i)> &plusz, const QString &fajl,
+                                 const QString &elvalaszto, QChar jelolo);

@@ -1,6 +1,7 @@
 #include "Nyomtatas.h"
 
 #include "Nyomtatvanyok.h"
+#include "ReklamacioNyomtatas.h"
 #include "Seged.h"
 #include "StoreHiba.h"
 #include "Tfrm_Elonezet.h"
@@ -65,4 +66,14 @@ void MegjegyzesNyomtat(int doksi, bool nyomtat, QWidget *szulo) { level(Nyomtatv
 void ListaNyomtat(Tabla &tbl, bool nyomtat, QWidget *szulo)
 {
     futtat([&] { return NyomtatasiMunka::lista(tbl); }, nyomtat, szulo);
+}
+
+void ReklamacioLapNyomtat(int reklamacio, bool nyomtat, QWidget *szulo)
+{
+    futtat([&] { return ReklamacioNyomtatas::lap(reklamacio); }, nyomtat, szulo);
+}
+
+void ReklamacioListaNyomtat(const QDate &tol, const QDate &ig, const QString &beszallito, bool nyomtat, QWidget *szulo)
+{
+    futtat([&] { return ReklamacioNyomtatas::lista(tol, ig, beszallito); }, nyomtat, szulo);
 }

@@ -11,3 +11,10 @@ void JavitasNyomtat(int doksi, bool nyomtat, QWidget *szulo = nullptr);    // re
 void SzereloNyomtat(int doksi, bool nyomtat, QWidget *szulo = nullptr);    // mechanic worksheet
 void ListaNyomtat(Tabla &tbl, bool nyomtat, QWidget *szulo = nullptr);     // simple list of the view
 void MegjegyzesNyomtat(int doksi, bool nyomtat, QWidget *szulo = nullptr); // notes of a letter
+
+class QDate;
+class QString;
+// The claim form of one claim, and the claims of a period (of one supplier unless empty).
+void ReklamacioLapNyomtat(int reklamacio, bool nyomtat, QWidget *szulo = nullptr);
+void ReklamacioListaNyomtat(const QDate &tol, const QDate &ig, const QString &beszallito, bool nyomtat,
+                            QWidget *szulo = nullptr);

@@ -553,6 +553,15 @@ std::unique_ptr<NyomtatasiMunka> NyomtatasiMunka::lista(Tabla &tbl)
     return m;
 }
 
+std::unique_ptr<NyomtatasiMunka> NyomtatasiMunka::forrasbol(Elrendezes e, std::unique_ptr<Adatforras> fo)
+{
+    std::unique_ptr<NyomtatasiMunka> m(new NyomtatasiMunka);
+    m->m_e = std::move(e);
+    m->m_tulaj = TulajdonosOlvas();
+    m->m_fo = std::move(fo);
+    return m;
+}
+
 Oldalak NyomtatasiMunka::lapoz(Lapozo::Haladas haladas, bool *megszakitva)
 {
     Lapozo l(m_e, m_fo.get(), {{TULAJ, &m_tulaj}});

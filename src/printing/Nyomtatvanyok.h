@@ -63,6 +63,8 @@ class NyomtatasiMunka {
 public:
     static std::unique_ptr<NyomtatasiMunka> nyit(NyomtatvanyFajta f, int doksi);
     static std::unique_ptr<NyomtatasiMunka> lista(Tabla &tbl);
+    // Any other layout over rows already read (the claims' printouts).
+    static std::unique_ptr<NyomtatasiMunka> forrasbol(Elrendezes e, std::unique_ptr<Adatforras> fo);
     ~NyomtatasiMunka();
 
     const Elrendezes &elrendezes() const { return m_e; }

@@ -188,6 +188,18 @@ void rajzol(QPainter &p, const QString &n)
             plusz(p);
     } else if (n == "aKeres") {
         nagyito(p);
+    } else if (n == "aGaranciaEllenorzes" || n == "aLejaroGaranciak") {
+        // a tick (the counter's question) or a clock (the worklist) with the magnifier
+        p.setPen(QPen(n == "aLejaroGaranciak" ? QColor(160, 90, 0) : QColor(0, 130, 0), 2));
+        if (n == "aLejaroGaranciak") {
+            p.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+            p.drawLine(QPointF(6, 6), QPointF(6, 3.5));
+            p.drawLine(QPointF(6, 6), QPointF(8, 6));
+        } else {
+            p.drawLine(QPointF(1.5, 6), QPointF(4.5, 9.5));
+            p.drawLine(QPointF(4.5, 9.5), QPointF(10.5, 2));
+        }
+        nagyito(p, 10, 10, 3.5);
     } else if (n == "aKeresReszletes") {
         lap(p);
         sorok(p);

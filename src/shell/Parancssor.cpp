@@ -6,6 +6,8 @@
 #include "ParadoxImport.h"
 #include "EmailKuldes.h"
 #include "Export.h"
+#include "Garancia.h"
+#include "GaranciaKereso.h"
 #include "NyomtatasPdf.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
@@ -341,6 +343,54 @@ int masolasForma(const QStringList &a, const QString &data)
     return 0;
 }
 
+// --warranty SZÖVEG: the counter's question, one tab-separated line per letter.
+int garanciaForma(const QStringList &a, const QString &data)
+{
+    if (a.size() != 1 || a.first().trimmed().isEmpty()) {
+        hiba() << (a.size() > 1 ? "Túl sok argumentum: " : "Hiányzó argumentum: ") << "dorvprg --warranty SZÖVEG\n";
+        return 2;
+    }
+    Adatbazis::megnyit(letezoAdatbazis(data), IniKapcsolat());
+    const QList<GaranciaSor> sorok = GaranciaKereso::keres(a.first(), QDate::currentDate());
+    for (const GaranciaSor &s : sorok) {
+        // a tab or line break inside a text would split the line
+        QString ido = s.dorvido;
+        ido.replace(QChar('\t'), QChar(' ')).replace(QChar('\n'), QChar(' ')).replace(QChar('\r'), QChar(' '));
+        ki() << s.prntip << '\t' << s.doksiId << '\t' << Garancia::datumSzoveg(s.datum) << '\t' << ido << '\t'
+             << Garancia::datumSzoveg(s.allapot.veg) << '\t' << Garancia::allapotSzo(s.allapot) << '\t'
+             << s.nyitottReklamacio << '\n';
+    }
+    return sorok.isEmpty() ? 1 : 0;
+}
+
+// --expiring TÓL IG FÁJL: the letters whose warranty ends between the two days, inclusive,
+// as the delimited export writes them, the end date last.
+int lejaroForma(const QStringList &a, const QString &data)
+{
+    const char *hasznalat = "dorvprg --expiring ÉÉÉÉ-HH-NN ÉÉÉÉ-HH-NN FÁJL";
+    if (a.size() != 3) {
+        hiba() << (a.size() < 3 ? "Hiányzó argumentum: " : "Túl sok argumentum: ") << hasznalat << "\n";
+        return 2;
+    }
+    const QDate tol = QDate::fromString(a[0], "yyyy-MM-dd"), ig = QDate::fromString(a[1], "yyyy-MM-dd");
+    if (!tol.isValid() || !ig.isValid() || tol > ig) {
+        hiba() << "Hibás dátum vagy időszak: " << a[0] << " " << a[1] << " (" << hasznalat << ")\n";
+        return 2;
+    }
+    Adatbazis::megnyit(letezoAdatbazis(data), IniKapcsolat());
+    const QList<GaranciaSor> sorok = GaranciaKereso::lejarok(tol, ig, {}, QDate::currentDate());
+    QList<qint64> kulcsok;
+    for (const GaranciaSor &s : sorok)
+        kulcsok << s.doksi;
+    const QString fajl = QFileInfo(a[2]).absoluteFilePath();
+    const ExportEredmeny e = HataroltLevelekIr(
+        kulcsok, {"garancia vége"}, [&](int i) { return QStringList{Garancia::datumSzoveg(sorok[i].allapot.veg)}; },
+        fajl, ";", QChar('"'));
+    ki() << "Exportálva: " << e.sorok << " levél (garancia vége " << Garancia::datumSzoveg(tol) << " - "
+         << Garancia::datumSzoveg(ig) << ") -> " << QDir::toNativeSeparators(fajl) << "\n";
+    return 0;
+}
+
 struct Forma {
     const char *nev;
     const char *sugo;   // one line of --help
@@ -383,6 +433,17 @@ const QList<Forma> &formak()
          "      egy levél nyomtatványa PDF-ben a levelezőprogramnak (xdg-email), az ügyfél e-mail\n"
          "      címével és a beállítások tárgyával és szövegével",
          emailForma},
+        {"--warranty",
+         "--warranty SZÖVEG\n"
+         "      garancia ellenőrzés sorozatszám, rendszám, ügyfélnév vagy levélszám szerint; levelenként\n"
+         "      egy tabulátorral tagolt sor: fajta, szám, dátum, időtartam, garancia vége (éééé.hh.nn.),\n"
+         "      ervenyes|lejart|ismeretlen, nyitott reklamációk; kilépési kód 1, ha nincs találat",
+         garanciaForma},
+        {"--expiring",
+         "--expiring TÓL IG FÁJL\n"
+         "      a két nap (éééé-hh-nn) között lejáró garanciájú levelek határolt exportja,\n"
+         "      utolsó oszlopa a garancia vége",
+         lejaroForma},
     };
     return f;
 }

@@ -38,6 +38,8 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include "Garancia.h"
+#include "GaranciaKereso.h"
 #include <QStatusTipEvent>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -83,8 +85,11 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aCsatolt", "Csatolt dokumentumok", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_D)},
         {"aMegjegyzes", "Megjegyzések", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_M)},
         {"aMegjegyzesUj", "Új megjegyzés", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M)},
+        {"aReklamacio", "Reklamációk", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_R)},
         {"aKeres", "Keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_F)},
         {"aKeresReszletes", "Részletes keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_T)},
+        {"aGaranciaEllenorzes", "Garancia ellenőrzés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_G)},
+        {"aLejaroGaranciak", "Lejáró garanciák", "Keresés", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G)},
         {"aTorzsMarka", "Márkák", "Törzsadatok", {}},
         {"aTorzsAlkatresz", "Alkatrészek", "Törzsadatok", {}},
         {"aTorzsUgyfel", "Ügyfelek", "Törzsadatok", {}},
@@ -92,6 +97,7 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aNyomJavitas", "Javításra hozott gépkocsi megrendelőlap", "Nyomtatások",
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
         {"aNyomSzerelo", "Szerelő munkalap", "Nyomtatások", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_P)},
+        {"aNyomReklamacio", "Reklamációk listája", "Nyomtatások", {}},
         {"aJotallas", "Jótállások (szerelés nélkül)", "Ablak", QKeySequence(Qt::ALT | Qt::Key_1)},
         {"aSzereles", "Jótállások (szereléssel)", "Ablak", QKeySequence(Qt::ALT | Qt::Key_2)},
         {"aTulajdonos", "Tulajdonos adatai", "Rendszer", {}, true},
@@ -256,12 +262,29 @@ void Tfrm_Main::akciokBekotese()
             UjMegjegyzes(*m_tblMegj, MezoEgesz(m_tbl->ertek("doksi")), this);
     });
 
+    bekot(m_akciok["aReklamacio"], [this] {
+        if (m_tbl->nyitva() && !m_tbl->ures())
+            ReklamacioAblak(MezoEgesz(m_tbl->ertek("doksi")), this);
+    });
+    bekot(m_akciok["aNyomReklamacio"], [this] { ReklamacioListaKer(this); });
+
     bekot(m_akciok["aKeres"], [this] {
         m_edit1->selectAll();
         m_edit1->setFocus();
     });
 
     bekot(m_akciok["aKeresReszletes"], [this] { ReszletesKeres(*m_tbl, this); });
+    const auto garanciaLista = [this](bool (*ablak)(GaranciaSor &, QWidget *)) {
+        GaranciaSor s;
+        if (!ablak(s, this))
+            return;
+        // the letter's own view, the letter made current there, then its editor
+        m_tabSet->setCurrentIndex(s.prntip == "S" ? 1 : 0);
+        if (m_tbl->keres("doksi_id", s.doksiId) && MezoEgesz(m_tbl->ertek("doksi")) == s.doksi)
+            LevelSzerkeszt(*m_tbl, false, nezetTipus(), this);
+    };
+    bekot(m_akciok["aGaranciaEllenorzes"], [garanciaLista] { garanciaLista(GaranciaEllenorzes); });
+    bekot(m_akciok["aLejaroGaranciak"], [garanciaLista] { garanciaLista(LejaroGaranciak); });
     // the letters show the master names: re-read them after a list was maintained
     const auto torzs = [this](int (*lista)(int, bool, QWidget *)) {
         lista(-1, false, this);
@@ -324,10 +347,10 @@ void Tfrm_Main::menukEpit()
     m_toolBar2->setToolButtonStyle(Qt::ToolButtonTextOnly);
     const QList<QPair<QString, QStringList>> fomenu = {
         {"Garancialevelek", {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtatkep", "aNyomtat", "aEmail", "aExcel", "-",
-                             "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "-", "aBezar"}},
-        {"Keresés", {"aKeres", "aKeresReszletes"}},
+                             "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "aReklamacio", "-", "aBezar"}},
+        {"Keresés", {"aKeres", "aKeresReszletes", "aGaranciaEllenorzes", "aLejaroGaranciak"}},
         {"Törzsadatok", {"aTorzsMarka", "aTorzsAlkatresz", "aTorzsUgyfel"}},
-        {"Nyomtatások", {"aNyomLista", "-", "aNyomJavitas", "aNyomSzerelo"}},
+        {"Nyomtatások", {"aNyomLista", "-", "aNyomJavitas", "aNyomSzerelo", "-", "aNyomReklamacio"}},
         {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "-", "aBeallit"}},
         {"Súgó", {"aSugo", "aFontos", "-", "aHonlap", "aLevel", "aUjdonsag", "-", "aNevjegy"}},
     };
@@ -351,7 +374,7 @@ void Tfrm_Main::menukEpit()
     m_popup[0] = menu(this, {"aNyomtat", "aNyomtatkep", "-", "aNyomJavitas", "aNyomSzerelo"});
     m_popup[1] = menu(this, {"aMegjegyzes", "aMegjegyzesUj"});
     m_popup[2] = menu(this, {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtat", "aNyomtatkep", "aEmail", "aExcel", "-",
-                             "aBezar"});
+                             "aReklamacio", "-", "aBezar"});
 }
 
 void Tfrm_Main::gombsorEpit()
@@ -390,6 +413,7 @@ void Tfrm_Main::gombsorEpit()
     m_toolBar1->addSeparator();
     gomb("aKeres");
     gomb("aKeresReszletes");
+    gomb("aGaranciaEllenorzes");
     m_toolBar1->addSeparator();
     gomb("aUj");
     gomb("aSzerkeszt");
@@ -762,6 +786,22 @@ void Tfrm_Main::szamlalo()
 {
     const bool ny = m_tbl->nyitva();
     m_panel[0]->setText(QString("%1/%2").arg(ny ? m_tbl->rekordSzam() : 0).arg(ny ? m_tbl->rekordSzamlalo() : 0));
+    // the current letter's warranty in the free panel
+    QString garancia;
+    if (ny && !m_tbl->ures()) {
+        try {
+            garancia = Garancia::szoveg(Garancia::allapot(m_tbl->ertek("datum").toDate(), m_tbl->ertek("dorvido").toString(),
+                                                          QDate::currentDate(),
+                                                          m_tbl->ertek("prntip").toString() == "S" ? m_tbl->ertek("kmora").toString()
+                                                                                                 : QString()));
+        } catch (const KapcsolatHiba &) {
+            throw;
+        } catch (const StoreHiba &) {
+            // the row could not be read: the counter stays, the state is left out
+        }
+    }
+    m_panel[3]->setText(garancia);
+    m_panel[3]->setToolTip(garancia);
 }
 
 void Tfrm_Main::AppHint(const QString &tipp) { m_panel[1]->setText(tipp); }

@@ -193,6 +193,18 @@ void letrehoz()
     t.commit();
 }
 
+// Version 6: the claims table, on either engine, inside the caller's upgrade transaction.
+void reklamacioFelvesz()
+{
+    const bool van = g_motor == Adatbazis::Motor::PostgreSQL
+                         ? !Adatbazis::ertek("SELECT to_regclass('reklamacio')").isNull()
+                         : Adatbazis::ertek("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'reklamacio'").isValid();
+    if (van)
+        return;
+    for (const QString &s : Sema::reklamacioFelvesz(g_motor))
+        Adatbazis::vegrehajt(s);
+}
+
 [[noreturn]] void ujabbValtozat(int v)
 {
     throw StoreHiba(QString("Az adatbázist a program egy újabb változata készítette (adatbázis-változat: %1, "
@@ -207,15 +219,21 @@ void pgFrissit()
     const int v = Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt();
     if (v > Sema::verzio())
         ujabbValtozat(v);
-    if (v == Sema::verzio())
+    const bool garanciaIndex = Adatbazis::ertek("SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema() "
+                                                "AND indexname = ?", {QString(Sema::GARANCIA_INDEX)}).toInt() > 0;
+    if (v == Sema::verzio() && garanciaIndex)
         return;
     Adatbazis::Tranzakcio t;
+    if (!garanciaIndex)
+        Adatbazis::vegrehajt(Sema::garanciaIndex());
     if (v < 4)
         for (const QString &s : Sema::pgKeresoUjraepit())
             Adatbazis::vegrehajt(s);
     if (v < 5)
         for (const QString &s : Sema::pgMentesek())
             Adatbazis::vegrehajt(s);
+    if (v < 6)
+        reklamacioFelvesz();
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
@@ -260,14 +278,19 @@ void frissit()
     bool hianyos = false;
     for (const QString &n : Sema::keresoObjektumok(qMax(v, 3)))
         hianyos = hianyos || !nevek.contains(n);
-    if (v == Sema::verzio() && !hianyos)
+    const bool garanciaIndex = nevek.contains(Sema::GARANCIA_INDEX);
+    if (v == Sema::verzio() && !hianyos && garanciaIndex)
         return;
     Adatbazis::Tranzakcio t;
+    if (!garanciaIndex)
+        Adatbazis::vegrehajt(Sema::garanciaIndex());
     // a whole index of version 3 keeps its upper-cased texts and trigrams; any other is built
     // anew; version 4 differs from 5 on the server only
     if (v < 4 || hianyos)
         for (const QString &s : v == 3 && !hianyos ? Sema::keresoFrissit() : Sema::keresoUjraepit())
             Adatbazis::vegrehajt(s);
+    if (v < 6)
+        reklamacioFelvesz();
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }

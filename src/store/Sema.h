@@ -42,6 +42,13 @@ QStringList pgKeresoUjraepit();
 // transaction, so a post whose commit reply was lost learns on its next attempt whether that
 // commit happened.
 QStringList pgMentesek();
+// The claims table with its indexes (and on the server its key counter and notification),
+// added to a register of version 5.
+QStringList reklamacioFelvesz(Adatbazis::Motor m);
+// The letters by period text and date (the warranties ending in a period), on both engines;
+// a register without it gets it when it opens.
+extern const char *const GARANCIA_INDEX;
+QString garanciaIndex();
 // The server's row identity of a table: the key of an autoincrement table, otherwise a
 // column "rowid" of its own (SQLite's rowid everywhere on SQLite).
 QString sorAzonosito(const TablaLeiras &t, Adatbazis::Motor m);

@@ -71,6 +71,13 @@ QString TesztKornyezet::ujSzerverAdatbazis()
     return k;
 }
 
+void TesztKornyezet::iniIr() const
+{
+    Beall.AdatbazisUtvonal = adatMappa();
+    Beall.AdatbazisKapcsolat = m_kapcsolat;
+    BeallitasIr(QRect(0, 0, 640, 400));
+}
+
 TesztKornyezet::~TesztKornyezet()
 {
     Adatbazis::bezar();

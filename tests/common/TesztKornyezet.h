@@ -29,6 +29,9 @@ public:
     static QString ujSzerverAdatbazis();
 
     QString programMappa() const { return m_dir.path(); }
+    // Writes the folder's DorvPrg.ini naming this register (its folder, and its server on the
+    // server row), so the program started there (ProgramFuttat) works on it.
+    void iniIr() const;
     QString adatMappa() const;
 
     // Answers given to the next questions, in order (Yes when the list runs out).

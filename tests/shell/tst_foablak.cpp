@@ -91,7 +91,9 @@ private slots:
         QVERIFY(m->index(0, 7).data().toString().isEmpty());
 
         // every action is there with its category; the unfinished ones are disabled
-        QCOMPARE(w.akciok().size(), 32);
+        QCOMPARE(w.akciok().size(), 36);
+        QCOMPARE(w.akcio("aGaranciaEllenorzes")->shortcut(), QKeySequence("Ctrl+G"));
+        QCOMPARE(w.akcio("aLejaroGaranciak")->property("kategoria").toString(), QString("Keresés"));
         QCOMPARE(w.akcio("aExcel")->toolTip(), QString("Excelbe"));
         QCOMPARE(w.akcio("aUj")->shortcut(), QKeySequence(Qt::Key_Insert));
         QCOMPARE(w.akcio("aNyomSzerelo")->shortcut(), QKeySequence("Ctrl+Alt+P"));

@@ -84,6 +84,9 @@ class PgSzerverTeszt : public QObject {
                              "(1, 1, '2024-03-01', 'rövid', 'hosszú\nmegjegyzés\ttabbal'), (2, 12, NULL, NULL, NULL)");
         Adatbazis::vegrehajt("INSERT INTO megj (megj, doksi, doknev, doknev_rovid, datum) VALUES "
                              "(5, 3, 'Data/levél.pdf', 'levél', '2024-04-05')");
+        Adatbazis::vegrehajt("INSERT INTO reklamacio (reklamacio, doksi, datum, kmora, panasz, allapot, dat_kuldes, koltseg, "
+                             "felhasznalo) VALUES (2, 1, '2024-05-02', '12 000', 'zörög\tcsörög \\N', 'Beszállítónál', "
+                             "'2024-05-03', 15000, 'recepcio'), (9, 3, NULL, NULL, NULL, 'Javítva', NULL, NULL, NULL)");
         Adatbazis::vegrehajt("INSERT INTO felhasznalo VALUES ('recepcio', 'Recepció', 'jelszó', 'N', 'I')");
         Adatbazis::vegrehajt("UPDATE tulajdonos SET tulajdonos = 'Próba Műhely Kft.', varos = 'Pécs'");
     }
@@ -292,7 +295,8 @@ private slots:
         const QString kapcsolat = m_sz->ujAdatbazis();
         const ProgramFutas f = masolas(k, kapcsolat);
         QVERIFY2(f.kod == 0, qPrintable(f.hiba));
-        QVERIFY2(f.ki.contains("doksi: 10 sor") && f.ki.contains("Átmásolva a kiszolgálóra: 23 sor")
+        QVERIFY2(f.ki.contains("doksi: 10 sor") && f.ki.contains("reklamacio: 2 sor")
+                     && f.ki.contains("Átmásolva a kiszolgálóra: 25 sor")
                      && f.ki.contains("áthelyezettként megjelölve"),
                  qPrintable(f.ki));
         // the old local register is refused, by the program too when Kapcsolat= is emptied,
@@ -338,6 +342,8 @@ private slots:
         m.post();
         QCOMPARE(m.ertek("marka").toInt(), 8);
         m.bezar();
+        Adatbazis::vegrehajt("INSERT INTO reklamacio (doksi) VALUES (1)");
+        QCOMPARE(Adatbazis::ertek("SELECT max(reklamacio) FROM reklamacio").toInt(), 10);
         // a table keyed by text gets its row identity counted on too
         Adatbazis::vegrehajt("INSERT INTO felhasznalo (felhasznalo) VALUES ('uj')");
         QCOMPARE(Adatbazis::ertek("SELECT count(DISTINCT rowid) FROM felhasznalo").toInt(), 3);
