@@ -2,6 +2,7 @@
 #include "BiztosFajl.h"
 #include "Epseg.h"
 #include "HuSzoveg.h"
+#include "Jelszo.h"
 #include "KapcsolatLeiras.h"
 #include "MasikProgramHiba.h"
 #include "Sema.h"
@@ -193,6 +194,22 @@ void letrehoz()
     t.commit();
 }
 
+// Version 6: the passwords, kept in clear before, become hashes, within the caller's
+// transaction; the server's column gets the width a hash needs.
+void jelszavakHashelese()
+{
+    if (g_motor == Adatbazis::Motor::PostgreSQL)
+        Adatbazis::vegrehajt("ALTER TABLE felhasznalo ALTER COLUMN jelszo TYPE VARCHAR(128)");
+    else
+        Adatbazis::vegrehajt("PRAGMA secure_delete = ON");   // the replaced texts are zeroed, not left in free space
+    QList<QPair<QString, QString>> sorok;
+    for (QSqlQuery q = Adatbazis::lekerdez("SELECT felhasznalo, jelszo FROM felhasznalo"); q.next();)
+        if (!q.value(1).isNull() && !q.value(1).toString().isEmpty() && !Jelszo::hashe(q.value(1).toString()))
+            sorok << qMakePair(q.value(0).toString(), q.value(1).toString());
+    for (const auto &s : sorok)
+        Adatbazis::vegrehajt("UPDATE felhasznalo SET jelszo = ? WHERE felhasznalo = ?", {Jelszo::hash(s.second), s.first});
+}
+
 [[noreturn]] void ujabbValtozat(int v)
 {
     throw StoreHiba(QString("Az adatbázist a program egy újabb változata készítette (adatbázis-változat: %1, "
@@ -216,6 +233,8 @@ void pgFrissit()
     if (v < 5)
         for (const QString &s : Sema::pgMentesek())
             Adatbazis::vegrehajt(s);
+    if (v < 6)
+        jelszavakHashelese();
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
@@ -268,6 +287,8 @@ void frissit()
     if (v < 4 || hianyos)
         for (const QString &s : v == 3 && !hianyos ? Sema::keresoFrissit() : Sema::keresoUjraepit())
             Adatbazis::vegrehajt(s);
+    if (v < 6)
+        jelszavakHashelese();
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
