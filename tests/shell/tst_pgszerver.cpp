@@ -1,4 +1,5 @@
 #include "Adatbazis.h"
+#include "Jelszo.h"
 #include "ArchivIro.h"
 #include "Beall.h"
 #include "PgMentes.h"
@@ -84,7 +85,7 @@ class PgSzerverTeszt : public QObject {
                              "(1, 1, '2024-03-01', 'rövid', 'hosszú\nmegjegyzés\ttabbal'), (2, 12, NULL, NULL, NULL)");
         Adatbazis::vegrehajt("INSERT INTO megj (megj, doksi, doknev, doknev_rovid, datum) VALUES "
                              "(5, 3, 'Data/levél.pdf', 'levél', '2024-04-05')");
-        Adatbazis::vegrehajt("INSERT INTO felhasznalo VALUES ('recepcio', 'Recepció', 'jelszó', 'N', 'I')");
+        Adatbazis::vegrehajt("INSERT INTO felhasznalo VALUES ('recepcio', 'Recepció', ?, 'N', 'I')", {Jelszo::hash("jelszó")});
         Adatbazis::vegrehajt("UPDATE tulajdonos SET tulajdonos = 'Próba Műhely Kft.', varos = 'Pécs'");
     }
 
