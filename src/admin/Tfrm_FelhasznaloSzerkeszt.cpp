@@ -1,4 +1,5 @@
 #include "Tfrm_FelhasznaloSzerkeszt.h"
+#include "Jelszo.h"
 #include "AblakBetu.h"
 #include "MasikProgramHiba.h"
 #include "Mezo.h"
@@ -42,10 +43,10 @@ Tfrm_FelhasznaloSzerkeszt::Tfrm_FelhasznaloSzerkeszt(Tabla *tbl, QWidget *szulo)
     edtFelhasznalo->setMaxLength(t.mezo("felhasznalo")->meret);
     edtFelhasznalo->setText(MezoSzoveg(Tbl->ertek("felhasznalo")));
     edtJelszo = doboz(this, "edtJelszo", "Jelszó", 20, 76);
-    edtJelszo->setMaxLength(t.mezo("jelszo")->meret);
+    edtJelszo->setMaxLength(Jelszo::MAX_HOSSZ);
     edtJelszo->setEchoMode(QLineEdit::Password);
-    edtJelszo->setText(MezoSzoveg(Tbl->ertek("jelszo")));
     edtJelszo2 = doboz(this, "edtJelszo2", "Jelszó még egyszer", 156, 76);
+    edtJelszo2->setMaxLength(Jelszo::MAX_HOSSZ);
     edtJelszo2->setEchoMode(QLineEdit::Password);
 
     btnOK = new QPushButton("OK", this);
@@ -71,16 +72,17 @@ Tfrm_FelhasznaloSzerkeszt::Tfrm_FelhasznaloSzerkeszt(Tabla *tbl, QWidget *szulo)
 
 void Tfrm_FelhasznaloSzerkeszt::showEvent(QShowEvent *e)
 {
-    // an existing user can be stored again without retyping the password
-    edtJelszo2->setText(MezoSzoveg(Tbl->ertek("jelszo")));
     edtFelhasznalo->setFocus();
     QDialog::showEvent(e);
 }
 
 void Tfrm_FelhasznaloSzerkeszt::btnOKClick()
 {
-    // the focus goes back to the password, so that Enter does not repeat the message
-    if (edtJelszo->text().isEmpty()) {
+    // an existing user is stored again without retyping: two empty boxes keep the stored
+    // hash; the focus goes back to the password, so that Enter does not repeat the message
+    const bool megtart = edtJelszo->text().isEmpty() && edtJelszo2->text().isEmpty()
+                         && Jelszo::hashe(MezoSzoveg(Tbl->ertek("jelszo")));
+    if (edtJelszo->text().isEmpty() && !megtart) {
         HibaUzenet("Hiányos adat megadás", this);
         edtJelszo->setFocus();
         return;
@@ -93,7 +95,8 @@ void Tfrm_FelhasznaloSzerkeszt::btnOKClick()
     }
     try {
         Tbl->setErtek("felhasznalo", edtFelhasznalo->text());
-        Tbl->setErtek("jelszo", edtJelszo->text());
+        if (!megtart)
+            Tbl->setErtek("jelszo", Jelszo::hash(edtJelszo->text()));
         Tbl->post();
     } catch (const MasikProgramHiba &h) {
         HibaUzenet(h.uzenet(), this);   // another program, not the input: say so

@@ -2,6 +2,7 @@
 #include "AblakBetu.h"
 #include "Admin.h"
 #include "Beall.h"
+#include "Jelszo.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
 #include "Sema.h"
@@ -10,7 +11,9 @@
 #include "Tabla.h"
 #include "Kozepre.h"
 
+#include <QDateTime>
 #include <QGuiApplication>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -39,6 +42,7 @@ Tfrm_Login::Tfrm_Login(QWidget *szulo)
     edtJelszo->setObjectName("edtJelszo");
     edtJelszo->setGeometry(92, 52, 149, 21);
     edtJelszo->setEchoMode(QLineEdit::Password);
+    edtJelszo->setMaxLength(Jelszo::MAX_HOSSZ);
     l1->setBuddy(edtFelhasznalo);
     l2->setBuddy(edtJelszo);
 
@@ -92,18 +96,43 @@ bool Tfrm_Login::keres()
     return false;
 }
 
+namespace {
+// wrong passwords in a row per login name, for this run of the program
+struct Tevesztes {
+    int szam = 0;
+    QDateTime utolso;
+};
+QHash<QString, Tevesztes> g_tevesztesek;
+constexpr int TEVESZTES_HATAR = 5;
+constexpr int VARAKOZAS_MP = 5;
+} // namespace
+
 bool Tfrm_Login::Ellenoriz()
 {
+    const QString nev = edtFelhasznalo->text();
+    Tevesztes &t = g_tevesztesek[nev];
+    if (t.szam >= TEVESZTES_HATAR) {
+        const qint64 hatra = VARAKOZAS_MP - t.utolso.secsTo(QDateTime::currentDateTimeUtc());
+        if (hatra > 0) {
+            // not even a right password is checked before the wait is over
+            HibaUzenet(QString("Túl sok hibás jelszó: a következő próbálkozás %1 másodperc múlva lehetséges.")
+                           .arg(hatra),
+                       this);
+            return false;
+        }
+    }
     if (keres()) {
-        const QVariant jelszo = Tbl->ertek("jelszo");
         // an empty stored password matches nothing, not even an empty box
-        if (!jelszo.isNull() && !jelszo.toString().isEmpty() && jelszo.toString() == edtJelszo->text()) {
+        if (Jelszo::egyezik(edtJelszo->text(), MezoSzoveg(Tbl->ertek("jelszo")))) {
+            g_tevesztesek.remove(nev);
             Beall.torzsszerkeszt = Tbl->ertek("torzsszerkeszt").toString() == "I";
             Beall.rendszergazda = Tbl->ertek("rendszergazda").toString() == "I";
             Beall.FelhasznaloNev = MezoSzoveg(Tbl->ertek("felhasznalo_nev"));
             return true;
         }
     }
+    ++t.szam;
+    t.utolso = QDateTime::currentDateTimeUtc();
     HibaUzenet("Érvénytelen felhasználó, vagy jelszó", this);
     return false;
 }
@@ -133,14 +162,15 @@ void Tfrm_Login::btnUjJelszoClick()
         return;
     }
     // the field would cut a longer password, leaving the user with one they never typed
-    const int hossz = Tbl->leiras().mezo("jelszo")->meret;
+    const int hossz = Jelszo::MAX_HOSSZ;
     if (uj.size() > hossz) {
         HibaUzenet(QString("A jelszó legfeljebb %1 karakter hosszú lehet.").arg(hossz), this);
         return;
     }
     try {
+        const QString h = Jelszo::hash(uj);
         Tbl->szerkeszt();
-        Tbl->setErtek("jelszo", uj);
+        Tbl->setErtek("jelszo", h);
         Tbl->post();
     } catch (const StoreHiba &h) {
         if (Tbl->szerkesztes())

@@ -2,6 +2,7 @@
 #include "BiztosFajl.h"
 #include "Epseg.h"
 #include "HuSzoveg.h"
+#include "Jelszo.h"
 #include "KapcsolatLeiras.h"
 #include "MasikProgramHiba.h"
 #include "Sema.h"
@@ -205,6 +206,22 @@ void reklamacioFelvesz()
         Adatbazis::vegrehajt(s);
 }
 
+// Version 7: the passwords, kept in clear before, become hashes, within the caller's
+// transaction; the server's column gets the width a hash needs.
+void jelszavakHashelese()
+{
+    if (g_motor == Adatbazis::Motor::PostgreSQL)
+        Adatbazis::vegrehajt("ALTER TABLE felhasznalo ALTER COLUMN jelszo TYPE VARCHAR(128)");
+    else
+        Adatbazis::vegrehajt("PRAGMA secure_delete = ON");   // the replaced texts are zeroed, not left in free space
+    QList<QPair<QString, QString>> sorok;
+    for (QSqlQuery q = Adatbazis::lekerdez("SELECT felhasznalo, jelszo FROM felhasznalo"); q.next();)
+        if (!q.value(1).isNull() && !q.value(1).toString().isEmpty() && !Jelszo::hashe(q.value(1).toString()))
+            sorok << qMakePair(q.value(0).toString(), q.value(1).toString());
+    for (const auto &s : sorok)
+        Adatbazis::vegrehajt("UPDATE felhasznalo SET jelszo = ? WHERE felhasznalo = ?", {Jelszo::hash(s.second), s.first});
+}
+
 [[noreturn]] void ujabbValtozat(int v)
 {
     throw StoreHiba(QString("Az adatbázist a program egy újabb változata készítette (adatbázis-változat: %1, "
@@ -234,6 +251,8 @@ void pgFrissit()
             Adatbazis::vegrehajt(s);
     if (v < 6)
         reklamacioFelvesz();
+    if (v < 7)
+        jelszavakHashelese();
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
@@ -291,6 +310,8 @@ void frissit()
             Adatbazis::vegrehajt(s);
     if (v < 6)
         reklamacioFelvesz();
+    if (v < 7)
+        jelszavakHashelese();
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }

@@ -1,4 +1,5 @@
 #include "ParadoxImport.h"
+#include "Jelszo.h"
 #include "Adatbazis.h"
 #include "BiztosFajl.h"
 #include "ImportMappa.h"
@@ -474,9 +475,19 @@ void Importalo::tablaImport(Munka &m, ParadoxImport::TablaEredmeny &e)
         ~Lezaro() { sqlite3_finalize(st); }
     } lezaro{st};
 
-    m.tabla->bejar([&](const char *rekord) {
+    // the old tables kept the passwords in clear; only their hashes come over
+    int jelszoMezo = -1;
+    if (m.leiras->nev == "felhasznalo")
         for (int i = 0; i < mezok.size(); ++i)
-            koto(st, i + 1, ertek(m, *mezok[i], rekord, e.rovidites));
+            if (mezok[i]->cel->nev == "jelszo")
+                jelszoMezo = i;
+    m.tabla->bejar([&](const char *rekord) {
+        for (int i = 0; i < mezok.size(); ++i) {
+            QVariant v = ertek(m, *mezok[i], rekord, e.rovidites);
+            if (i == jelszoMezo && !v.isNull() && !v.toString().isEmpty())
+                v = Jelszo::hash(v.toString());
+            koto(st, i + 1, v);
+        }
         if (sqlite3_step(st) != SQLITE_DONE) {
             if (m_megszakitva)
                 throw ParadoxImport::Megszakitva(MEGSZAKITVA);

@@ -1,5 +1,6 @@
 #include "Sema.h"
 
+#include "Jelszo.h"
 #include "StoreHiba.h"
 
 #include <QSqlError>
@@ -40,7 +41,7 @@ QList<TablaLeiras> epit()
          {A("megj"), I("doksi"), S("doknev", 255, "dokumentum"), S("doknev_rovid", 50, "leírás"),
           D("datum", "dátum")}},
         {"felhasznalo", "felhasznalo",
-         {S("felhasznalo", 20, "Felhasználó"), S("felhasznalo_nev", 20), S("jelszo", 10, "Jelszó"),
+         {S("felhasznalo", 20, "Felhasználó"), S("felhasznalo_nev", 20), S("jelszo", 128, "Jelszó"),
           S("rendszergazda", 1), S("torzsszerkeszt", 1)}},
         {"beallit", "beallit", {A("beallit"), S("vanbelep", 1, "Belépésnél jelszót kér")}},
         {"tulajdonos", "tulajdonos",
@@ -105,7 +106,7 @@ const TablaLeiras *Sema::tabla(const QString &nev)
     return nullptr;
 }
 
-int Sema::verzio() { return 6; }
+int Sema::verzio() { return 7; }
 
 namespace {
 // Search index of the five searched columns. A narrow table per searched table holds the
@@ -522,7 +523,8 @@ QStringList Sema::letrehozo(Adatbazis::Motor motor, bool alapSorok)
     if (alapSorok)
         s << "INSERT INTO beallit (vanbelep) VALUES ('N')"
           << "INSERT INTO tulajdonos (tulajdonos) VALUES ('Saját műhely')"
-          << "INSERT INTO felhasznalo VALUES ('rendszergazda', 'Rendszergazda', 'admin', 'I', 'I')";
+          << QString("INSERT INTO felhasznalo VALUES ('rendszergazda', 'Rendszergazda', '%1', 'I', 'I')")
+                 .arg(Jelszo::hash("admin"));
     return s;
 }
 

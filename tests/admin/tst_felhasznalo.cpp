@@ -1,6 +1,7 @@
 #include "Adatbazis.h"
 #include "Admin.h"
 #include "Ikonok.h"
+#include "Jelszo.h"
 #include "Tabla.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Felhasznalo.h"
@@ -30,8 +31,16 @@ class FelhasznaloTeszt : public QObject {
         Tabla t("felhasznalo");
         t.setIndex("felhasznalo");
         t.megnyit();
-        for (int i = 0; i < t.rekordSzam(); ++i)
-            s << t.ertekSor(i, "felhasznalo").toString() + ":" + t.ertekSor(i, "jelszo").toString();
+        // a stored hash shows as the text of these that it matches, anything else as it is
+        const QStringList szovegek{"admin", "Kulcs1", "masik", "1234567890"};
+        for (int i = 0; i < t.rekordSzam(); ++i) {
+            const QString h = t.ertekSor(i, "jelszo").toString();
+            QString j = "tarolt:" + h;
+            for (const QString &sz : szovegek)
+                if (Jelszo::egyezik(sz, h))
+                    j = sz;
+            s << t.ertekSor(i, "felhasznalo").toString() + ":" + j;
+        }
         return s;
     }
 
@@ -106,9 +115,10 @@ private slots:
     {
         TesztKornyezet k;
         Tfrm_Felhasznalo f;
-        // only the name changes: the repeat box already holds the stored password
+        // only the name changes: two untouched, empty boxes keep the stored password
         TesztKornyezet::modalisan([](QWidget *w) {
-            QCOMPARE(w->findChild<QLineEdit *>("edtJelszo2")->text(), QString("admin"));
+            QCOMPARE(w->findChild<QLineEdit *>("edtJelszo")->text(), QString());
+            QCOMPARE(w->findChild<QLineEdit *>("edtJelszo2")->text(), QString());
             w->findChild<QLineEdit *>("edtFelhasznalo")->setText("admin");
             kattint(w, "btnOK");
         });
@@ -133,6 +143,18 @@ private slots:
         f.aSzerkeszt->trigger();
         QCOMPARE(k.szovegek(), QStringList{"Hibás jelszó megadás"});
         QCOMPARE(felhasznalok(), QStringList{"admin:admin"});
+
+        // a new text in both boxes sets a new password; one box alone is refused
+        k.uzenetekTorol();
+        TesztKornyezet::modalisan([](QWidget *w) {
+            kitolt(w, "admin", "", "masik");
+            kattint(w, "btnOK");
+            kitolt(w, "admin", "masik", "masik");
+            kattint(w, "btnOK");
+        });
+        f.aSzerkeszt->trigger();
+        QCOMPARE(k.szovegek(), QStringList{"Hiányos adat megadás"});
+        QCOMPARE(felhasznalok(), QStringList{"admin:masik"});
     }
 
     void billentyuk()

@@ -1,5 +1,6 @@
 #include "Adatbazis.h"
 #include "Beall.h"
+#include "Jelszo.h"
 #include "TesztKornyezet.h"
 #include "Tfrm_Login.h"
 #include "Tfrm_Main.h"
@@ -66,7 +67,7 @@ private slots:
     void sikeresBelepesJogokkal()
     {
         TesztKornyezet k;
-        beallit(k, "INSERT INTO felhasznalo VALUES ('anna', 'Kiss Anna', 'a1', 'N', 'I')");
+        beallit(k, QString("INSERT INTO felhasznalo VALUES ('anna', 'Kiss Anna', '%1', 'N', 'I')").arg(Jelszo::hash("a1")));
         Tfrm_Main w;
         belep("anna", "a1");
         QVERIFY(w.inditas());

@@ -1,4 +1,5 @@
 #include "Adatbazis.h"
+#include "Jelszo.h"
 #include "ArchivIro.h"
 #include "Beall.h"
 #include "PgMentes.h"
@@ -87,7 +88,7 @@ class PgSzerverTeszt : public QObject {
         Adatbazis::vegrehajt("INSERT INTO reklamacio (reklamacio, doksi, datum, kmora, panasz, allapot, dat_kuldes, koltseg, "
                              "felhasznalo) VALUES (2, 1, '2024-05-02', '12 000', 'zörög\tcsörög \\N', 'Beszállítónál', "
                              "'2024-05-03', 15000, 'recepcio'), (9, 3, NULL, NULL, NULL, 'Javítva', NULL, NULL, NULL)");
-        Adatbazis::vegrehajt("INSERT INTO felhasznalo VALUES ('recepcio', 'Recepció', 'jelszó', 'N', 'I')");
+        Adatbazis::vegrehajt("INSERT INTO felhasznalo VALUES ('recepcio', 'Recepció', ?, 'N', 'I')", {Jelszo::hash("jelszó")});
         Adatbazis::vegrehajt("UPDATE tulajdonos SET tulajdonos = 'Próba Műhely Kft.', varos = 'Pécs'");
     }
 

@@ -99,8 +99,8 @@ private slots:
         QTest::addColumn<QString>("sor");
         QTest::newRow("megj") << "megj" << "SELECT count(*) FROM megj" << "0" << "megj: nincs megj.DB, üres tábla";
         QTest::newRow("marka") << "marka" << "SELECT count(*) FROM marka" << "0" << "marka: nincs marka.DB, üres tábla";
-        QTest::newRow("felhasznalo") << "felhasznalo" << "SELECT jelszo FROM felhasznalo WHERE felhasznalo='rendszergazda'"
-                                     << "admin" << "felhasznalo: nincs felhasznalo.DB, az alapértékek maradtak (1 sor)";
+        QTest::newRow("felhasznalo") << "felhasznalo" << "SELECT felhasznalo_nev FROM felhasznalo WHERE felhasznalo='rendszergazda'"
+                                     << "Rendszergazda" << "felhasznalo: nincs felhasznalo.DB, az alapértékek maradtak (1 sor)";
         QTest::newRow("beallit") << "beallit" << "SELECT vanbelep FROM beallit" << "N"
                                  << "beallit: nincs beallit.DB, az alapértékek maradtak (1 sor)";
         QTest::newRow("tulajdonos") << "tulajdonos" << "SELECT count(*) FROM tulajdonos" << "1"

@@ -1,4 +1,5 @@
 #include "Adatbazis.h"
+#include "Jelszo.h"
 #include "Lekerdezes.h"
 #include "Mezo.h"
 #include "Sema.h"
@@ -66,6 +67,41 @@ private slots:
         Adatbazis::vegrehajt("INSERT INTO marka (marka_nev) VALUES ('Opel')");
         QVERIFY(!Adatbazis::megnyit(k.adatMappa(), k.kapcsolat()));
         QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM marka").toInt(), 1);
+    }
+
+    // A register of version 5 kept its passwords in clear: opened, each becomes a hash that
+    // the same text matches, in one go; nothing clear is left in the file.
+    void jelszavakHashelve()
+    {
+        TesztKornyezet k;
+        QVERIFY(Jelszo::hashe(Adatbazis::ertek("SELECT jelszo FROM felhasznalo").toString()));
+        Adatbazis::vegrehajt("UPDATE felhasznalo SET jelszo = 'admin'");
+        if (TesztKornyezet::szerveren())
+            Adatbazis::vegrehajt("ALTER TABLE felhasznalo ALTER COLUMN jelszo TYPE VARCHAR(10)");
+        Adatbazis::vegrehajt("INSERT INTO felhasznalo VALUES ('kati', NULL, 'Ő1Titok9Kx', 'N', 'N')");
+        Adatbazis::vegrehajt("INSERT INTO felhasznalo VALUES ('ures', NULL, NULL, 'N', 'N')");
+        Adatbazis::vegrehajt("UPDATE meta SET ertek = '5' WHERE kulcs = 'verzio'");
+        Adatbazis::bezar();
+        QVERIFY(!Adatbazis::megnyit(k.adatMappa(), k.kapcsolat()));
+        QCOMPARE(Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt(), Sema::verzio());
+        const auto tarolt = [](const char *n) {
+            return Adatbazis::ertek("SELECT jelszo FROM felhasznalo WHERE felhasznalo = ?", {n}).toString();
+        };
+        QVERIFY(Jelszo::egyezik("admin", tarolt("rendszergazda")));
+        QVERIFY(Jelszo::egyezik("Ő1Titok9Kx", tarolt("kati")));
+        QVERIFY(!Jelszo::egyezik("Ő1Titok9K", tarolt("kati")));
+        QVERIFY(tarolt("kati") != tarolt("rendszergazda"));
+        QVERIFY(Adatbazis::ertek("SELECT jelszo FROM felhasznalo WHERE felhasznalo = 'ures'").isNull());
+        // a hash is not hashed again on the next opening
+        const QString elotte = tarolt("kati");
+        QVERIFY(!Adatbazis::megnyit(k.adatMappa(), k.kapcsolat()));
+        QCOMPARE(tarolt("kati"), elotte);
+        if (!TesztKornyezet::szerveren()) {
+            Adatbazis::bezar();
+            QFile f(QDir(k.adatMappa()).filePath(Adatbazis::FAJLNEV));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QVERIFY(!f.readAll().contains(QString("Ő1Titok9Kx").toUtf8()));
+        }
     }
 
     void rosszMappaEsFajl()
@@ -176,7 +212,7 @@ private slots:
         QCOMPARE(post.count(), 1);
         QCOMPARE(t.rekordSzam(), 2);
         QVERIFY(t.keres("felhasznalo", "rendszergazda"));
-        QCOMPARE(t.ertek("jelszo").toString(), QString("admin"));
+        QVERIFY(Jelszo::egyezik("admin", t.ertek("jelszo").toString()));
         QVERIFY(!t.keres("felhasznalo", "RENDSZERGAZDA"));
         t.szerkeszt();
         QVERIFY_THROWS_EXCEPTION(StoreHiba, t.setErtek("jelszo", QVariant()), t.setErtek("nincsilyen", 1));
