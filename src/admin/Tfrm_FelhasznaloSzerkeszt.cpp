@@ -46,7 +46,6 @@ Tfrm_FelhasznaloSzerkeszt::Tfrm_FelhasznaloSzerkeszt(Tabla *tbl, QWidget *szulo)
     edtJelszo->setMaxLength(Jelszo::MAX_HOSSZ);
     edtJelszo->setEchoMode(QLineEdit::Password);
     edtJelszo2 = doboz(this, "edtJelszo2", "Jelszó még egyszer", 156, 76);
-    edtJelszo2->setMaxLength(Jelszo::MAX_HOSSZ);
     edtJelszo2->setEchoMode(QLineEdit::Password);
 
     btnOK = new QPushButton("OK", this);
