@@ -1,5 +1,6 @@
 #include "ArchivEllenor.h"
 #include "Adatbazis.h"
+#include "ArchivLeiras.h"
 #include "Epseg.h"
 #include "PgMentes.h"
 #include "Sema.h"
@@ -7,6 +8,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -20,9 +25,6 @@
 
 namespace {
 
-// The place of the program's own entries beside the register's files; the register never
-// holds a file under this folder.
-constexpr char LEIRAS_MAPPA[] = ".dorvprg-archiv/";
 
 // A name that would unpack outside the folder it is unpacked into, or not as a plain path.
 bool veszelyesNev(const QByteArray &n)
@@ -51,7 +53,7 @@ struct Sqlite {
 
 // Reads an entry to its end, its CRC compared with the directory's; the bytes go to fd when
 // one is given. Empty when sound, else the reason.
-QString bejegyzesOlvas(zip_t *z, zip_uint64_t i, const zip_stat_t &st, int fd)
+QString bejegyzesOlvas(zip_t *z, zip_uint64_t i, const zip_stat_t &st, int fd, QByteArray *tartalom = nullptr)
 {
     zip_file_t *f = zip_fopen_index(z, i, 0);
     if (!f)
@@ -70,6 +72,13 @@ QString bejegyzesOlvas(zip_t *z, zip_uint64_t i, const zip_stat_t &st, int fd)
             break;
         crc = crc32(crc, reinterpret_cast<const Bytef *>(puffer.constData()), uInt(n));
         osszes += n;
+        if (tartalom) {
+            if (tartalom->size() + n > (16 << 20)) {
+                ok = "a leírás túl nagy";
+                break;
+            }
+            tartalom->append(puffer.constData(), int(n));
+        }
         if (fd >= 0) {
             for (qint64 k = 0; k < n;) {
                 const ssize_t w = ::write(fd, puffer.constData() + k, size_t(n - k));
@@ -158,7 +167,10 @@ QString ArchivVizsgalat::leirasSzoveg() const
     }
     if (szerver)
         s << "Szerveres adatbázis mentése (pg_dump)";
-    if (!leiras)
+    if (leiras)
+        s << QString("Az archívum leírása egyezik a tartalmával (%1 tábla sorai, minden bejegyzés mérete és CRC-je).")
+                 .arg(tablak.size());
+    else
         s << "Az archívumban nincs leírás (korábbi változat vagy kézzel készült archívum): csak a CRC-k és az adatbázis ellenőrizhetők.";
     return s.join('\n');
 }
@@ -187,6 +199,8 @@ ArchivVizsgalat ArchivEllenoriz(const QString &ut)
         return hibas("Az ellenőrzés munkamappája nem hozható létre: " + munka.errorString());
     const QString dbMasolat = munka.filePath("ellenor.db");
     QString pgNev = PgMentes::FAJLNEV;
+    QByteArray leiras;
+    QHash<QString, QPair<qint64, quint32>> meretek;
     for (zip_int64_t i = 0; i < n; ++i) {
         zip_stat_t st;
         if (zip_stat_index(z.z, zip_uint64_t(i), ZIP_FL_ENC_RAW, &st) != 0)
@@ -204,14 +218,17 @@ ArchivVizsgalat ArchivEllenoriz(const QString &ut)
         const bool db = nev == Adatbazis::FAJLNEV;
         v.helyi = v.helyi || db;
         v.szerver = v.szerver || QString::fromUtf8(nev) == pgNev;
-        v.leiras = v.leiras || nev.startsWith(LEIRAS_MAPPA);
+        v.leiras = v.leiras || nev.startsWith(ARCHIV_SAJAT_MAPPA);
         int fd = -1;
         if (db) {
             fd = ::open(QFile::encodeName(dbMasolat).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
             if (fd < 0)
                 return hibas(QString("Az adatbázis másolata nem írható: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
         }
-        const QString ok = bejegyzesOlvas(z.z, zip_uint64_t(i), st, fd);
+        const bool leirasE = nev == ARCHIV_LEIRAS;
+        if (!leirasE)
+            meretek.insert(QString::fromUtf8(nev), qMakePair(qint64(st.size), quint32(st.crc)));
+        const QString ok = bejegyzesOlvas(z.z, zip_uint64_t(i), st, fd, leirasE ? &leiras : nullptr);
         if (fd >= 0 && ::close(fd) != 0 && ok.isEmpty())
             return hibas("Az adatbázis másolata nem írható.");
         if (!ok.isEmpty())
@@ -225,6 +242,45 @@ ArchivVizsgalat ArchivEllenoriz(const QString &ut)
         if (v.semaVerzio > Sema::verzio())
             return hibas(QString("Az archívum adatbázisát egy újabb program készítette (sémaverzió %1, ez a program %2).")
                              .arg(v.semaVerzio).arg(Sema::verzio()));
+    }
+    if (v.leiras) {
+        if (leiras.isEmpty())
+            return hibas("Az archívum leírása hiányzik a helyéről.");
+        QJsonParseError pe;
+        const QJsonObject o = QJsonDocument::fromJson(leiras, &pe).object();
+        if (pe.error != QJsonParseError::NoError || o.isEmpty())
+            return hibas("Az archívum leírása nem olvasható: " + pe.errorString());
+        const QJsonArray b = o.value("bejegyzesek").toArray();
+        if (b.size() != meretek.size())
+            return hibas(QString("Az archívumban %1 bejegyzés van, a leírása szerint %2.").arg(meretek.size()).arg(b.size()));
+        for (const QJsonValue &e : b) {
+            const QJsonObject x = e.toObject();
+            const QString n = x.value("nev").toString();
+            const auto it = meretek.constFind(n);
+            if (it == meretek.constEnd())
+                return hibas(QString("Az archívumból hiányzik egy bejegyzés, amelyet a leírása említ: %1").arg(n));
+            if (it->first != qint64(x.value("meret").toDouble(-1)) || it->second != quint32(x.value("crc").toDouble(-1)))
+                return hibas(QString("Az archívum bejegyzése nem az, amit a leírása említ: %1").arg(n));
+        }
+        const int sv = o.value("semaVerzio").toInt();
+        if (sv > Sema::verzio())
+            return hibas(QString("Az archívumot egy újabb program készítette (sémaverzió %1, ez a program %2).")
+                             .arg(sv).arg(Sema::verzio()));
+        if (v.helyi) {
+            const QJsonObject sorok = o.value("sorok").toObject();
+            QHash<QString, qint64> van;
+            for (const auto &[t, db] : v.tablak)
+                van.insert(t, db);
+            for (auto it = sorok.constBegin(); it != sorok.constEnd(); ++it)
+                if (van.value(it.key(), -1) != qint64(it.value().toDouble(-2)))
+                    return hibas(QString("Az archívum adatbázisának %1 táblájában %2 sor van, a leírása szerint %3.")
+                                     .arg(it.key()).arg(van.value(it.key(), 0)).arg(qint64(it.value().toDouble())));
+            if (sorok.size() != van.size())
+                return hibas("Az archívum adatbázisának táblái nem azok, amelyeket a leírása említ.");
+        }
+        const QDateTime d = QDateTime::fromString(o.value("datum").toString(), Qt::ISODate);
+        if (d.isValid())
+            v.datum = d;
     }
     v.rendben = true;
     return v;

@@ -4,8 +4,14 @@
 #include "Epseg.h"
 #include "PgMentes.h"
 #include "RegiszterFajl.h"
+#include "Sema.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QList>
@@ -32,6 +38,7 @@
 #include <zlib.h>
 
 #include "ArchivBelso.h"
+#include "ArchivLeiras.h"
 #include "ArchivCsomagolo.h"
 #include "ArchivMunkaMappa.h"
 #include "ArchivPillanatkep.h"
@@ -131,6 +138,9 @@ struct Kihagyas {
         if (nev.endsWith(".zip", Qt::CaseInsensitive)
             && (archivMappak.contains(QFileInfo(ut).canonicalPath()) || sajatArchiv(ut)))
             return true;
+        // the program's own entries of an archive unpacked here by hand are made anew
+        if (nev.startsWith(ARCHIV_SAJAT_MAPPA))
+            return true;
         const QStringList reszek = nev.split('/');
         for (int i = 0; i + 1 < reszek.size(); ++i)
             if (munkaNev().match(reszek[i]).hasMatch())
@@ -176,6 +186,93 @@ void pgMentesHozzaad(const QString &dump, const QString &kapcsolat, QList<Bejegy
     fajlok.insert(std::lower_bound(fajlok.begin(), fajlok.end(), b,
                                    [](const Bejegyzes &x, const Bejegyzes &y) { return x.nev < y.nev; }),
                   b);
+}
+
+// Rows of every table of the checked database copy.
+QJsonObject sorokSzama(const QString &db)
+{
+    QJsonObject o;
+    sqlite3 *h = nullptr;
+    auto hiba = [&] {
+        const QString t = QString::fromUtf8(sqlite3_errmsg(h));
+        sqlite3_close(h);
+        return StoreHiba(QString("Az archív állomány leírása nem készíthető el: %1").arg(t));
+    };
+    if (sqlite3_open_v2(QFile::encodeName(db).constData(), &h, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        throw hiba();
+    QStringList nevek;
+    sqlite3_stmt *s = nullptr;
+    if (sqlite3_prepare_v2(h, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
+                           -1, &s, nullptr) != SQLITE_OK)
+        throw hiba();
+    while (sqlite3_step(s) == SQLITE_ROW)
+        nevek << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
+    sqlite3_finalize(s);
+    for (const QString &n : nevek) {
+        const QByteArray sql = QString("SELECT count(*) FROM \"%1\"").arg(QString(n).replace('"', "\"\"")).toUtf8();
+        if (sqlite3_prepare_v2(h, sql.constData(), -1, &s, nullptr) != SQLITE_OK || sqlite3_step(s) != SQLITE_ROW) {
+            sqlite3_finalize(s);
+            throw hiba();
+        }
+        o.insert(n, double(sqlite3_column_int64(s, 0)));
+        sqlite3_finalize(s);
+    }
+    sqlite3_close(h);
+    return o;
+}
+
+// The description of the archive added as its last entry, in the place the register never
+// holds a file: what made it, when, from where, the rows of every table and every entry's
+// size and CRC. The archive is checked before, and the description read back after.
+void leirasHozzaad(const QString &zip, const QList<Bejegyzes> &fajlok, const QString &forras, const QString &dbMasolat,
+                   bool szerver)
+{
+    QJsonObject o;
+    o.insert("program", QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion());
+    o.insert("semaVerzio", Sema::verzio());
+    o.insert("motor", szerver ? "PostgreSQL" : "SQLite");
+    o.insert("datum", QDateTime::currentDateTime().toString(Qt::ISODate));
+    o.insert("adatbazisMappa", forras);
+    if (!dbMasolat.isEmpty())
+        o.insert("sorok", sorokSzama(dbMasolat));
+    QJsonArray b;
+    for (const Bejegyzes &f : fajlok)
+        b.append(QJsonObject{{"nev", f.nev}, {"meret", double(f.meret)}, {"crc", double(f.crc)}});
+    o.insert("bejegyzesek", b);
+    const QByteArray adat = QJsonDocument(o).toJson();
+    int hibakod = 0;
+    zip_t *za = zip_open(QFile::encodeName(zip).constData(), 0, &hibakod);
+    if (!za)
+        throw StoreHiba(QString("Az archív állomány leírása nem írható: %1").arg(zip));
+    zip_source_t *src = zip_source_buffer(za, adat.constData(), zip_uint64_t(adat.size()), 0);
+    zip_int64_t index = -1;
+    if (!src || (index = zip_file_add(za, ARCHIV_LEIRAS, src, ZIP_FL_ENC_UTF_8)) < 0
+        || zip_set_file_compression(za, zip_uint64_t(index), ZIP_CM_DEFLATE, 1) != 0) {
+        const QString t = QString::fromUtf8(zip_strerror(za));
+        if (src && index < 0)
+            zip_source_free(src);
+        zip_discard(za);
+        throw StoreHiba(QString("Az archív állomány leírása nem írható: %1\r\n%2").arg(zip, t));
+    }
+    if (zip_close(za) != 0) {
+        const QString t = QString::fromUtf8(zip_strerror(za));
+        zip_discard(za);
+        throw StoreHiba(QString("Az archív állomány leírása nem írható: %1\r\n%2").arg(zip, t));
+    }
+    // read back: the entry holds exactly what was meant
+    za = zip_open(QFile::encodeName(zip).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &hibakod);
+    QByteArray vissza;
+    if (za) {
+        if (zip_file_t *f = zip_fopen(za, ARCHIV_LEIRAS, 0)) {
+            vissza.resize(adat.size() + 1);
+            const zip_int64_t n = zip_fread(f, vissza.data(), zip_uint64_t(vissza.size()));
+            vissza.resize(n < 0 ? 0 : int(n));
+            zip_fclose(f);
+        }
+        zip_discard(za);
+    }
+    if (vissza != adat)
+        throw StoreHiba(QString("Az archív állomány leírásának visszaolvasása nem sikerült: %1").arg(zip));
 }
 
 } // namespace
@@ -304,6 +401,12 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
                         + "\r\nAz archív állomány nem készült el: sérült adatbázisról nem lenne jó mentés.");
     if (!ellenorHiba.isEmpty())
         throw StoreHiba(ellenorHiba);
+    if (fajlok.size() + 1 > ZIP_MAX_BEJEGYZES)
+        throw StoreHiba(QString("Túl sok fájl (%1): a ZIP archívum legfeljebb %2 fájlt tarthat.")
+                            .arg(fajlok.size() + 1).arg(ZIP_MAX_BEJEGYZES));
+    leirasHozzaad(zip, fajlok, forras, dbFajl >= 0 ? munka.fajl("adatbazis.db") : QString(), kihagyas.pgMentes);
+    if (QFileInfo(zip).size() > ZIP_MAX_MERET)
+        throw StoreHiba(QString("Az archív állomány nagyobb lenne 4 GB-nál: %1").arg(cel));
     lemezre(zip, jog);
     if (::rename(QFile::encodeName(zip).constData(), QFile::encodeName(ci.absoluteFilePath()).constData()) != 0)
         throw StoreHiba(QString("Az archív állomány nem írható: %1\r\n%2").arg(cel, rendszerHiba(errno)));

@@ -167,6 +167,7 @@ private slots:
         l.start("unzip", {"-Z1", zip});
         QVERIFY(l.waitForFinished());
         QStringList nevek = QString::fromUtf8(l.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(nevek.removeAll(".dorvprg-archiv/leiras.json") == 1);   // the program's own description
         nevek.sort();
         QCOMPARE(nevek, mindenFajl(k.adatMappa()));
         // the reminder at close knows about it
@@ -185,7 +186,8 @@ private slots:
         QTest::addColumn<QString>("mit");
         QTest::addColumn<int>("kod");
         QTest::addColumn<QStringList>("szovegek");
-        QTest::newRow("a program archívuma") << "sajat" << 0 << QStringList{"rendben", "levelek: J: 8, S: 4", "nincs leírás"};
+        QTest::newRow("a program archívuma") << "sajat" << 0 << QStringList{"rendben", "levelek: J: 8, S: 4", "leírása egyezik"};
+        QTest::newRow("leírás átírva") << "leiras" << 1 << QStringList{"doksi táblájában 12 sor van, a leírása szerint 13"};
         QTest::newRow("kézzel, zip-pel") << "zip" << 0 << QStringList{"rendben", "levelek: J: 8, S: 4", "nincs leírás"};
         QTest::newRow("egy bájt átírva") << "serult" << 1 << QStringList{"sérült"};
         QTest::newRow("csonka") << "csonka" << 1 << QStringList{"nem olvasható"};
@@ -215,7 +217,17 @@ private slots:
             z.start("zip", QStringList{"-q", "-r", zip} + fajlok);
             QVERIFY(z.waitForFinished() && z.exitCode() == 0);
         };
-        if (mit == "sajat" || mit == "serult" || mit == "csonka") {
+        if (mit == "leiras") {
+            archival();
+            QProcess p;
+            p.start("unzip", {"-p", zip, ".dorvprg-archiv/leiras.json"});
+            QVERIFY(p.waitForFinished() && p.exitCode() == 0);
+            QByteArray l = p.readAllStandardOutput();
+            QVERIFY(l.contains("\"doksi\": 12"));
+            l.replace("\"doksi\": 12", "\"doksi\": 13");
+            fajlIr(k.programMappa() + "/m/.dorvprg-archiv/leiras.json", l);
+            zipTool(k.programMappa() + "/m", {".dorvprg-archiv/leiras.json"});
+        } else if (mit == "sajat" || mit == "serult" || mit == "csonka") {
             archival();
             QByteArray b = fajlOlvas(zip);
             if (mit == "serult")
@@ -665,6 +677,7 @@ private slots:
         l.start("unzip", {"-Z1", cel});
         QVERIFY(l.waitForFinished());
         QStringList nevek = QString::fromUtf8(l.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(nevek.removeAll(".dorvprg-archiv/leiras.json") == 1);   // the program's own description
         nevek.sort();
         QStringList vart = mindenFajl(k.adatMappa());
         vart.removeAll("kesz.zip");
