@@ -1,5 +1,6 @@
 #include "Parancssor.h"
 #include "Adatbazis.h"
+#include "ArchivEllenor.h"
 #include "ArchivIro.h"
 #include "Beall.h"
 #include "Masolas.h"
@@ -391,6 +392,22 @@ int lejaroForma(const QStringList &a, const QString &data)
     return 0;
 }
 
+// --verify ZIP: the archive read back and its database checked; the reason on one line.
+int ellenorForma(const QStringList &a, const QString &)
+{
+    if (a.size() != 1 || a.first().isEmpty()) {
+        hiba() << "Használat: dorvprg --verify ZIP\n";
+        return 2;
+    }
+    const ArchivVizsgalat v = ArchivEllenoriz(QFileInfo(a.first()).absoluteFilePath());
+    if (!v.rendben) {
+        hiba() << v.ok << "\n";
+        return 1;
+    }
+    ki() << "Az archívum rendben: " << QDir::toNativeSeparators(a.first()) << "\n" << v.leirasSzoveg() << "\n";
+    return 0;
+}
+
 struct Forma {
     const char *nev;
     const char *sugo;   // one line of --help
@@ -409,6 +426,10 @@ const QList<Forma> &formak()
          "--archive [FÁJL]\n      az adatbázis mappájának archiválása ZIP fájlba (alapértelmezés: az archív\n"
          "      mappa ééééhhnn.zip fájlja); a mentés dátuma a DorvPrg.ini-be kerül",
          archivForma},
+        {"--verify",
+         "--verify ZIP\n      az archívum ellenőrzése: minden bejegyzés a CRC-jével, az adatbázis épsége, mit tartalmaz;\n"
+         "      kilépési kód 0, ha rendben van, 1 és az ok egy sorban, ha nem",
+         ellenorForma},
         {"--copy-to",
          "--copy-to KAPCSOLAT\n"
          "      a helyi adatbázis átmásolása egy üres PostgreSQL adatbázisba (KAPCSOLAT: libpq\n"
@@ -516,7 +537,8 @@ bool ParancssorFuttat(const QStringList &argumentumok, int &kilepesiKod)
             // (the import names its folder itself)
             const IniAllapot ini = BeallitasOlvas();
             g_iniMappaHianyzik = ini == IniAllapot::MappaVisszaallitva;
-            if (ini == IniAllapot::Hibas && mappa.isEmpty() && a.first() != "--import-paradox") {
+            if (ini == IniAllapot::Hibas && mappa.isEmpty() && a.first() != "--import-paradox"
+                && a.first() != "--verify") {
                 const QString elozo = ElozoAdatbazisMappa();
                 throw StoreHiba(QString("A beállítások fájlja üres vagy sérült: %1; adja meg az adatbázis mappát "
                                         "a --data kapcsolóval (legutóbb: %2).")

@@ -1,6 +1,7 @@
 #include "Tfrm_Main.h"
 #include "Adatbazis.h"
 #include "Admin.h"
+#include "ArchivEllenorAblak.h"
 #include "Archival.h"
 #include "Elfoglalt.h"
 #include "Beall.h"
@@ -104,6 +105,7 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aFelhasznalo", "Felhasználók", "Rendszer", {}, true},
         {"aSQL", "Szabad lekérdezés", "Rendszer", {}, true},
         {"aArchiv", "Adatbázis archiválása", "Rendszer", {}},
+        {"aArchivEllenor", "Archívum ellenőrzése", "Rendszer", {}},
         {"aBeallit", "Beállítások", "Rendszer", {}, true},
         {"aSugo", "Súgó", "Súgó", QKeySequence(Qt::Key_F1)},
         {"aFontos", "Fontos információk", "Súgó", {}},
@@ -313,6 +315,7 @@ void Tfrm_Main::akciokBekotese()
     bekot(m_akciok["aSQL"], [this] { SzabadLekerdezes(this); });   // bekot checks the right
     // the archive reads the open register through a snapshot of its own; the store stays open
     bekot(m_akciok["aArchiv"], [this] { Archival(this); });
+    bekot(m_akciok["aArchivEllenor"], [this] { ArchivEllenorzesAblak(this); });
     bekot(m_akciok["aBeallit"], [this] { Beallitasok(this); });
 
     bekot(m_akciok["aSugo"], [] { DokumentumNyit(SugoFajl("index.htm")); });
@@ -351,7 +354,7 @@ void Tfrm_Main::menukEpit()
         {"Keresés", {"aKeres", "aKeresReszletes", "aGaranciaEllenorzes", "aLejaroGaranciak"}},
         {"Törzsadatok", {"aTorzsMarka", "aTorzsAlkatresz", "aTorzsUgyfel"}},
         {"Nyomtatások", {"aNyomLista", "-", "aNyomJavitas", "aNyomSzerelo", "-", "aNyomReklamacio"}},
-        {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "-", "aBeallit"}},
+        {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "aArchivEllenor", "-", "aBeallit"}},
         {"Súgó", {"aSugo", "aFontos", "-", "aHonlap", "aLevel", "aUjdonsag", "-", "aNevjegy"}},
     };
     // The six menus are a menu bar of their own inside the first band, so that the keyboard

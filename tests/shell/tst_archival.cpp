@@ -1,5 +1,6 @@
 #include "Adatbazis.h"
 #include "ArchivIro.h"
+#include "ArchivLeiras.h"
 #include "Archival.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
@@ -100,8 +101,9 @@ int futtat(const QString &prog, const QStringList &arg, QByteArray *kimenet = nu
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
-// Unpacks with Info-ZIP after `unzip -t` accepted the archive.
-QMap<QString, QByteArray> kicsomagol(const QString &zip)
+// Unpacks with Info-ZIP after `unzip -t` accepted the archive; the program's own entries
+// (its description) are left out, being no file of the folder, unless asked for.
+QMap<QString, QByteArray> kicsomagol(const QString &zip, bool sajatIs = false)
 {
     QByteArray ki;
     if (futtat("unzip", {"-t", zip}, &ki) != 0) {
@@ -111,7 +113,10 @@ QMap<QString, QByteArray> kicsomagol(const QString &zip)
     QTemporaryDir d;
     if (futtat("unzip", {"-q", zip, "-d", d.path()}) != 0)
         return {};
-    return mappaTartalom(d.path());
+    auto m = mappaTartalom(d.path());
+    if (!sajatIs)
+        m.removeIf([](const auto &e) { return e.key().startsWith(ARCHIV_SAJAT_MAPPA); });
+    return m;
 }
 
 // The rows of every table of an SQLite file: the database is archived from a snapshot,
@@ -313,6 +318,7 @@ private slots:
         QVERIFY(eredeti.contains(Adatbazis::FAJLNEV));
         QVERIFY(eredeti.contains("Kepek/level 1/rajz.bin"));
         QCOMPARE(sorokkal(kicsomagol(zip)), sorokkal(eredeti));
+        QVERIFY(kicsomagol(zip, true).value(ARCHIV_LEIRAS).contains("\"Kepek/level 1/rajz.bin\""));
         QVERIFY(nincsZip64(zip));
         // nothing but the archive in its folder: no work files left behind
         QCOMPARE(bejegyzesek(Beall.MentesUtvonal), QStringList{ArchivNev()});
@@ -823,7 +829,7 @@ private slots:
             QCOMPARE(szo(10), 8);        // deflate
             ++db;
         }
-        QCOMPARE(db, meretek.size());
+        QCOMPARE(db, meretek.size() + 1);   // and the program's description
     }
 
     // The database file is copied beside the packing; one in WAL mode keeps committed rows in

@@ -168,6 +168,7 @@ private slots:
         l.start("unzip", {"-Z1", zip});
         QVERIFY(l.waitForFinished());
         QStringList nevek = QString::fromUtf8(l.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(nevek.removeAll(".dorvprg-archiv/leiras.json") == 1);   // the program's own description
         nevek.sort();
         QCOMPARE(nevek, mindenFajl(k.adatMappa()));
         // the reminder at close knows about it
@@ -179,6 +180,85 @@ private slots:
         const Futas g = futtat(k, {"--archive", QDir(k.programMappa()).filePath("kezi")});
         QVERIFY2(g.kod == 0, qPrintable(g.hiba));
         QVERIFY(QFileInfo::exists(QDir(k.programMappa()).filePath("kezi.zip")));
+    }
+
+    void ellenorzes_data()
+    {
+        QTest::addColumn<QString>("mit");
+        QTest::addColumn<int>("kod");
+        QTest::addColumn<QStringList>("szovegek");
+        QTest::newRow("a program archívuma") << "sajat" << 0 << QStringList{"rendben", "levelek: J: 8, S: 4", "leírása egyezik"};
+        QTest::newRow("leírás átírva") << "leiras" << 1 << QStringList{"doksi táblájában 12 sor van, a leírása szerint 13"};
+        QTest::newRow("kézzel, zip-pel") << "zip" << 0 << QStringList{"rendben", "levelek: J: 8, S: 4", "nincs leírás"};
+        QTest::newRow("egy bájt átírva") << "serult" << 1 << QStringList{"sérült"};
+        QTest::newRow("csonka") << "csonka" << 1 << QStringList{"nem olvasható"};
+        QTest::newRow("nem ZIP") << "szoveg" << 1 << QStringList{"nem olvasható"};
+        QTest::newRow("adatbázis nélkül") << "ures" << 1 << QStringList{"nincs adatbázis"};
+        QTest::newRow("kilépő név") << "kilepo" << 1 << QStringList{"nem biztonságos", "../kint.txt"};
+        QTest::newRow("újabb program") << "ujabb" << 1 << QStringList{"újabb program készítette"};
+    }
+
+    // --verify: a sound archive told with what it holds, anything else refused on one line
+    // with exit 1; the archive itself is never changed.
+    void ellenorzes()
+    {
+        QFETCH(QString, mit);
+        QFETCH(int, kod);
+        QFETCH(QStringList, szovegek);
+        TesztKornyezet k;
+        levelek();
+        const QString zip = QDir(k.programMappa()).filePath("a.zip");
+        auto archival = [&] {
+            const Futas a = futtat(k, {"--archive", zip});
+            QVERIFY2(a.kod == 0, qPrintable(a.hiba));
+        };
+        auto zipTool = [&](const QString &mappa, const QStringList &fajlok) {
+            QProcess z;
+            z.setWorkingDirectory(mappa);
+            z.start("zip", QStringList{"-q", "-r", zip} + fajlok);
+            QVERIFY(z.waitForFinished() && z.exitCode() == 0);
+        };
+        if (mit == "leiras") {
+            archival();
+            QProcess p;
+            p.start("unzip", {"-p", zip, ".dorvprg-archiv/leiras.json"});
+            QVERIFY(p.waitForFinished() && p.exitCode() == 0);
+            QByteArray l = p.readAllStandardOutput();
+            QVERIFY(l.contains("\"doksi\": 12"));
+            l.replace("\"doksi\": 12", "\"doksi\": 13");
+            fajlIr(k.programMappa() + "/m/.dorvprg-archiv/leiras.json", l);
+            zipTool(k.programMappa() + "/m", {".dorvprg-archiv/leiras.json"});
+        } else if (mit == "sajat" || mit == "serult" || mit == "csonka") {
+            archival();
+            QByteArray b = fajlOlvas(zip);
+            if (mit == "serult")
+                b[b.size() / 2] = char(b[b.size() / 2] ^ 0x40);
+            if (mit == "csonka")
+                b.chop(b.size() / 3);
+            fajlIr(zip, b);
+        } else if (mit == "zip") {
+            Adatbazis::bezar();
+            zipTool(k.adatMappa(), {"."});
+        } else if (mit == "szoveg") {
+            fajlIr(zip, "nem archívum\n");
+        } else if (mit == "ures" || mit == "kilepo") {
+            fajlIr(k.programMappa() + "/kint.txt", "x");
+            fajlIr(k.programMappa() + "/belul/s1.txt", "x");
+            zipTool(k.programMappa() + "/belul", {mit == "ures" ? "s1.txt" : "../kint.txt"});
+        } else if (mit == "ujabb") {
+            Adatbazis::vegrehajt("UPDATE meta SET ertek = '999' WHERE kulcs = 'verzio'");
+            Adatbazis::bezar();
+            zipTool(k.adatMappa(), {Adatbazis::FAJLNEV});
+        }
+        const QByteArray elotte = fajlOlvas(zip);
+        const Futas f = futtat(k, {"--verify", zip});
+        QVERIFY2(f.kod == kod, qPrintable(f.ki + f.hiba));
+        const QString kimenet = kod == 0 ? f.ki : f.hiba;
+        if (kod != 0)
+            QVERIFY2(f.hiba.count('\n') == 1 && f.ki.isEmpty(), qPrintable(f.ki + f.hiba));
+        for (const QString &sz : szovegek)
+            QVERIFY2(kimenet.contains(sz), qPrintable(sz + " / " + kimenet));
+        QCOMPARE(fajlOlvas(zip), elotte);
     }
 
     void exportAblakkalAzonos_data()
@@ -634,6 +714,7 @@ private slots:
         l.start("unzip", {"-Z1", cel});
         QVERIFY(l.waitForFinished());
         QStringList nevek = QString::fromUtf8(l.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(nevek.removeAll(".dorvprg-archiv/leiras.json") == 1);   // the program's own description
         nevek.sort();
         QStringList vart = mindenFajl(k.adatMappa());
         vart.removeAll("kesz.zip");
