@@ -304,14 +304,14 @@ $dorvprg_fv$;
 CREATE OR REPLACE FUNCTION @S@.dorvprg_ellenoriz(nev text, jelszo text, kell_kezelt boolean) RETURNS void
 LANGUAGE plpgsql STABLE SET search_path = pg_catalog, pg_temp AS $dorvprg_fv$
 BEGIN
+  IF kell_kezelt AND NOT coalesce(@S@.dorvprg_kezelt(nev), false) THEN
+    RAISE EXCEPTION 'A(z) "%" szerep nem e nyilvántartás felhasználója.', nev USING ERRCODE = '42501';
+  END IF;
   IF nev IS NULL OR length(nev) = 0 OR length(nev) > 20 THEN
     RAISE EXCEPTION 'A felhasználó neve 1-20 karakter lehet.' USING ERRCODE = '22023';
   END IF;
   IF jelszo IS NOT NULL AND jelszo !~ '^SCRAM-SHA-256\$[0-9]+:' THEN
     RAISE EXCEPTION 'A jelszó csak SCRAM-SHA-256 ellenőrzőként adható meg, nyíltan nem.' USING ERRCODE = '22023';
-  END IF;
-  IF kell_kezelt AND NOT @S@.dorvprg_kezelt(nev) THEN
-    RAISE EXCEPTION 'A(z) "%" szerep nem e nyilvántartás felhasználója.', nev USING ERRCODE = '42501';
   END IF;
 END $dorvprg_fv$;
 
@@ -326,9 +326,16 @@ END $dorvprg_fv$;
 
 CREATE OR REPLACE FUNCTION @S@.dorvprg_jogok(nev text, torzsszerkeszt boolean, rendszergazda boolean) RETURNS void
 LANGUAGE plpgsql SET search_path = pg_catalog, pg_temp AS $dorvprg_fv$
+DECLARE csoport text;
+        kell boolean;
 BEGIN
-  EXECUTE format(CASE WHEN torzsszerkeszt THEN 'GRANT %I TO %I' ELSE 'REVOKE %I FROM %I' END, @TORZS@, nev);
-  EXECUTE format(CASE WHEN rendszergazda THEN 'GRANT %I TO %I' ELSE 'REVOKE %I FROM %I' END, @ADMIN@, nev);
+  FOR csoport, kell IN VALUES (@TORZS@, torzsszerkeszt), (@ADMIN@, rendszergazda) LOOP
+    IF kell AND NOT pg_has_role(nev, csoport, 'MEMBER') THEN
+      EXECUTE format('GRANT %I TO %I', csoport, nev);
+    ELSIF NOT kell AND pg_has_role(nev, csoport, 'MEMBER') THEN
+      EXECUTE format('REVOKE %I FROM %I', csoport, nev);
+    END IF;
+  END LOOP;
   PERFORM @S@.dorvprg_tukor(nev);
 END $dorvprg_fv$;
 

@@ -187,7 +187,7 @@ std::pair<int, QString> PgSzerver::pgSetup(const QStringList &arg, const QByteAr
     // the postgres user reads the script from a folder of its reach and runs in one it may enter
     QTemporaryDir dir;
     const QString szkript = dir.filePath("pg-setup.sh");
-    if (!QFile::copy(QFINDTESTDATA("../../scripts/pg-setup.sh"), szkript)
+    if (!QFile::copy(QString(DORVPRG_FORRAS "/scripts/pg-setup.sh"), szkript)
         || !QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
                                                   | QFileDevice::ReadOther | QFileDevice::ExeOther)
         || !QFile::setPermissions(szkript, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
