@@ -163,7 +163,7 @@ fi
 # Who may do what: one line per table, each group with its privileges as GRANT writes them.
 # mindenki: every user; torzsszerkeszt: master data; rendszergazda: administrators;
 # szerepkezelo: the owner of the users functions. A group that may insert also gets the
-# table's key counters. A table a later version brings is one line more; a line whose table
+# table's key counters, one that reads reads them. A table a later version brings is one line more; a line whose table
 # is not there yet is skipped, and running the script again after the upgrade grants it.
 JOGOK='
 doksi              mindenki=SELECT,INSERT,UPDATE,DELETE
@@ -269,6 +269,10 @@ FROM lista l JOIN vannak v USING (tabla) JOIN csoportok c ON c.kod = l.csoport \
 SELECT format('GRANT USAGE, SELECT, UPDATE ON SEQUENCE %s TO %I', s.sorozat, c.nev)
 FROM lista l JOIN sorozatok s USING (tabla) JOIN csoportok c ON c.kod = l.csoport
 WHERE l.jog ~ 'INSERT' \gexec
+-- a reader reads the counters too: an archive's pg_dump takes them with the rows
+SELECT format('GRANT SELECT ON SEQUENCE %s TO %I', s.sorozat, c.nev)
+FROM lista l JOIN sorozatok s USING (tabla) JOIN csoportok c ON c.kod = l.csoport
+WHERE l.jog ~ 'SELECT' \gexec
 -- the register's tables nobody listed (only the owner reaches them), and the list's missing ones
 SELECT 'kimaradt:' || coalesce(string_agg(c.relname, ', ' ORDER BY c.relname), '')
 FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace

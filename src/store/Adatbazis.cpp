@@ -480,6 +480,8 @@ void Adatbazis::bezar()
     SerultFajlBeallit({});
 }
 
+Adatbazis::Belepes Adatbazis::belepes() { return g_belepes; }
+
 QString Adatbazis::belepesNev()
 {
     if (!szerveren() || !nyitva())

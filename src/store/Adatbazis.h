@@ -38,6 +38,9 @@ bool megnyit(const QString &mappa, const QString &kapcsolat = {}, bool athelyeze
              const Belepes &belepes = {});
 // The role the server connection logged in as; empty for the local register.
 QString belepesNev();
+// The name and password the open register was logged in to with (megnyit's belepes), for the
+// dump of an archive; empty when none was typed.
+Belepes belepes();
 Motor motor();
 QString kapcsolat();                 // the connection string, empty for the local register
 // A second, named server connection with the same options and error messages (copying a

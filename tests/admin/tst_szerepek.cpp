@@ -3,6 +3,7 @@
 #include "Beall.h"
 #include "MasikProgramHiba.h"
 #include "Mezo.h"
+#include "PgMentes.h"
 #include "PgSzerver.h"
 #include "StoreHiba.h"
 #include "Szerepek.h"
@@ -14,6 +15,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRect>
@@ -289,6 +292,26 @@ private slots:
         QVERIFY(m_sz->sql("postgres", QString("SELECT rolpassword LIKE 'SCRAM-SHA-256$%' FROM pg_authid WHERE rolname = '%1'")
                                           .arg(nev)).trimmed() == "t");
         QVERIFY(!m_sz->sql("postgres", QString("ALTER ROLE \"%1\" PASSWORD '%2'").arg(nev, m_jelszo)).isNull());
+    }
+
+    // The archive's dump logs in as the role the desk logged in with: an administrator's holds
+    // the register, a clerk's is refused by the server (no password hashes for a clerk).
+    void archivum()
+    {
+        TesztKornyezet k(false);
+        const QString dump = QDir(k.programMappa()).filePath("dorvprg.pgdump");
+        belep(m_admin);
+        PgMentes::ment(asztalKapcsolat(), dump, {});
+        QVERIFY(QFileInfo(dump).size() > 0);
+        QVERIFY(QFile::remove(dump));
+        belep(m_ugyintezo);
+        try {
+            PgMentes::ment(asztalKapcsolat(), dump, {});
+            QFAIL("az ügyintéző mentése");
+        } catch (const StoreHiba &h) {
+            QVERIFY2(h.uzenet().contains("permission denied"), qPrintable(h.uzenet()));
+        }
+        QVERIFY(!QFile::exists(dump));
     }
 
     // The administrator's users window: a new user becomes a login role (its name taken as it
