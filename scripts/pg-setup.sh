@@ -120,7 +120,9 @@ FROM pg_roles WHERE rolname = :'szerep' \gexec
 SELECT format('ALTER ROLE %I PASSWORD %L', :'szerep', :'jelszo') WHERE :'jelszo' <> '' \gexec
 SQL
 unset DORVPRG_PG_JELSZO
-if [ "$van" = 0 ]; then
+if [ "$szerepek" = 1 ]; then
+  :   # the owner's groups follow below
+elif [ "$van" = 0 ]; then
   echo "A(z) $szerep szerep elkészült (bejelentkezhet, más joga nincs)."
 else
   echo "A(z) $szerep szerep már létezett; jogai: bejelentkezhet, más joga nincs."
