@@ -1,4 +1,7 @@
 #include "Tfrm_Felhasznalo.h"
+#include "Adatbazis.h"
+#include "Mezo.h"
+#include "Szerepek.h"
 #include "AblakBetu.h"
 #include "Ikonok.h"
 #include "Admin.h"
@@ -138,6 +141,14 @@ void Tfrm_Felhasznalo::aTorolExecute()
     if (Tbl->ures() || !TorlesMegerosites(this))
         return;
     try {
+        if (Szerepek::aktiv()) {
+            // the role goes with its row, through the server's users function
+            Adatbazis::Tranzakcio t;
+            Szerepek::torol(MezoSzoveg(Tbl->ertek("felhasznalo")));
+            t.commit();
+            Tbl->frissit();
+            return;
+        }
         Tbl->torol();
     } catch (const StoreHiba &h) {
         FelsoHiba(h.uzenet(), this);

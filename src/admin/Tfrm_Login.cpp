@@ -1,4 +1,7 @@
 #include "Tfrm_Login.h"
+#include "Adatbazis.h"
+#include "KapcsolatLeiras.h"
+#include "Szerepek.h"
 #include "AblakBetu.h"
 #include "Admin.h"
 #include "Beall.h"
@@ -17,18 +20,22 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 
-Tfrm_Login::Tfrm_Login(QWidget *szulo)
+Tfrm_Login::Tfrm_Login(QWidget *szulo, const QString &kiszolgalo)
     : QDialog(szulo, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      Tbl(new Tabla("felhasznalo", this))
+      m_kiszolgalo(kiszolgalo)
 {
     setWindowTitle("Belépés azonosítás");
     setFont(AblakBetu());
     setObjectName("Tfrm_Login");
     setFixedSize(256, 127);
-    Tbl->setIndex("felhasznalo");
-    Tbl->megnyit();   // here, so that a store failure surfaces from the creation
+    if (m_kiszolgalo.isEmpty()) {
+        Tbl = new Tabla("felhasznalo", this);
+        Tbl->setIndex("felhasznalo");
+        Tbl->megnyit();   // here, so that a store failure surfaces from the creation
+    }
 
     auto *l1 = new QLabel("Felhasználó", this);
     l1->move(12, 20);
@@ -42,7 +49,14 @@ Tfrm_Login::Tfrm_Login(QWidget *szulo)
     edtJelszo->setObjectName("edtJelszo");
     edtJelszo->setGeometry(92, 52, 149, 21);
     edtJelszo->setEchoMode(QLineEdit::Password);
-    edtJelszo->setMaxLength(Jelszo::MAX_HOSSZ);
+    // the program's own passwords keep their limit; a server role's is the server's
+    edtJelszo->setMaxLength(m_kiszolgalo.isEmpty() ? Jelszo::MAX_HOSSZ : 100);
+    if (!m_kiszolgalo.isEmpty())
+        try {
+            edtFelhasznalo->setText(KapcsolatLeiras::ertek(KapcsolatLeiras::elemez(m_kiszolgalo), "user"));
+        } catch (const StoreHiba &) {
+            // the connection's own message comes with the check
+        }
     l1->setBuddy(edtFelhasznalo);
     l2->setBuddy(edtJelszo);
 
@@ -77,7 +91,8 @@ Tfrm_Login::Tfrm_Login(QWidget *szulo)
 
 Tfrm_Login::~Tfrm_Login()
 {
-    Tbl->bezar();
+    if (Tbl)
+        Tbl->bezar();
 }
 
 void Tfrm_Login::showEvent(QShowEvent *e)
@@ -121,7 +136,15 @@ bool Tfrm_Login::Ellenoriz()
             return false;
         }
     }
-    if (keres()) {
+    if (!m_kiszolgalo.isEmpty()) {
+        const int e = szerverEllenoriz();
+        if (e > 0) {
+            g_tevesztesek.remove(nev);
+            return true;
+        }
+        if (e < 0)
+            return false;   // not the name or password: shown as it is
+    } else if (keres()) {
         // an empty stored password matches nothing, not even an empty box
         if (Jelszo::egyezik(edtJelszo->text(), MezoSzoveg(Tbl->ertek("jelszo")))) {
             g_tevesztesek.remove(nev);
@@ -137,6 +160,25 @@ bool Tfrm_Login::Ellenoriz()
     return false;
 }
 
+// The server checks the name and password: the register opens with them (1). A pair the
+// server refuses is 0; any other failure is shown as it is, with the register closed (-1).
+int Tfrm_Login::szerverEllenoriz()
+{
+    try {
+        Adatbazis::megnyit(Beall.AdatbazisUtvonal, m_kiszolgalo, false, {edtFelhasznalo->text(), edtJelszo->text()});
+        KiszolgaloJogok();
+        return 1;
+    } catch (const KapcsolatHiba &h) {
+        if (h.bejelentkezes())
+            return 0;
+        HibaUzenet(h.uzenet(), this);
+    } catch (const StoreHiba &h) {
+        HibaUzenet(h.uzenet(), this);
+    }
+    Adatbazis::bezar();
+    return -1;
+}
+
 void Tfrm_Login::btnOKClick()
 {
     Belepett = Ellenoriz();
@@ -148,6 +190,11 @@ void Tfrm_Login::btnUjJelszoClick()
 {
     if (!Ellenoriz())
         return;
+    // on the server the check opened the register; every way out below closes it again
+    auto zar = qScopeGuard([this] {
+        if (!m_kiszolgalo.isEmpty())
+            Adatbazis::bezar();
+    });
     QString uj, ujra;
     if (!JelszoBekeres("Jelszó megadása", "Add meg az új jelszót", QString(), uj, this))
         return;
@@ -162,9 +209,22 @@ void Tfrm_Login::btnUjJelszoClick()
         return;
     }
     // the field would cut a longer password, leaving the user with one they never typed
-    const int hossz = Jelszo::MAX_HOSSZ;
+    const int hossz = edtJelszo->maxLength();
     if (uj.size() > hossz) {
         HibaUzenet(QString("A jelszó legfeljebb %1 karakter hosszú lehet.").arg(hossz), this);
+        return;
+    }
+    if (!m_kiszolgalo.isEmpty()) {
+        // the role's own password on the server; the check opened the register only for this
+        try {
+            Szerepek::sajatJelszo(uj);
+        } catch (const StoreHiba &h) {
+            Adatbazis::bezar();
+            FelsoHiba(h.uzenet(), this);
+            return;
+        }
+        Adatbazis::bezar();
+        Uzenet("Jelszó változtatás kész.", this);
         return;
     }
     try {
@@ -188,6 +248,36 @@ bool Belepes(QWidget *szulo)
         const bool ok = f.exec() == QDialog::Accepted && f.belepett();
         return ok;
     } catch (const std::exception &h) {
+        const auto *s = dynamic_cast<const StoreHiba *>(&h);
+        HibaUzenet("Ismeretlen hiba, indítsa újra a programot.\r\n" + (s ? s->uzenet() : QString::fromLocal8Bit(h.what())),
+                   szulo);
+        return false;
+    }
+}
+
+void KiszolgaloJogok()
+{
+    if (!Szerepek::aktiv())
+        return;
+    const Szerepek::Jogok j = Szerepek::jogok();
+    Beall.torzsszerkeszt = j.torzsszerkeszt;
+    Beall.rendszergazda = j.rendszergazda;
+    // the full name when the users window's row has one, the login name otherwise
+    const QString nev = Adatbazis::belepesNev();
+    const QString teljes = MezoSzoveg(Adatbazis::ertek("SELECT felhasznalo_nev FROM felhasznalo WHERE felhasznalo = ?", {nev}));
+    Beall.FelhasznaloNev = teljes.isEmpty() ? nev : teljes;
+}
+
+bool KiszolgaloBelepes(const QString &kapcsolat, QWidget *szulo)
+{
+    try {
+        Tfrm_Login f(szulo, kapcsolat);
+        const bool ok = f.exec() == QDialog::Accepted && f.belepett();
+        if (!ok)
+            Adatbazis::bezar();
+        return ok;
+    } catch (const std::exception &h) {
+        Adatbazis::bezar();
         const auto *s = dynamic_cast<const StoreHiba *>(&h);
         HibaUzenet("Ismeretlen hiba, indítsa újra a programot.\r\n" + (s ? s->uzenet() : QString::fromLocal8Bit(h.what())),
                    szulo);

@@ -1,4 +1,5 @@
 #include "PgMentes.h"
+#include "Adatbazis.h"
 #include "ArchivIro.h"
 #include "KapcsolatLeiras.h"
 
@@ -39,9 +40,20 @@ void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::fu
                         "(postgresql-client csomag), de nem található.");
     // the keywords the program connects with, never a password (refused before): the
     // command line is visible to every local user
-    const QString leiras = KapcsolatLeiras::szoveg(
-        KapcsolatLeiras::alapokkal(KapcsolatLeiras::elemez(kapcsolat), "pg_dump"));
+    KapcsolatLeiras::Kulcsok kulcsok = KapcsolatLeiras::alapokkal(KapcsolatLeiras::elemez(kapcsolat), "pg_dump");
     QProcess p;
+    // the register's own server, logged in to with a name and password typed at the start:
+    // the dump logs in as that role; the password goes in its environment, which only this
+    // user can read, never on its command line
+    const Adatbazis::Belepes b = Adatbazis::belepes();
+    if (!b.nev.isEmpty() && kapcsolat.trimmed() == Adatbazis::kapcsolat()) {
+        kulcsok.removeIf([](const auto &kv) { return kv.first == "user"; });
+        kulcsok.append({QByteArray("user"), b.nev});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PGPASSWORD", b.jelszo);
+        p.setProcessEnvironment(env);
+    }
+    const QString leiras = KapcsolatLeiras::szoveg(kulcsok);
     p.setProgram(program);
     // no compression of its own: the archive packs the dump on every core; a table locked by
     // someone else is waited for as long as the program waits for a lock, not for ever

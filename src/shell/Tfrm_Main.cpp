@@ -1,4 +1,5 @@
 #include "Tfrm_Main.h"
+#include "Szerepek.h"
 #include "Adatbazis.h"
 #include "Admin.h"
 #include "ArchivEllenorAblak.h"
@@ -612,6 +613,9 @@ bool Tfrm_Main::adatbazisNyit()
             Adatbazis::megnyit(Beall.AdatbazisUtvonal, kapcsolat);
             return true;
         } catch (const KapcsolatHiba &h) {
+            // a server that wants a name and password of its own: its login window
+            if (h.bejelentkezes())
+                return KiszolgaloBelepes(kapcsolat, this);
             // the server may only be starting or the network coming up: the user tries again
             if (!Kerdes(h.uzenet() + "\r\n\r\nÚjra: újabb kapcsolódási kísérlet. Kilépés: a program kilép.",
                         "A kiszolgáló nem érhető el", "Újra", "Kilépés", this))
@@ -635,6 +639,17 @@ void Tfrm_Main::feliratBeallit()
 bool Tfrm_Main::belepes()
 {
     Beall.FelhasznaloNev.clear();
+    // users who are server roles logged in to the server: their groups are the rights
+    try {
+        if (Szerepek::aktiv()) {
+            Beall.torzsszerkeszt = Beall.rendszergazda = false;
+            KiszolgaloJogok();
+            return true;
+        }
+    } catch (const StoreHiba &h) {
+        FelsoHiba(h.uzenet(), this);
+        return false;
+    }
     if (!Beall.VanBelep) {
         Beall.torzsszerkeszt = Beall.rendszergazda = true;
         return true;

@@ -31,6 +31,7 @@ QSet<Tabla *> g_kurzorok;
 qint64 g_adatVerzio = -1;   // PRAGMA data_version at the last look
 Adatbazis::Motor g_motor = Adatbazis::Motor::SQLite;
 QString g_kapcsolat;
+Adatbazis::Belepes g_belepes;   // typed in the server's login window; kept for reconnecting
 bool g_masikJelzett = false;   // another desk's notification since the last look
 bool g_ujraKell = false;       // the connection failed: the next action connects anew
 int g_tranzakciok = 0;         // Tranzakcio objects open on the connection
@@ -124,6 +125,16 @@ void munkamenet(QSqlDatabase &d, const QString &kapcsolat)
         kapcsolatHiba(kapcsolat, q.lastError().databaseText(), false, pgKezelo(d));
 }
 
+// The name and password of the server's login window, in place of the string's user and
+// ~/.pgpass; the password goes to libpq alone, never into a string.
+void belepesre(QSqlDatabase &d)
+{
+    if (g_belepes.nev.isEmpty())
+        return;
+    d.setUserName(g_belepes.nev);
+    d.setPassword(g_belepes.jelszo);
+}
+
 void foglaltHiba(const QSqlError &e)
 {
     if (szerveren()) {
@@ -136,6 +147,8 @@ void foglaltHiba(const QSqlError &e)
         // lock wait past lock_timeout, deadlock, serialization failure
         if (kod == "55P03" || kod == "40P01" || kod == "40001")
             Adatbazis::foglalt();
+        // a privilege the logged-in role lacks
+        JogHiba::ellenoriz(kod.toLatin1().constData());
         return;
     }
     if ((e.nativeErrorCode().toInt() & 0xff) == SQLITE_BUSY)
@@ -240,6 +253,13 @@ void pgFrissit()
                                                 "AND indexname = ?", {QString(Sema::GARANCIA_INDEX)}).toInt() > 0;
     if (v == Sema::verzio() && garanciaIndex)
         return;
+    // with a login role per user only the tables' owner changes the schema
+    if (!Adatbazis::ertek("SELECT pg_has_role(current_user, relowner, 'USAGE') FROM pg_class "
+                          "WHERE oid = 'doksi'::regclass").toBool())
+        throw StoreHiba(QString("A nyilvántartást a program egy korábbi változata készítette, és a frissítéséhez a "
+                                "bejelentkezett %1 szerepnek nincs joga. Indítsa el egyszer a programot a táblák "
+                                "tulajdonosaként, majd futtassa újra a pg-setup.sh --roles parancsot.")
+                            .arg(Adatbazis::ertek("SELECT current_user").toString()));
     Adatbazis::Tranzakcio t;
     if (!garanciaIndex)
         Adatbazis::vegrehajt(Sema::garanciaIndex());
@@ -332,6 +352,8 @@ QSqlDatabase Adatbazis::kapcsolodik(const QString &nev, const QString &kapcsolat
                         "nincs telepítve.");
     d.close();
     KapcsolatLeiras::beallit(d, kapcsolat);
+    if (nev == KAPCSOLAT)
+        belepesre(d);
     if (!d.open())
         kapcsolatHiba(kapcsolat, d.lastError().databaseText(), false);
     munkamenet(d, kapcsolat);
@@ -341,9 +363,10 @@ QSqlDatabase Adatbazis::kapcsolodik(const QString &nev, const QString &kapcsolat
 Adatbazis::Motor Adatbazis::motor() { return g_motor; }
 QString Adatbazis::kapcsolat() { return g_kapcsolat; }
 
-bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat, bool athelyezettIs)
+bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat, bool athelyezettIs, const Belepes &belepes)
 {
     bezar();
+    g_belepes = kapcsolat.trimmed().isEmpty() ? Belepes() : belepes;
     const QFileInfo mi(mappa);
     if (mappa.isEmpty() || !mi.isDir())
         throw StoreHiba(QString("Az adatbázis mappa nem létezik: %1").arg(mappa));
@@ -355,7 +378,13 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat, bool ath
             QSqlDatabase::removeDatabase(KAPCSOLAT);
         g_motor = Motor::PostgreSQL;
         g_kapcsolat = kapcsolat.trimmed();
-        QSqlDatabase d = kapcsolodik(KAPCSOLAT, g_kapcsolat);
+        QSqlDatabase d;
+        try {
+            d = kapcsolodik(KAPCSOLAT, g_kapcsolat);
+        } catch (const StoreHiba &) {
+            g_belepes = {};
+            throw;
+        }
         g_mappa = QDir::cleanPath(mi.absoluteFilePath());
         try {
             const bool uj = pgMegnyit(mappa);
@@ -366,10 +395,12 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat, bool ath
         } catch (const KapcsolatHiba &) {
             d.close();
             g_mappa.clear();
+            g_belepes = {};
             throw;
         } catch (const StoreHiba &h) {
             d.close();
             g_mappa.clear();
+            g_belepes = {};
             throw StoreHiba(QString("Az adatbázis nem nyitható meg: %1\r\n%2").arg(g_kapcsolat, h.uzenet()));
         }
     }
@@ -445,7 +476,17 @@ void Adatbazis::bezar()
         d.close();
     }
     g_mappa.clear();
+    g_belepes = {};
     SerultFajlBeallit({});
+}
+
+Adatbazis::Belepes Adatbazis::belepes() { return g_belepes; }
+
+QString Adatbazis::belepesNev()
+{
+    if (!szerveren() || !nyitva())
+        return {};
+    return QString::fromUtf8(PQuser(pgHandle()));
 }
 
 bool Adatbazis::nyitva()
@@ -478,6 +519,7 @@ QSqlDatabase Adatbazis::db()
         g_felszabaditando.clear();
         d.close();
         KapcsolatLeiras::beallit(d, g_kapcsolat);
+        belepesre(d);
         if (!d.open())
             kapcsolatHiba(g_kapcsolat, d.lastError().databaseText(), true);
         g_ujraKell = false;

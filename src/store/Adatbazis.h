@@ -27,7 +27,20 @@ enum class Motor { SQLite, PostgreSQL };
 // folder its text files). Throws StoreHiba naming the folder or file on failure, KapcsolatHiba
 // when the server cannot be reached. Returns true when a new register was created.
 // A local register copied to a server is refused (StoreHiba saying so) unless athelyezettIs.
-bool megnyit(const QString &mappa, const QString &kapcsolat = {}, bool athelyezettIs = false);
+//
+// belepes: the name and password typed in the server's login window, which the connection
+// logs in with (and connects again with) instead of the string's user and ~/.pgpass; a
+// KapcsolatHiba with bejelentkezes() says the server refused them or wants them.
+struct Belepes {
+    QString nev, jelszo;
+};
+bool megnyit(const QString &mappa, const QString &kapcsolat = {}, bool athelyezettIs = false,
+             const Belepes &belepes = {});
+// The role the server connection logged in as; empty for the local register.
+QString belepesNev();
+// The name and password the open register was logged in to with (megnyit's belepes), for the
+// dump of an archive; empty when none was typed.
+Belepes belepes();
 Motor motor();
 QString kapcsolat();                 // the connection string, empty for the local register
 // A second, named server connection with the same options and error messages (copying a

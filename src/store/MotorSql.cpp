@@ -44,6 +44,7 @@ QByteArray szamozott(const QString &sql)
     }
     if (kod && (qstrcmp(kod, "55P03") == 0 || qstrcmp(kod, "40P01") == 0 || qstrcmp(kod, "40001") == 0))
         Adatbazis::foglalt();
+    JogHiba::ellenoriz(kod);
     throw StoreHiba::motor(szoveg);
 }
 

@@ -1,4 +1,5 @@
 #include "StoreHiba.h"
+#include "MasikProgramHiba.h"
 
 #include <QDir>
 #include <QMutex>
@@ -88,6 +89,12 @@ StoreHiba::StoreHiba(const QString &uzenet)
 {
 }
 
+void JogHiba::ellenoriz(const char *sqlstate)
+{
+    if (sqlstate && qstrcmp(sqlstate, "42501") == 0)
+        throw JogHiba();
+}
+
 void SerultFajlBeallit(const QString &fajl)
 {
     QMutexLocker z(&g_fajlZar);
@@ -119,10 +126,14 @@ KapcsolatHiba KapcsolatHiba::keszit(bool megszakadt, const QString &gep, const Q
         {QRegularExpression("invalid (connection option|URI|integer value)|missing \"=\"|unterminated quoted"),
          "A kapcsolat leírása hibás."},
     };
+    bool bejelentkezes = false;
     for (const auto &[minta, magyar] : okok)
         if (minta.match(okSzoveg).hasMatch()) {
+            bejelentkezes = &minta == &okok[0].first;
             okSzoveg = QString::fromUtf8(magyar) + "\r\n" + okSzoveg;
             break;
         }
-    return KapcsolatHiba(QString("%1 (gép: %2, port: %3).\r\n%4").arg(mi, gep, port, okSzoveg), gep, port);
+    KapcsolatHiba h(QString("%1 (gép: %2, port: %3).\r\n%4").arg(mi, gep, port, okSzoveg), gep, port);
+    h.m_bejelentkezes = bejelentkezes && !megszakadt;
+    return h;
 }

@@ -36,7 +36,11 @@ public:
     static KapcsolatHiba keszit(bool megszakadt, const QString &gep, const QString &port, const QString &ok);
     QString gep() const { return m_gep; }
     QString port() const { return m_port; }
+    // The server refused the login, or asked for a password the desk cannot give (no
+    // ~/.pgpass entry): the user may log in with a name and password of the server's.
+    bool bejelentkezes() const { return m_bejelentkezes; }
 
 private:
     QString m_gep, m_port;
+    bool m_bejelentkezes = false;
 };

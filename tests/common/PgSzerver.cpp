@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <chrono>
 #include <libpq-fe.h>
@@ -78,6 +80,16 @@ PgSzerver::PgSzerver()
         return;
     }
     conf.close();
+    // the superuser and the program's role as before; any other role logs in with its password
+    // (SCRAM), as the users of a register with a login role each do
+    QFile hba(m_mappa + "/adat/pg_hba.conf");
+    if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || hba.write("local all postgres trust\nlocal all dorvprg trust\nlocal all all scram-sha-256\n") < 0
+        || !hba.flush()) {
+        m_hiba = "pg_hba.conf nem írható";
+        return;
+    }
+    hba.close();
     if (!indul())
         return;
     // A test program that crashes or is killed never runs the destructor: a watcher stops its
@@ -148,6 +160,51 @@ QString PgSzerver::sql(const QString &adatbazis, const QString &utasitas)
                                        "-c", utasitas}, false, &ki))
         return {};
     return ki.isNull() ? QString("") : ki;
+}
+
+QString PgSzerver::sqlSzerepkent(const QString &adatbazis, const QString &szerep, const QString &jelszo,
+                                 const QString &utasitas)
+{
+    QProcess p;
+    p.setWorkingDirectory(m_mappa);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PGPASSWORD", jelszo);   // no ~/.pgpass of the tester's
+    env.insert("PGPASSFILE", "/dev/null");
+    p.setProcessEnvironment(env);
+    p.start(binMappa() + "/psql", {"-X", "-q", "-A", "-t", "-v", "ON_ERROR_STOP=1", "-h", m_mappa, "-p",
+                                   QString::number(m_port), "-U", szerep, "-d", adatbazis, "-c", utasitas});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        p.kill();
+        m_hiba = QString::fromUtf8(p.readAllStandardError()).trimmed();
+        return {};
+    }
+    const QString ki = QString::fromUtf8(p.readAllStandardOutput());
+    return ki.isNull() ? QString("") : ki;
+}
+
+std::pair<int, QString> PgSzerver::pgSetup(const QStringList &arg, const QByteArray &bemenet)
+{
+    // the postgres user reads the script from a folder of its reach and runs in one it may enter
+    QTemporaryDir dir;
+    const QString szkript = dir.filePath("pg-setup.sh");
+    if (!QFile::copy(QString(DORVPRG_FORRAS "/scripts/pg-setup.sh"), szkript)
+        || !QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                  | QFileDevice::ReadOther | QFileDevice::ExeOther)
+        || !QFile::setPermissions(szkript, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                               | QFileDevice::ExeOther))
+        return {-1, "a pg-setup.sh nem másolható"};
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PGHOST", m_mappa);
+    env.insert("PGPORT", QString::number(m_port));
+    p.setProcessEnvironment(env);
+    p.start("runuser", QStringList{"-u", "postgres", "--", szkript} + arg);
+    p.write(bemenet);
+    p.closeWriteChannel();
+    p.waitForFinished(120000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())};
 }
 
 QString PgSzerver::ujAdatbazis()

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <utility>
 #include <thread>
 
 // A throw-away PostgreSQL 15 server for one test program: its own cluster in a temporary
@@ -33,6 +34,15 @@ public:
     // Runs SQL as the superuser on a database; returns psql's output (tuples only,
     // unaligned, '|' between fields), or a null string on failure (see hiba()).
     QString sql(const QString &adatbazis, const QString &utasitas);
+
+    // Runs SQL as a role logging in with its password (SCRAM: every role but the superuser and
+    // the program's own needs one); the output as sql() gives it, a null string on failure
+    // with psql's message in hiba().
+    QString sqlSzerepkent(const QString &adatbazis, const QString &szerep, const QString &jelszo,
+                          const QString &utasitas);
+    // scripts/pg-setup.sh run as the postgres user against this server, bemenet on its input:
+    // exit code (-1 when it did not end) and everything it printed.
+    std::pair<int, QString> pgSetup(const QStringList &arg, const QByteArray &bemenet = {});
 
     bool leall();   // stops the server (fast shutdown: connections are cut)
     bool indul();   // starts it again on the same cluster, socket and port

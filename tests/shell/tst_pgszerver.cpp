@@ -127,27 +127,7 @@ private slots:
     // cut back, and a database of another owner refused untouched.
     void pgSetup()
     {
-        // the postgres user reads it from a folder of its reach, runs in one it may enter
-        QTemporaryDir dir;
-        QVERIFY(QFile::copy(QFINDTESTDATA("../../scripts/pg-setup.sh"), dir.filePath("pg-setup.sh")));
-        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                                      | QFileDevice::ReadOther | QFileDevice::ExeOther));
-        QVERIFY(QFile::setPermissions(dir.filePath("pg-setup.sh"),
-                                      QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther));
-        const auto futtat = [&](const QStringList &arg, const QByteArray &be = {}) {
-            QProcess p;
-            p.setWorkingDirectory(dir.path());
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert("PGHOST", m_sz->socketMappa());
-            env.insert("PGPORT", QString::number(m_sz->port()));
-            p.setProcessEnvironment(env);
-            p.start("runuser", QStringList{"-u", "postgres", "--", dir.filePath("pg-setup.sh")} + arg);
-            p.write(be);
-            p.closeWriteChannel();
-            p.waitForFinished(60000);
-            return std::make_pair(p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                                  QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
-        };
+        const auto futtat = [&](const QStringList &arg, const QByteArray &be = {}) { return m_sz->pgSetup(arg, be); };
         const auto jogok = [&](const QString &szerep) {
             return m_sz->sql("postgres", QString("SELECT rolcanlogin, rolsuper, rolcreatedb, rolcreaterole, rolpassword IS NOT NULL "
                                                  "FROM pg_authid WHERE rolname = '%1'").arg(szerep)).trimmed();
