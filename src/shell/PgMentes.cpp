@@ -1,6 +1,11 @@
 #include "PgMentes.h"
 #include "ArchivIro.h"
+#include "Adatbazis.h"
 #include "KapcsolatLeiras.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <optional>
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +36,36 @@ QString PgMentes::pgDumpProgram()
     return ut.isEmpty() ? QStandardPaths::findExecutable("pg_dump") : ut;
 }
 
-void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::function<bool()> &folytat)
+namespace {
+// A transaction whose snapshot the dump takes; rolled back when it goes.
+struct Pillanat {
+    static constexpr char NEV[] = "DorvPrgArchivPillanat";
+    QString azonosito;
+    Pillanat(const QString &kapcsolat, const std::function<void(QSqlDatabase &)> &pillanatban)
+    {
+        QSqlDatabase d = Adatbazis::kapcsolodik(NEV, kapcsolat);
+        QSqlQuery q(d);
+        if (!q.exec("BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY") || !q.exec("SELECT pg_export_snapshot()")
+            || !q.next())
+            throw StoreHiba(QString("Az adatbázis pillanatképe nem készíthető el: %1").arg(q.lastError().databaseText()));
+        azonosito = q.value(0).toString();
+        pillanatban(d);
+    }
+    ~Pillanat()
+    {
+        {
+            QSqlDatabase d = QSqlDatabase::database(NEV, false);
+            if (d.isOpen())
+                QSqlQuery(d).exec("ROLLBACK");
+            d.close();
+        }
+        QSqlDatabase::removeDatabase(NEV);
+    }
+};
+} // namespace
+
+void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::function<bool()> &folytat,
+                    const std::function<void(QSqlDatabase &)> &pillanatban)
 {
     const QString program = pgDumpProgram();
     if (program.isEmpty())
@@ -41,12 +75,18 @@ void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::fu
     // command line is visible to every local user
     const QString leiras = KapcsolatLeiras::szoveg(
         KapcsolatLeiras::alapokkal(KapcsolatLeiras::elemez(kapcsolat), "pg_dump"));
+    std::optional<Pillanat> pillanat;
+    if (pillanatban)
+        pillanat.emplace(kapcsolat, pillanatban);
     QProcess p;
     p.setProgram(program);
     // no compression of its own: the archive packs the dump on every core; a table locked by
     // someone else is waited for as long as the program waits for a lock, not for ever
-    p.setArguments({"--format=custom", "--compress=0", "--no-password",
-                    QString("--lock-wait-timeout=%1").arg(ZARVARAS_MS), "--file=" + fajl, "--dbname=" + leiras});
+    QStringList arg{"--format=custom", "--compress=0", "--no-password",
+                    QString("--lock-wait-timeout=%1").arg(ZARVARAS_MS), "--file=" + fajl, "--dbname=" + leiras};
+    if (pillanat)
+        arg << "--snapshot=" + pillanat->azonosito;
+    p.setArguments(arg);
     p.setStandardInputFile(QProcess::nullDevice());
     p.setStandardOutputFile(QProcess::nullDevice());
     p.start();
