@@ -19,7 +19,9 @@ QList<DokumentumSor> dokumentumSorok(sqlite3 *h)
     sqlite3_stmt *s = nullptr;
     int rc = sqlite3_prepare_v2(h, "SELECT megj, coalesce(doksi, 0), doknev FROM megj "
                                    "WHERE coalesce(doknev, '') <> '' ORDER BY megj", -1, &s, nullptr);
-    while (rc == SQLITE_OK && (rc = sqlite3_step(s)) == SQLITE_ROW) {
+    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+        if ((rc = sqlite3_step(s)) != SQLITE_ROW)
+            break;
         DokumentumSor d;
         d.megj = sqlite3_column_int64(s, 0);
         d.doksi = sqlite3_column_int64(s, 1);

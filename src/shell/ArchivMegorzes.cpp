@@ -82,8 +82,9 @@ bool fajlCrc(int fd, quint32 &crc, qint64 &hossz, QString &hiba)
 }
 
 // The checked copy; the reason when it could not be made, nothing of it left behind.
-QString masol(const QString &archiv, const QString &mappa, QString &cel)
+QString masol(const QString &archiv, const QString &mappa, QString &kesz)
 {
+    QString cel;
     const QFileInfo mi(mappa);
     if (!mi.isDir())
         return QString("A második mentési mappa nem érhető el: %1").arg(QDir::toNativeSeparators(mappa));
@@ -152,7 +153,6 @@ QString masol(const QString &archiv, const QString &mappa, QString &cel)
         hiba = QString("A másolat nem írható: %1\r\n%2").arg(hol, rendszerHiba(errno));
     if (!hiba.isEmpty()) {
         ::unlink(ideiglenes.constData());
-        cel.clear();
         return hiba;
     }
     const int dfd = ::open(fajlNev(mi.absoluteFilePath()).constData(), O_DIRECTORY | O_RDONLY | O_CLOEXEC);
@@ -160,11 +160,9 @@ QString masol(const QString &archiv, const QString &mappa, QString &cel)
     const int e = errno;
     if (dfd >= 0)
         ::close(dfd);
-    if (!szinkron) {
-        const QString h = QString("A másolat nem írható ki a lemezre: %1\r\n%2").arg(hol, rendszerHiba(e));
-        cel.clear();
-        return h;
-    }
+    if (!szinkron)
+        return QString("A másolat nem írható ki a lemezre: %1\r\n%2").arg(hol, rendszerHiba(e));
+    kesz = cel;
     return {};
 }
 
