@@ -189,7 +189,10 @@ void pgMentesHozzaad(const QString &dump, const QString &kapcsolat, QList<Bejegy
     PgMentes::ment(kapcsolat, dump, [&a] { return a.jelez(true); }, [&](QSqlDatabase &d) {
         QSqlQuery q(d);
         auto hiba = [&q] {
-            return StoreHiba(QString("Az archív állomány leírása nem készíthető el: %1").arg(q.lastError().databaseText()));
+            // a table another session locked after the dump is told as the dump tells it
+            const bool zarva = q.lastError().nativeErrorCode() == "55P03";
+            return StoreHiba(QString(zarva ? "Egy tábla zárolva volt (egy másik program vagy a rendszergazda dolgozik rajta).\r\n" : "")
+                             + QString("Az archív állomány leírása nem készíthető el: %1").arg(q.lastError().databaseText()));
         };
         QStringList tablak;
         if (!q.exec("SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema() "

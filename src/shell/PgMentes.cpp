@@ -37,11 +37,12 @@ QString PgMentes::pgDumpProgram()
 }
 
 namespace {
-// A transaction whose snapshot the dump takes; rolled back when it goes.
+// A transaction whose snapshot the dump takes, read in again once the dump is done; rolled
+// back when it goes.
 struct Pillanat {
     static constexpr char NEV[] = "DorvPrgArchivPillanat";
     QString azonosito;
-    Pillanat(const QString &kapcsolat, const std::function<void(QSqlDatabase &)> &pillanatban)
+    explicit Pillanat(const QString &kapcsolat)
     {
         QSqlDatabase d = Adatbazis::kapcsolodik(NEV, kapcsolat);
         QSqlQuery q(d);
@@ -49,7 +50,6 @@ struct Pillanat {
             || !q.next())
             throw StoreHiba(QString("Az adatbázis pillanatképe nem készíthető el: %1").arg(q.lastError().databaseText()));
         azonosito = q.value(0).toString();
-        pillanatban(d);
     }
     ~Pillanat()
     {
@@ -77,7 +77,7 @@ void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::fu
         KapcsolatLeiras::alapokkal(KapcsolatLeiras::elemez(kapcsolat), "pg_dump"));
     std::optional<Pillanat> pillanat;
     if (pillanatban)
-        pillanat.emplace(kapcsolat, pillanatban);
+        pillanat.emplace(kapcsolat);
     QProcess p;
     p.setProgram(program);
     // no compression of its own: the archive packs the dump on every core; a table locked by
@@ -120,4 +120,9 @@ void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::fu
     QFile f(fajl);
     if (!f.open(QIODevice::ReadOnly) || f.read(5) != "PGDMP")
         throw StoreHiba(QString("Az adatbázis mentése (pg_dump) nem írt érvényes fájlt: %1\r\n%2").arg(fajl, uzenet));
+    // after the dump, which waited for the tables' locks first: the same snapshot still
+    if (pillanat) {
+        QSqlDatabase d = QSqlDatabase::database(Pillanat::NEV, false);
+        pillanatban(d);
+    }
 }
