@@ -182,10 +182,8 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     helyettesitok->setGeometry(8, 216, 303, 56);
 
     auto *archivLap = new QWidget;
+    // past the window's width: reached through the tab bar's arrows (or Ctrl+Tab), its name whole
     lapok->addTab(archivLap, "Archívum");
-    // four pages in the window's width: every tab stays in sight, none behind scroll arrows
-    lapok->setUsesScrollButtons(false);
-    lapok->setElideMode(Qt::ElideRight);
     chkDokumentumok = new QCheckBox("A csatolt dokumentumok is kerüljenek az archívumba", archivLap);
     chkDokumentumok->setObjectName("chkDokumentumok");
     chkDokumentumok->move(8, 12);
