@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
@@ -180,6 +181,41 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     helyettesitok->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     helyettesitok->setGeometry(8, 216, 303, 56);
 
+    auto *archivLap = new QWidget;
+    // past the window's width: reached through the tab bar's arrows (or Ctrl+Tab), its name whole
+    lapok->addTab(archivLap, "Archívum");
+    chkDokumentumok = new QCheckBox("A csatolt dokumentumok is kerüljenek az archívumba", archivLap);
+    chkDokumentumok->setObjectName("chkDokumentumok");
+    chkDokumentumok->move(8, 12);
+    auto *megtartCim = new QLabel("Megtartott archívumok száma (0 = mind)", archivLap);
+    megtartCim->move(8, 44);
+    spnMegtart = new QSpinBox(archivLap);
+    spnMegtart->setObjectName("spnMegtart");
+    spnMegtart->setRange(0, 9999);
+    spnMegtart->setGeometry(240, 40, 71, 21);
+    megtartCim->setBuddy(spnMegtart);
+    auto *masodikCim = new QLabel("második mentési mappa (USB meghajtó, hálózati mappa)", archivLap);
+    masodikCim->move(8, 76);
+    edtMasodik = new QLineEdit(archivLap);
+    edtMasodik->setObjectName("edtMasodik");
+    edtMasodik->setGeometry(8, 92, 281, 21);
+    masodikCim->setBuddy(edtMasodik);
+    btnMasodik = new QToolButton(archivLap);
+    btnMasodik->setObjectName("edtMasodikGomb");
+    btnMasodik->setText("...");
+    btnMasodik->setToolTip("Adatbázis útvonal");
+    btnMasodik->setGeometry(288, 92, 23, 21);
+    connect(btnMasodik, &QToolButton::clicked, this, [this] { mappaValaszt(edtMasodik); });
+    auto *archivMegjegyzes = new QLabel("A régebbi napi archívumok (ééééhhnn.zip) csak egy új archívum elkészülte és "
+                                        "ellenőrzése után törlődnek az archív mappából, és a második mappából is.\n\n"
+                                        "A második mappa minden új archívumról ellenőrzött másolatot kap; ha nem "
+                                        "érhető el vagy megtelt, a program szól, az archívum megmarad.",
+                                        archivLap);
+    archivMegjegyzes->setObjectName("lblArchivMegjegyzes");
+    archivMegjegyzes->setWordWrap(true);
+    archivMegjegyzes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    archivMegjegyzes->setGeometry(8, 124, 303, 144);
+
     btnOK = new QPushButton("OK", this);
     btnOK->setObjectName("btnOK");
     btnOK->setGeometry(160, 320, 75, 25);
@@ -190,7 +226,8 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     btnMegsem->setAutoDefault(false);
 
     QWidget *sorrend[] = {chkTeljesKep, chkVanBelep, edtAdatbazis, btnAdatbazis, edtMentes, btnMentes,
-                          btnSzoveg1, btnSzoveg2, btnSzoveg3, memDorvido, edtKapcsolat, btnProba, chkQrKod,
+                          btnSzoveg1, btnSzoveg2, btnSzoveg3, memDorvido, edtKapcsolat, btnProba, chkDokumentumok,
+                          spnMegtart, edtMasodik, btnMasodik, chkQrKod,
                           edtEmailTargy, memEmailSzoveg, btnOK, btnMegsem};
     for (size_t i = 1; i < std::size(sorrend); ++i)
         setTabOrder(sorrend[i - 1], sorrend[i]);
@@ -203,6 +240,9 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     edtMentes->setText(Beall.MentesUtvonal);
     edtKapcsolat->setText(Beall.AdatbazisKapcsolat);
     chkQrKod->setChecked(Beall.QrKod);
+    chkDokumentumok->setChecked(Beall.ArchivDokumentumok);
+    spnMegtart->setValue(Beall.ArchivMegtart);
+    edtMasodik->setText(Beall.MasodikMentesUtvonal);
     edtEmailTargy->setText(Beall.EmailTargy);
     memEmailSzoveg->setPlainText(Beall.EmailSzoveg);
     if (QFileInfo(DorvidoFajlUt()).isFile())
@@ -213,6 +253,7 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     mk->szinez(edtAdatbazis);
     mk->szinez(edtMentes);
     mk->szinez(edtKapcsolat);
+    mk->szinez(edtMasodik);
     mk->szinez(memDorvido);
     mk->szinez(edtEmailTargy);
     mk->szinez(memEmailSzoveg);
@@ -280,6 +321,9 @@ void Tfrm_Beallit::atvesz()
     Beall.AdatbazisUtvonal = edtAdatbazis->text();
     Beall.AdatbazisKapcsolat = kapcsolat;
     Beall.QrKod = chkQrKod->isChecked();
+    Beall.ArchivDokumentumok = chkDokumentumok->isChecked();
+    Beall.ArchivMegtart = spnMegtart->value();
+    Beall.MasodikMentesUtvonal = edtMasodik->text().trimmed();
     Beall.EmailTargy = edtEmailTargy->text();
     Beall.EmailSzoveg = memEmailSzoveg->toPlainText();
 }

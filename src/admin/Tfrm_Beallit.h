@@ -6,13 +6,15 @@ class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QToolButton;
 class Tabla;
 
 // The settings window: full-screen opening, database and archive folders, the login
 // requirement (the beallit row), the warranty period list and the printed texts; on its
 // second page the server that holds the register instead of the local file; on the third
-// the code on the letter forms and the templates of the e-mail a printout is sent with.
+// the code on the letter forms and the templates of the e-mail a printout is sent with; on the
+// fourth what the archives hold and keep.
 class Tfrm_Beallit : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +42,10 @@ private:
     QPlainTextEdit *memDorvido;
     QLineEdit *edtKapcsolat;
     QPushButton *btnProba;
+    QCheckBox *chkDokumentumok;
+    QSpinBox *spnMegtart;
+    QLineEdit *edtMasodik;
+    QToolButton *btnMasodik;
     QCheckBox *chkQrKod;
     QLineEdit *edtEmailTargy;
     QPlainTextEdit *memEmailSzoveg;

@@ -4,6 +4,7 @@
 #include "Seged.h"
 #include "StoreHiba.h"
 
+#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -230,6 +231,10 @@ IniAllapot BeallitasOlvas()
 
     if (!letezoMappa(Beall.MentesUtvonal))
         Beall.MentesUtvonal = AlapMentesMappa();
+    Beall.ArchivDokumentumok = ini.ertek("Archiv", "Dokumentumok").trimmed() != "0";
+    Beall.ArchivMegtart = std::max(0, egesz(ini, "Archiv", "Megtart", 0));
+    // kept as written: a drive not plugged in now is still the one meant
+    Beall.MasodikMentesUtvonal = ini.ertek("Archiv", "MasodikUtvonal").trimmed();
     Beall.QrKod = ini.ertek("Nyomtatas", "QrKod").trimmed() == "1";
     bool vanTargy = false, vanSzoveg = false;
     Beall.EmailTargy = sorokra(ini.ertek("Email", "Targy", &vanTargy));
@@ -260,6 +265,9 @@ void BeallitasIr(const QRect &foablak)
     ini.beir("Alapertek", "Felul", QString::number(foablak.y()));
     ini.beir("Alapertek", "Magas", QString::number(foablak.height()));
     ini.beir("Alapertek", "Szeles", QString::number(foablak.width()));
+    ini.beir("Archiv", "Dokumentumok", Beall.ArchivDokumentumok ? "1" : "0");
+    ini.beir("Archiv", "Megtart", QString::number(Beall.ArchivMegtart));
+    ini.beir("Archiv", "MasodikUtvonal", Beall.MasodikMentesUtvonal);
     ini.beir("Nyomtatas", "QrKod", Beall.QrKod ? "1" : "0");
     // the templates as they come with the program stay out of the file (a later version's
     // own wording then applies); one changed before is overwritten, also with the default

@@ -23,6 +23,12 @@ struct TBeall {
     bool rendszergazda = false;
     QString MentesUtvonal;
     QDate MentesDatum;
+    // archives: the attached documents packed too; how many dated archives the archive
+    // folder keeps (0: all); a second folder (a USB drive, a share) that gets a checked copy
+    // of every new archive (empty: none)
+    bool ArchivDokumentumok = true;
+    int ArchivMegtart = 0;
+    QString MasodikMentesUtvonal;
     QString FelhasznaloNev;
     bool VanBelep = false;
     int FulSzeles = 150;

@@ -19,6 +19,9 @@ namespace ArchivBelso {
 constexpr qint64 ZIP_MAX_MERET = 0xFFFFFFFFLL;
 constexpr int ZIP_MAX_BEJEGYZES = 0xFFFF;
 constexpr qint64 JELZES_LEPES = 4 << 20;
+// What an entry costs beside its name and data: local header, data descriptor and its
+// central directory record, rounded up.
+constexpr qint64 ZIP_FEJLEC = 128;
 
 // The comment every archive of the program carries, so that a later archive of a folder that
 // holds one (saved there, or moved in) knows it for a backup and leaves it out.
@@ -44,6 +47,7 @@ struct Allapot {
     qint64 jelzett = -JELZES_LEPES;
     bool megszakitva = false;
     QString hiba;        // first file error, named; libzip's own text does not say which file
+    qint64 zipMeret = 0; // the archive's size so far as libzip will write it: headers and pieces handed over
 
     bool jelez(bool mindenkepp = false)
     {

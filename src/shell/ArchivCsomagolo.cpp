@@ -76,6 +76,12 @@ zip_int64_t forrasFuggveny(void *ud, void *data, zip_uint64_t len, zip_source_cm
                 Darab &d = cs.darabok[size_t(f->darab)];
                 d.adat = QByteArray();
                 f->a->kesz += d.hossz;
+                // the classic limit, told before libzip would write past it
+                f->a->zipMeret += d.tomoritett;
+                if (f->a->zipMeret > ZIP_MAX_MERET)
+                    return forrasHiba(f, ZIP_ER_WRITE,
+                                      "Az archív állomány nagyobb lenne 4 GB-nál, amennyit a ZIP archívum 64 bites "
+                                      "kiterjesztés nélkül tarthat. Az archív állomány nem készült el.");
                 if (d.utolso) {
                     f->vege = true;
                     bejegyzesOsszegez(cs, f->fajl, *f->b);
@@ -150,6 +156,9 @@ void iras(const QString &ideiglenes, const QString &cel, QList<Bejegyzes> &fajlo
         zip_discard(za);
         throw StoreHiba(szoveg.isEmpty() ? QString("Az archív állomány nem írható: %1\r\n%2").arg(cel, s) : szoveg);
     };
+    a.zipMeret = 22 + qint64(sizeof ARCHIV_JEL) + ZIP_FEJLEC;   // end record, comment, the description's entry
+    for (const Bejegyzes &b : fajlok)
+        a.zipMeret += ZIP_FEJLEC + 2 * b.nev.toUtf8().size();
     for (int i = 0; i < fajlok.size(); ++i) {
         Bejegyzes &b = fajlok[i];
         auto *f = new Forras{&cs, &a, &b, i, -1, 0, false, {}};

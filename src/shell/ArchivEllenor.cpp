@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QSet>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -167,6 +168,16 @@ QString ArchivVizsgalat::leirasSzoveg() const
     }
     if (szerver)
         s << "Szerveres adatbázis mentése (pg_dump)";
+    if (dokumentumokKihagyva)
+        s << "Csatolt dokumentumok: a beállítás szerint kimaradtak az archívumból.";
+    else if (dokumentumFajlok >= 0) {
+        QString d = QString("Csatolt dokumentumok az archívumban: %1 fájl (%2 sorhoz)").arg(dokumentumFajlok).arg(dokumentumSorok);
+        if (hianyzoDokumentumok > 0)
+            d += QString(", archiváláskor nem található: %1").arg(hianyzoDokumentumok);
+        s << d;
+    }
+    if (dorvido)
+        s << "A garanciaidők listája (dorvido.ini) benne van.";
     if (leiras)
         s << QString("Az archívum leírása egyezik a tartalmával (%1 tábla sorai, minden bejegyzés mérete és CRC-je).")
                  .arg(tablak.size());
@@ -219,6 +230,7 @@ ArchivVizsgalat ArchivEllenoriz(const QString &ut)
         v.helyi = v.helyi || db;
         v.szerver = v.szerver || QString::fromUtf8(nev) == pgNev;
         v.leiras = v.leiras || nev.startsWith(ARCHIV_SAJAT_MAPPA);
+        v.dorvido = v.dorvido || nev == ARCHIV_DORVIDO;
         int fd = -1;
         if (db) {
             fd = ::open(QFile::encodeName(dbMasolat).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -261,6 +273,32 @@ ArchivVizsgalat ArchivEllenoriz(const QString &ut)
                 return hibas(QString("Az archívumból hiányzik egy bejegyzés, amelyet a leírása említ: %1").arg(n));
             if (it->first != qint64(x.value("meret").toDouble(-1)) || it->second != quint32(x.value("crc").toDouble(-1)))
                 return hibas(QString("Az archívum bejegyzése nem az, amit a leírása említ: %1").arg(n));
+        }
+        // every copy of a document is an entry the description names with its size and CRC, and
+        // no entry of that folder is left unnamed
+        if (o.contains("dokumentumok")) {
+            QSet<QString> masolatok, sorok;
+            for (const QJsonValue &e : o.value("dokumentumok").toArray()) {
+                const QJsonObject x = e.toObject();
+                const QString n = x.value("bejegyzes").toString();
+                const QString megj = QString::number(qint64(x.value("megj").toDouble(-1)));
+                const auto it = meretek.constFind(n);
+                if (!n.startsWith(ARCHIV_DOKUMENTUMOK) || it == meretek.constEnd())
+                    return hibas(QString("Az archívumból hiányzik egy csatolt dokumentum, amelyet a leírása említ: %1").arg(n));
+                if (it->first != qint64(x.value("meret").toDouble(-1)) || it->second != quint32(x.value("crc").toDouble(-1)))
+                    return hibas(QString("Az archívum csatolt dokumentuma nem az, amit a leírása említ: %1").arg(n));
+                if (sorok.contains(megj) || !x.value("doknev").isString())
+                    return hibas(QString("Az archívum leírásában hibás a csatolt dokumentumok listája: %1").arg(n));
+                sorok.insert(megj);
+                masolatok.insert(n);
+            }
+            for (auto it = meretek.constBegin(); it != meretek.constEnd(); ++it)
+                if (it.key().startsWith(ARCHIV_DOKUMENTUMOK) && !masolatok.contains(it.key()))
+                    return hibas(QString("Az archívumban olyan csatolt dokumentum van, amelyet a leírása nem említ: %1").arg(it.key()));
+            v.dokumentumFajlok = int(masolatok.size());
+            v.dokumentumSorok = int(sorok.size());
+            v.hianyzoDokumentumok = int(o.value("hianyzo_dokumentumok").toArray().size());
+            v.dokumentumokKihagyva = o.value("dokumentumok_kihagyva").toBool();
         }
         const int sv = o.value("semaVerzio").toInt();
         if (sv > Sema::verzio())

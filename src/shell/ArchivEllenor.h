@@ -21,6 +21,13 @@ struct ArchivVizsgalat {
     QList<QPair<QString, qint64>> levelek;   // letters per kind of the database copy
     QList<QPair<QString, qint64>> tablak;    // rows of every table of the database copy
     qint64 dokumentumok = 0;     // rows naming an attached document
+    // from the description: copies of documents packed, the rows they belong to, the rows
+    // whose file was missing when archived; -1 when the archive has no such list
+    int dokumentumFajlok = -1;
+    int dokumentumSorok = 0;
+    int hianyzoDokumentumok = 0;
+    bool dokumentumokKihagyva = false;   // the settings left them out
+    bool dorvido = false;        // holds the period list of the program folder
 
     // What it holds, in a few lines for a person.
     QString leirasSzoveg() const;

@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QList>
 #include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include <algorithm>
 #include <atomic>
@@ -39,6 +41,7 @@
 
 #include "ArchivBelso.h"
 #include "ArchivLeiras.h"
+#include "ArchivDokumentumok.h"
 #include "ArchivCsomagolo.h"
 #include "ArchivMunkaMappa.h"
 #include "ArchivPillanatkep.h"
@@ -178,9 +181,37 @@ QList<Bejegyzes> fajlokListaja(const QString &mappa, const Kihagyas &kihagyas)
 }
 
 // The server's register dumped into the work folder and packed among the folder's files.
-void pgMentesHozzaad(const QString &dump, const QString &kapcsolat, QList<Bejegyzes> &fajlok, Allapot &a)
+// With the dump, from its very snapshot: the rows of every table, and the megj rows naming a
+// document when they are asked for.
+void pgMentesHozzaad(const QString &dump, const QString &kapcsolat, QList<Bejegyzes> &fajlok, Allapot &a,
+                     QJsonObject &sorok, QList<DokumentumSor> *dokumentumok)
 {
-    PgMentes::ment(kapcsolat, dump, [&a] { return a.jelez(true); });
+    PgMentes::ment(kapcsolat, dump, [&a] { return a.jelez(true); }, [&](QSqlDatabase &d) {
+        QSqlQuery q(d);
+        auto hiba = [&q] {
+            // a table another session locked after the dump is told as the dump tells it
+            const bool zarva = q.lastError().nativeErrorCode() == "55P03";
+            return StoreHiba(QString(zarva ? "Egy tábla zárolva volt (egy másik program vagy a rendszergazda dolgozik rajta).\r\n" : "")
+                             + QString("Az archív állomány leírása nem készíthető el: %1").arg(q.lastError().databaseText()));
+        };
+        QStringList tablak;
+        if (!q.exec("SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema() "
+                    "AND table_type = 'BASE TABLE' ORDER BY 1"))
+            throw hiba();
+        while (q.next())
+            tablak << q.value(0).toString();
+        for (const QString &t : tablak) {
+            if (!q.exec(QString("SELECT count(*) FROM \"%1\"").arg(QString(t).replace('"', "\"\""))) || !q.next())
+                throw hiba();
+            sorok.insert(t, double(q.value(0).toLongLong()));
+        }
+        if (!dokumentumok)
+            return;
+        if (!q.exec("SELECT megj, coalesce(doksi, 0), doknev FROM megj WHERE coalesce(doknev, '') <> '' ORDER BY megj"))
+            throw hiba();
+        while (q.next())
+            dokumentumok->append({q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString()});
+    });
     const Bejegyzes b = bejegyzes(dump, PgMentes::FAJLNEV);
     a.osszes += 2 * b.meret;
     fajlok.insert(std::lower_bound(fajlok.begin(), fajlok.end(), b,
@@ -225,7 +256,7 @@ QJsonObject sorokSzama(const QString &db)
 // holds a file: what made it, when, from where, the rows of every table and every entry's
 // size and CRC. The archive is checked before, and the description read back after.
 void leirasHozzaad(const QString &zip, const QList<Bejegyzes> &fajlok, const QString &forras, const QString &dbMasolat,
-                   bool szerver)
+                   bool szerver, const QJsonObject &szerverSorok, const Dokumentumok &dok, bool dokumentumokKihagyva)
 {
     QJsonObject o;
     o.insert("program", QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion());
@@ -235,10 +266,15 @@ void leirasHozzaad(const QString &zip, const QList<Bejegyzes> &fajlok, const QSt
     o.insert("adatbazisMappa", forras);
     if (!dbMasolat.isEmpty())
         o.insert("sorok", sorokSzama(dbMasolat));
+    else if (szerver)
+        o.insert("sorok", szerverSorok);
     QJsonArray b;
     for (const Bejegyzes &f : fajlok)
         b.append(QJsonObject{{"nev", f.nev}, {"meret", double(f.meret)}, {"crc", double(f.crc)}});
     o.insert("bejegyzesek", b);
+    o.insert("dokumentumok", dok.leiras);
+    o.insert("hianyzo_dokumentumok", dok.hianyzoLeiras);
+    o.insert("dokumentumok_kihagyva", dokumentumokKihagyva);
     const QByteArray adat = QJsonDocument(o).toJson();
     int hibakod = 0;
     zip_t *za = zip_open(QFile::encodeName(zip).constData(), 0, &hibakod);
@@ -281,6 +317,27 @@ ArchivMegszakitva::ArchivMegszakitva() : StoreHiba("Az archiválás megszakítva
 
 QString ArchivNev(const QDate &nap) { return nap.toString("yyyyMMdd") + ".zip"; }
 
+QString ArchivFigyelmeztetes(const ArchivOsszegzes &o)
+{
+    QStringList s;
+    // a few names in full, the rest counted: a message box must stay on the screen
+    constexpr int LEGFELJEBB = 5;
+    auto lista = [](const QStringList &l) {
+        QStringList r = l.mid(0, LEGFELJEBB);
+        for (QString &n : r)
+            n = QDir::toNativeSeparators(n);
+        QString t = r.join(", ");
+        if (l.size() > LEGFELJEBB)
+            t += QString(" és további %1").arg(l.size() - LEGFELJEBB);
+        return t;
+    };
+    if (!o.hianyzoDokumentumok.isEmpty())
+        s << QString("%1 csatolt fájl nem található: %2").arg(o.hianyzoDokumentumok.size()).arg(lista(o.hianyzoDokumentumok));
+    if (!o.nemOlvashato.isEmpty())
+        s << QString("Nem olvasható, kimaradt az archívumból: %1").arg(lista(o.nemOlvashato));
+    return s.join("\r\n");
+}
+
 void ArchivMappaLetrehoz(const QString &mappa)
 {
     if (QFileInfo(mappa).isDir())
@@ -317,8 +374,9 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
     Kihagyas kihagyas;
     kihagyas.cel = QDir(celMappa.canonicalFilePath()).filePath(ci.fileName());
     kihagyas.archivMappak << celMappa.canonicalFilePath();
-    if (const QFileInfo am(Beall.MentesUtvonal); !Beall.MentesUtvonal.isEmpty() && am.isDir())
-        kihagyas.archivMappak << am.canonicalFilePath();
+    for (const QString &m : {Beall.MentesUtvonal, Beall.MasodikMentesUtvonal})
+        if (const QFileInfo am(m); !m.isEmpty() && am.isDir())
+            kihagyas.archivMappak << am.canonicalFilePath();
     kihagyas.pgMentes = !kapcsolat.isEmpty();
     // beside a server register a local database file is the old one it was copied from
     kihagyas.helyiRegi = kihagyas.pgMentes && Adatbazis::vanAdatbazis(forras);
@@ -339,12 +397,18 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
         a.osszes += db->meret;     // and copying the database first
     a.jelez(true);
 
+    const bool dokumentumokKell = Beall.ArchivDokumentumok;
+    QList<DokumentumSor> dokSorok;
+    QJsonObject szerverSorok;
     const MunkaMappa munka(celMappa.canonicalFilePath(), ci.fileName());
     std::unique_ptr<FolyoPillanatkep> folyo;
     const int dbFajl = db ? int(db - fajlok.constData()) : -1;   // a server's dump may move the list
     if (db) {
         const QString masolat = munka.fajl("adatbazis.db");
-        folyo = std::make_unique<FolyoPillanatkep>(db->ut, masolat);
+        folyo = std::make_unique<FolyoPillanatkep>(db->ut, masolat, [&](sqlite3 *h) {
+            if (dokumentumokKell)
+                dokSorok = dokumentumSorok(h);
+        });
         const mode_t mod = db->mod;
         if (folyo->folyik()) {
             if (folyo->meret() >= ZIP_MAX_MERET)
@@ -356,6 +420,8 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
             folyo.reset();
             pillanatkep(db->ut, masolat, db->meret, a);
             *db = bejegyzes(masolat, db->nev);
+            if (dokumentumokKell)
+                dokSorok = dokumentumSorok(masolat);
         }
         db->mod = mod;
         a.osszes = a.kesz;
@@ -363,7 +429,33 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
             a.osszes += 2 * b.meret;
     }
     if (kihagyas.pgMentes)
-        pgMentesHozzaad(munka.fajl(PgMentes::FAJLNEV), kapcsolat, fajlok, a);
+        pgMentesHozzaad(munka.fajl(PgMentes::FAJLNEV), kapcsolat, fajlok, a, szerverSorok,
+                        dokumentumokKell ? &dokSorok : nullptr);
+    // the program's own entries after the folder's: the period list, then the documents
+    const int sajatElso = int(fajlok.size());
+    QStringList nemOlvashato;
+    if (const QString dorvido = DorvidoFajlUt(); QFileInfo::exists(dorvido)) {
+        try {
+            fajlok << bejegyzes(dorvido, ARCHIV_DORVIDO);
+        } catch (const StoreHiba &) {
+            nemOlvashato << QDir::toNativeSeparators(dorvido);
+        }
+    }
+    Dokumentumok dok = dokumentumokHozzaad(dokSorok, fajlok, db ? QDir(forras).filePath(Adatbazis::FAJLNEV) : QString());
+    for (int i = sajatElso; i < fajlok.size(); ++i)
+        a.osszes += 2 * fajlok[i].meret;
+    // the classic ZIP limit, before anything is packed: the description is one entry more
+    if (fajlok.size() + 1 > ZIP_MAX_BEJEGYZES) {
+        QString ok = QString("Az archívum %1 bejegyzést tartana (%2 fájl az adatbázis mappájából")
+                         .arg(fajlok.size() + 1).arg(sajatElso);
+        if (dok.fajlok > 0)
+            ok += QString(", %1 csatolt dokumentum").arg(dok.fajlok);
+        ok += QString("), a ZIP archívum 64 bites kiterjesztés nélkül legfeljebb %1 bejegyzést tarthat. Az archív "
+                      "állomány nem készült el.").arg(ZIP_MAX_BEJEGYZES);
+        if (dok.fajlok > 0)
+            ok += "\r\nA csatolt dokumentumok a Beállításokban kihagyhatók az archívumból.";
+        throw StoreHiba(ok);
+    }
     const QString zip = munka.fajl("archiv.zip");
     Csomagolo cs(fajlok);
     if (folyo)
@@ -401,10 +493,9 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
                         + "\r\nAz archív állomány nem készült el: sérült adatbázisról nem lenne jó mentés.");
     if (!ellenorHiba.isEmpty())
         throw StoreHiba(ellenorHiba);
-    if (fajlok.size() + 1 > ZIP_MAX_BEJEGYZES)
-        throw StoreHiba(QString("Túl sok fájl (%1): a ZIP archívum legfeljebb %2 fájlt tarthat.")
-                            .arg(fajlok.size() + 1).arg(ZIP_MAX_BEJEGYZES));
-    leirasHozzaad(zip, fajlok, forras, dbFajl >= 0 ? munka.fajl("adatbazis.db") : QString(), kihagyas.pgMentes);
+    dokumentumCrc(dok, fajlok);
+    leirasHozzaad(zip, fajlok, forras, dbFajl >= 0 ? munka.fajl("adatbazis.db") : QString(), kihagyas.pgMentes,
+                  szerverSorok, dok, !dokumentumokKell);
     if (QFileInfo(zip).size() > ZIP_MAX_MERET)
         throw StoreHiba(QString("Az archív állomány nagyobb lenne 4 GB-nál: %1").arg(cel));
     lemezre(zip, jog);
@@ -418,5 +509,10 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
     o.fajlok = int(fajlok.size());
     for (const Bejegyzes &b : fajlok)
         o.bajtok += b.meret;
+    o.dokumentumok = dok.fajlok;
+    o.dokumentumSorok = dok.sorok;
+    o.hianyzoDokumentumok = dok.hianyzok;
+    o.nemOlvashato = nemOlvashato;
+    o.dokumentumokKihagyva = !dokumentumokKell;
     return o;
 }

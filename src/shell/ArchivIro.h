@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 // Packs a folder into a ZIP archive without any window, so that the menu and the command
@@ -13,9 +14,18 @@
 using ArchivFigyelo = std::function<bool(qint64 kesz, qint64 osszes)>;
 
 struct ArchivOsszegzes {
-    int fajlok = 0;
+    int fajlok = 0;              // entries packed, the description not counted
     qint64 bajtok = 0;
+    int dokumentumok = 0;        // copies of attached documents packed
+    int dokumentumSorok = 0;     // megj rows whose document is among them
+    QStringList hianyzoDokumentumok;   // texts of the rows whose file could not be read
+    QStringList nemOlvashato;    // the program's own files left out (dorvido.ini unreadable)
+    bool dokumentumokKihagyva = false;   // the settings left the documents out
 };
+
+// What the user is told beside "Archív állomány kész.": the documents not found ("3 csatolt
+// fájl nem található: ..."), a few named, the rest counted. Empty when there is nothing.
+QString ArchivFigyelmeztetes(const ArchivOsszegzes &o);
 
 // Thrown when the observer asked to stop; nothing was written.
 class ArchivMegszakitva : public StoreHiba {
@@ -41,7 +51,11 @@ void ArchivMappaLetrehoz(const QString &mappa);
 // target: a failure leaves an earlier archive of that name untouched and no partial file
 // behind. Work folders of earlier runs that nobody holds any more are removed from the target's
 // and the database's folder, and work folders are never packed. With the connection string of
-// a server register, its dump (PgMentes) is packed beside the folder's files. Throws StoreHiba
-// with a readable message.
+// a server register, its dump (PgMentes) is packed beside the folder's files. Under
+// ARCHIV_SAJAT_MAPPA go dorvido.ini of the program folder and, unless Beall.ArchivDokumentumok
+// is off, a copy of every attached document that is a readable file (ArchivLeiras.h); those
+// that cannot be read are told in the result, and the archive is made without them. An archive
+// past the classic ZIP limits is refused before it is packed (entries) or as soon as the packed
+// bytes pass 4 GB, in the work folder. Throws StoreHiba with a readable message.
 ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivFigyelo &figyelo = {},
                          const QString &kapcsolat = {});

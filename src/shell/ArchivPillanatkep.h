@@ -11,6 +11,8 @@
 #include <QFile>
 
 #include <atomic>
+#include <functional>
+#include <utility>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -29,9 +31,12 @@ void pillanatkep(const QString &forras, const QString &cel, qint64 meret, Allapo
 // file would drop SQLite's locks when closed) on a thread of their own. The packing reads each
 // piece of the copy as soon as it is there; the lock is let go when the copy is done, as before.
 // A database in WAL mode, whose file alone is not the committed state, gets the backup.
+// tranzakcioban reads what else the archive needs of the register from the same snapshot
+// (only when the copy is made here: folyik()).
 class FolyoPillanatkep {
 public:
-    FolyoPillanatkep(const QString &forras, const QString &cel) : m_cel(cel)
+    FolyoPillanatkep(const QString &forras, const QString &cel, const std::function<void(sqlite3 *)> &tranzakcioban = {})
+        : m_cel(cel)
     {
         const QByteArray f = QFile::encodeName(forras);
         if (sqlite3_open_v2(f.constData(), &m_be, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
@@ -48,6 +53,14 @@ public:
             || !m_fajl->pMethods)
             return;
         m_meret = lap * lapok;
+        if (tranzakcioban) {
+            try {
+                tranzakcioban(m_be);
+            } catch (...) {
+                sqlite3_close(std::exchange(m_be, nullptr));   // ends the read transaction
+                throw;
+            }
+        }
         m_fd = ::open(QFile::encodeName(cel).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         if (m_fd < 0)
             throw hiba("Az adatbázis másolata nem hozható létre", cel, rendszerHiba(errno));

@@ -1,6 +1,7 @@
 #include "Archival.h"
 #include "Adatbazis.h"
 #include "ArchivIro.h"
+#include "ArchivMegorzes.h"
 #include "Beall.h"
 #include "BemenetZar.h"
 #include "Elfoglalt.h"
@@ -38,13 +39,14 @@ bool Archival(QWidget *szulo)
     haladas.setMinimumDuration(400);
     haladas.setAutoReset(false);
     haladas.setAutoClose(false);
+    ArchivOsszegzes o;
     try {
         // the progress window blocks input only once it shows; until then nothing in the
         // other windows may start a command (a delete, a second archive, closing)
         const BemenetZar zar(&haladas);
         const Adatbazis::Elfoglalt elfoglalt;
         // the register open now: on a server its dump goes into the archive
-        ArchivIr(Beall.AdatbazisUtvonal, cel, [&haladas](qint64 kesz, qint64 osszes) {
+        o = ArchivIr(Beall.AdatbazisUtvonal, cel, [&haladas](qint64 kesz, qint64 osszes) {
             haladas.setValue(osszes > 0 ? int(kesz * 1000 / osszes) : 1000);
             QCoreApplication::processEvents();
             return !haladas.wasCanceled();
@@ -58,9 +60,22 @@ bool Archival(QWidget *szulo)
         HibaUzenet("Hiba az archiválás közben\r\n" + h.uzenet(), szulo);
         return false;
     }
-    haladas.close();
     Beall.MentesDatum = QDate::currentDate();
-    Uzenet("Archív állomány kész.", szulo);
+    // the archive stands; the copy and the clean-up after it never undo it
+    haladas.setLabelText("Másolat a második mentési mappába...");
+    haladas.setCancelButton(nullptr);
+    QCoreApplication::processEvents();
+    const ArchivMegorzesEredmeny m = ArchivMegoriz(cel, Beall.MentesUtvonal, Beall.ArchivMegtart,
+                                                   Beall.MasodikMentesUtvonal);
+    haladas.close();
+    QStringList uzenet{"Archív állomány kész."};
+    for (const QString &s : {ArchivFigyelmeztetes(o), m.szoveg()})
+        if (!s.isEmpty())
+            uzenet << s;
+    if (m.masolatHiba.isEmpty())
+        Uzenet(uzenet.join("\r\n"), szulo);
+    else
+        HibaUzenet(uzenet.join("\r\n"), szulo);
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "Adatbazis.h"
 #include "ArchivEllenor.h"
 #include "ArchivIro.h"
+#include "ArchivMegorzes.h"
 #include "Beall.h"
 #include "Masolas.h"
 #include "ParadoxImport.h"
@@ -146,7 +147,26 @@ int archivForma(const QStringList &a, const QString &data)
     if (terminal)
         hiba() << "\r" << QString(20, ' ') << "\r";
     ki() << "Archív állomány kész: " << QDir::toNativeSeparators(cel) << " (" << o.fajlok << " fájl, " << o.bajtok
-         << " bájt)\n";
+         << " bájt";
+    if (o.dokumentumok > 0)
+        ki() << ", ebből " << o.dokumentumok << " csatolt dokumentum";
+    ki() << ")\n";
+    if (const QString f = ArchivFigyelmeztetes(o); !f.isEmpty())
+        hiba() << egySor(f) << "\n";
+    const ArchivMegorzesEredmeny m = ArchivMegoriz(cel, Beall.MentesUtvonal, Beall.ArchivMegtart,
+                                                   Beall.MasodikMentesUtvonal);
+    if (!m.masolat.isEmpty())
+        ki() << "Másolat: " << QDir::toNativeSeparators(m.masolat) << "\n";
+    for (const QString &t : m.toroltek)
+        ki() << "Régebbi archívum törölve: " << QDir::toNativeSeparators(t) << "\n";
+    int kod = 0;
+    if (!m.masolatHiba.isEmpty()) {
+        hiba() << "Az archívum elkészült, de a második mentési mappába nem került másolat: " << egySor(m.masolatHiba)
+               << "\n";
+        kod = 1;
+    }
+    for (const QString &t : m.torlesHibak)
+        hiba() << "Régebbi archívum nem törölhető: " << egySor(t) << "\n";
     Beall.MentesDatum = QDate::currentDate();
     try {
         MentesDatumIr(Beall.MentesDatum);
@@ -155,7 +175,7 @@ int archivForma(const QStringList &a, const QString &data)
                << egySor(h.uzenet()) << "\n";
         return 1;
     }
-    return 0;
+    return kod;
 }
 
 // Takes "--name value" out of the arguments; false when the value is missing.

@@ -1,7 +1,12 @@
 #include "PgMentes.h"
 #include "Adatbazis.h"
 #include "ArchivIro.h"
+#include "Adatbazis.h"
 #include "KapcsolatLeiras.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <optional>
 
 #include <QDir>
 #include <QFile>
@@ -32,7 +37,36 @@ QString PgMentes::pgDumpProgram()
     return ut.isEmpty() ? QStandardPaths::findExecutable("pg_dump") : ut;
 }
 
-void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::function<bool()> &folytat)
+namespace {
+// A transaction whose snapshot the dump takes, read in again once the dump is done; rolled
+// back when it goes.
+struct Pillanat {
+    static constexpr char NEV[] = "DorvPrgArchivPillanat";
+    QString azonosito;
+    explicit Pillanat(const QString &kapcsolat)
+    {
+        QSqlDatabase d = Adatbazis::kapcsolodik(NEV, kapcsolat);
+        QSqlQuery q(d);
+        if (!q.exec("BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY") || !q.exec("SELECT pg_export_snapshot()")
+            || !q.next())
+            throw StoreHiba(QString("Az adatbázis pillanatképe nem készíthető el: %1").arg(q.lastError().databaseText()));
+        azonosito = q.value(0).toString();
+    }
+    ~Pillanat()
+    {
+        {
+            QSqlDatabase d = QSqlDatabase::database(NEV, false);
+            if (d.isOpen())
+                QSqlQuery(d).exec("ROLLBACK");
+            d.close();
+        }
+        QSqlDatabase::removeDatabase(NEV);
+    }
+};
+} // namespace
+
+void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::function<bool()> &folytat,
+                    const std::function<void(QSqlDatabase &)> &pillanatban)
 {
     const QString program = pgDumpProgram();
     if (program.isEmpty())
@@ -41,6 +75,9 @@ void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::fu
     // the keywords the program connects with, never a password (refused before): the
     // command line is visible to every local user
     KapcsolatLeiras::Kulcsok kulcsok = KapcsolatLeiras::alapokkal(KapcsolatLeiras::elemez(kapcsolat), "pg_dump");
+    std::optional<Pillanat> pillanat;
+    if (pillanatban)
+        pillanat.emplace(kapcsolat);
     QProcess p;
     // the register's own server, logged in to with a name and password typed at the start:
     // the dump logs in as that role; the password goes in its environment, which only this
@@ -57,8 +94,11 @@ void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::fu
     p.setProgram(program);
     // no compression of its own: the archive packs the dump on every core; a table locked by
     // someone else is waited for as long as the program waits for a lock, not for ever
-    p.setArguments({"--format=custom", "--compress=0", "--no-password",
-                    QString("--lock-wait-timeout=%1").arg(ZARVARAS_MS), "--file=" + fajl, "--dbname=" + leiras});
+    QStringList arg{"--format=custom", "--compress=0", "--no-password",
+                    QString("--lock-wait-timeout=%1").arg(ZARVARAS_MS), "--file=" + fajl, "--dbname=" + leiras};
+    if (pillanat)
+        arg << "--snapshot=" + pillanat->azonosito;
+    p.setArguments(arg);
     p.setStandardInputFile(QProcess::nullDevice());
     p.setStandardOutputFile(QProcess::nullDevice());
     p.start();
@@ -92,4 +132,9 @@ void PgMentes::ment(const QString &kapcsolat, const QString &fajl, const std::fu
     QFile f(fajl);
     if (!f.open(QIODevice::ReadOnly) || f.read(5) != "PGDMP")
         throw StoreHiba(QString("Az adatbázis mentése (pg_dump) nem írt érvényes fájlt: %1\r\n%2").arg(fajl, uzenet));
+    // after the dump, which waited for the tables' locks first: the same snapshot still
+    if (pillanat) {
+        QSqlDatabase d = QSqlDatabase::database(Pillanat::NEV, false);
+        pillanatban(d);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "StoreHiba.h"
 
+#include <QSqlDatabase>
 #include <QString>
 #include <functional>
 
@@ -21,6 +22,10 @@ QString pgDumpProgram();
 // password (it comes from ~/.pgpass, PGPASSFILE or the service file). folytat is asked now
 // and then while the dump runs; false stops it (the partial file is removed) and throws
 // ArchivMegszakitva. Throws StoreHiba with pg_dump's own message on failure.
-void ment(const QString &kapcsolat, const QString &fajl, const std::function<bool()> &folytat = {});
+// With pillanatban, a connection of its own is given to it, once the dump is written, inside
+// the very snapshot the dump was taken from (pg_export_snapshot), so what it reads matches the
+// dump row for row.
+void ment(const QString &kapcsolat, const QString &fajl, const std::function<bool()> &folytat = {},
+          const std::function<void(QSqlDatabase &)> &pillanatban = {});
 
 } // namespace PgMentes

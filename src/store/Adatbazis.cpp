@@ -352,7 +352,8 @@ QSqlDatabase Adatbazis::kapcsolodik(const QString &nev, const QString &kapcsolat
                         "nincs telepítve.");
     d.close();
     KapcsolatLeiras::beallit(d, kapcsolat);
-    if (nev == KAPCSOLAT)
+    // a second connection to the register's own server logs in as the desk's role too
+    if (nev == KAPCSOLAT || kapcsolat.trimmed() == g_kapcsolat)
         belepesre(d);
     if (!d.open())
         kapcsolatHiba(kapcsolat, d.lastError().databaseText(), false);

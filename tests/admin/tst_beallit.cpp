@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTabWidget>
 #include <QToolButton>
@@ -32,6 +33,9 @@ class BeallitTeszt : public QObject {
         w->findChild<QLineEdit *>("edtAdatbazis")->setText("/masik/adat");
         w->findChild<QLineEdit *>("edtMentes")->setText("/masik/mentes");
         w->findChild<QPlainTextEdit *>("memDorvido")->setPlainText("6 hónap\n\n1 év ");
+        w->findChild<QCheckBox *>("chkDokumentumok")->setChecked(false);
+        w->findChild<QSpinBox *>("spnMegtart")->setValue(7);
+        w->findChild<QLineEdit *>("edtMasodik")->setText(" /media/usb ");
     }
     static void kattint(QWidget *w, const char *gomb) { QTest::mouseClick(w->findChild<QPushButton *>(gomb), Qt::LeftButton); }
 
@@ -64,6 +68,16 @@ private slots:
         // CR LF between lines, code page 1250, the empty line and the trailing blank kept
         QCOMPARE(fajl(DorvidoFajlUt()), QByteArray("6 h\xf3nap\r\n\r\n1 \xe9v "));
         QCOMPARE(k.szovegek(), QStringList{QDir(adat).filePath("s3.txt")});
+        // the archive page: kept in memory, and in DorvPrg.ini across a start
+        QVERIFY(!Beall.ArchivDokumentumok);
+        QCOMPARE(Beall.ArchivMegtart, 7);
+        QCOMPARE(Beall.MasodikMentesUtvonal, QString("/media/usb"));
+        BeallitasIr(QRect(0, 0, 640, 400));
+        Beall = TBeall();
+        BeallitasOlvas();
+        QVERIFY(!Beall.ArchivDokumentumok);
+        QCOMPARE(Beall.ArchivMegtart, 7);
+        QCOMPARE(Beall.MasodikMentesUtvonal, QString("/media/usb"));
     }
 
     void megsem()
@@ -86,6 +100,9 @@ private slots:
         QCOMPARE(Beall.TeljesKep, elotte.TeljesKep);
         QCOMPARE(Beall.AdatbazisUtvonal, elotte.AdatbazisUtvonal);
         QCOMPARE(Beall.MentesUtvonal, elotte.MentesUtvonal);
+        QCOMPARE(Beall.ArchivDokumentumok, elotte.ArchivDokumentumok);
+        QCOMPARE(Beall.ArchivMegtart, elotte.ArchivMegtart);
+        QCOMPARE(Beall.MasodikMentesUtvonal, elotte.MasodikMentesUtvonal);
         QCOMPARE(fajl(DorvidoFajlUt()), eredeti);
         QCOMPARE(Adatbazis::ertek("SELECT vanbelep FROM beallit").toString(), QString("I"));
     }

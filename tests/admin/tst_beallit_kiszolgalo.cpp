@@ -45,7 +45,7 @@ private slots:
         QString mutatott, cimke;
         TesztKornyezet::modalisan([&](QWidget *w) {
             auto *lapok = w->findChild<QTabWidget *>();
-            QCOMPARE(lapok->count(), 3);
+            QCOMPARE(lapok->count(), 4);
             QCOMPARE(lapok->tabText(1), QString("Kiszolgáló"));
             mutatott = mezo(w)->text();
             for (QLabel *l : lapok->widget(1)->findChildren<QLabel *>())
