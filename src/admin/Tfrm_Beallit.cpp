@@ -115,6 +115,11 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     memDorvido->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memDorvido->setLineWrapMode(QPlainTextEdit::NoWrap);
     memDorvido->setTabChangesFocus(true);
+    // under the period list's label, the one free place of the page
+    chkLejartSzurke = new QCheckBox("lejártak szürkén", lap);
+    chkLejartSzurke->setObjectName("chkLejartSzurke");
+    chkLejartSzurke->setToolTip("A lejárt garanciájú levelek sorai szürkék a listában");
+    chkLejartSzurke->setGeometry(8, 150, 120, 17);
 
     const auto szovegGomb = [&](const QString &cim, const QString &nev, int y, const QString &fajl) {
         auto *b = new QPushButton(cim, lap);
@@ -190,7 +195,7 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     btnMegsem->setAutoDefault(false);
 
     QWidget *sorrend[] = {chkTeljesKep, chkVanBelep, edtAdatbazis, btnAdatbazis, edtMentes, btnMentes,
-                          btnSzoveg1, btnSzoveg2, btnSzoveg3, memDorvido, edtKapcsolat, btnProba, chkQrKod,
+                          btnSzoveg1, btnSzoveg2, btnSzoveg3, memDorvido, chkLejartSzurke, edtKapcsolat, btnProba, chkQrKod,
                           edtEmailTargy, memEmailSzoveg, btnOK, btnMegsem};
     for (size_t i = 1; i < std::size(sorrend); ++i)
         setTabOrder(sorrend[i - 1], sorrend[i]);
@@ -203,6 +208,7 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     edtMentes->setText(Beall.MentesUtvonal);
     edtKapcsolat->setText(Beall.AdatbazisKapcsolat);
     chkQrKod->setChecked(Beall.QrKod);
+    chkLejartSzurke->setChecked(Beall.LejartSzurke);
     edtEmailTargy->setText(Beall.EmailTargy);
     memEmailSzoveg->setPlainText(Beall.EmailSzoveg);
     if (QFileInfo(DorvidoFajlUt()).isFile())
@@ -280,6 +286,7 @@ void Tfrm_Beallit::atvesz()
     Beall.AdatbazisUtvonal = edtAdatbazis->text();
     Beall.AdatbazisKapcsolat = kapcsolat;
     Beall.QrKod = chkQrKod->isChecked();
+    Beall.LejartSzurke = chkLejartSzurke->isChecked();
     Beall.EmailTargy = edtEmailTargy->text();
     Beall.EmailSzoveg = memEmailSzoveg->toPlainText();
 }

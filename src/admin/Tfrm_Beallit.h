@@ -41,6 +41,7 @@ private:
     QLineEdit *edtKapcsolat;
     QPushButton *btnProba;
     QCheckBox *chkQrKod;
+    QCheckBox *chkLejartSzurke;   // rows of ended warranties in grey
     QLineEdit *edtEmailTargy;
     QPlainTextEdit *memEmailSzoveg;
     QPushButton *btnSzoveg1;

@@ -4,6 +4,7 @@
 #include "Seged.h"
 #include "StoreHiba.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -139,9 +140,21 @@ void Tfrm_GaranciaEllenorzes::megnyit()
 bool Tfrm_GaranciaEllenorzes::eventFilter(QObject *o, QEvent *e)
 {
     if (o == Grid && e->type() == QEvent::KeyPress) {
-        const int k = static_cast<QKeyEvent *>(e)->key();
+        auto *ke = static_cast<QKeyEvent *>(e);
+        const int k = ke->key();
         if (k == Qt::Key_Return || k == Qt::Key_Enter) {
             megnyit();
+            return true;
+        }
+        // the next scan (or typing) while the list has the focus goes into the box, replacing
+        // the text there; its Enter then searches instead of opening the chosen letter
+        const QString t = ke->text();
+        if (!t.isEmpty() && t.at(0).isPrint() && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            if (!Edit1->hasFocus()) {
+                Edit1->setFocus();
+                Edit1->selectAll();
+            }
+            QCoreApplication::sendEvent(Edit1, e);
             return true;
         }
     }

@@ -231,6 +231,7 @@ IniAllapot BeallitasOlvas()
     if (!letezoMappa(Beall.MentesUtvonal))
         Beall.MentesUtvonal = AlapMentesMappa();
     Beall.QrKod = ini.ertek("Nyomtatas", "QrKod").trimmed() == "1";
+    Beall.LejartSzurke = ini.ertek("Alapertek", "LejartSzurke").trimmed() != "0";   // on unless switched off
     bool vanTargy = false, vanSzoveg = false;
     Beall.EmailTargy = sorokra(ini.ertek("Email", "Targy", &vanTargy));
     Beall.EmailSzoveg = sorokra(ini.ertek("Email", "Szoveg", &vanSzoveg));
@@ -261,6 +262,7 @@ void BeallitasIr(const QRect &foablak)
     ini.beir("Alapertek", "Magas", QString::number(foablak.height()));
     ini.beir("Alapertek", "Szeles", QString::number(foablak.width()));
     ini.beir("Nyomtatas", "QrKod", Beall.QrKod ? "1" : "0");
+    ini.beir("Alapertek", "LejartSzurke", Beall.LejartSzurke ? "1" : "0");
     // the templates as they come with the program stay out of the file (a later version's
     // own wording then applies); one changed before is overwritten, also with the default
     const auto sablon = [&ini](const char *kulcs, const QString &ertek, const QString &alap) {
