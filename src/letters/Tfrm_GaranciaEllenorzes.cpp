@@ -47,7 +47,7 @@ Tfrm_GaranciaEllenorzes::Tfrm_GaranciaEllenorzes(QWidget *szulo) : QDialog(szulo
     Grid->verticalHeader()->hide();
     Grid->horizontalHeader()->setStretchLastSection(true);
     Grid->installEventFilter(this);
-    const int szelesseg[] = {40, 60, 76, 150, 90, 150, 110, 80, 260, 60};
+    const int szelesseg[] = {40, 60, 76, 140, 90, 140, 100, 80, 220, 40};   // all in sight at the window's width
     for (int i = 0; i < int(std::size(szelesseg)); ++i)
         Grid->setColumnWidth(i, szelesseg[i]);
     v->addWidget(Grid, 1);

@@ -280,13 +280,13 @@ Elrendezes GaranciaNyomtatas::lejaroElrendezes()
     struct Oszlop { double bal, szeles; const char *cim, *mezo; };
     // first line: what the clerk calls about; second line: the period, e-mail and state
     static const Oszlop elso[] = {
-        {0.0, 19.0, "garancia vége", "veg"},  {20.0, 17.0, "levél", "level"},
-        {38.0, 19.0, "dátum", "datum"},       {58.0, 45.0, "ügyfél", "ugyfel_nev"},
-        {104.0, 30.0, "telefon", "telefon"},  {135.0, 33.0, "márka – alkatrész", "marka_alkatresz"},
+        {0.0, 19.0, "gar. vége", "veg"},      {20.0, 17.0, "levél", "level"},
+        {38.0, 19.0, "dátum", "datum"},       {58.0, 38.0, "ügyfél", "ugyfel_nev"},
+        {97.0, 27.0, "telefon", "telefon"},   {125.0, 43.0, "márka – alkatrész", "marka_alkatresz"},
         {169.0, 21.0, "sorozatszám", "sorozatszam"},
     };
     static const Oszlop masodik[] = {
-        {38.0, 19.0, "dorv.idő", "dorvido"}, {58.0, 45.0, "e-mail", "emil"}, {104.0, 86.0, "állapot", "allapot"},
+        {38.0, 19.0, "dorv.idő", "dorvido"}, {58.0, 38.0, "e-mail", "emil"}, {97.0, 93.0, "állapot", "allapot"},
     };
     QList<Elem> fej = fejlec(e.cim);
     Elem idoszak = doboz(cimke(10.6, Balra, 0, {}, T(10)), 110, 9, true);
