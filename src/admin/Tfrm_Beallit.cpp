@@ -116,6 +116,11 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     memDorvido->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memDorvido->setLineWrapMode(QPlainTextEdit::NoWrap);
     memDorvido->setTabChangesFocus(true);
+    // under the period list's label, the one free place of the page
+    chkLejartSzurke = new QCheckBox("lejártak szürkén", lap);
+    chkLejartSzurke->setObjectName("chkLejartSzurke");
+    chkLejartSzurke->setToolTip("A lejárt garanciájú levelek sorai szürkék a listában");
+    chkLejartSzurke->setGeometry(8, 150, 120, 17);
 
     const auto szovegGomb = [&](const QString &cim, const QString &nev, int y, const QString &fajl) {
         auto *b = new QPushButton(cim, lap);
@@ -226,7 +231,7 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     btnMegsem->setAutoDefault(false);
 
     QWidget *sorrend[] = {chkTeljesKep, chkVanBelep, edtAdatbazis, btnAdatbazis, edtMentes, btnMentes,
-                          btnSzoveg1, btnSzoveg2, btnSzoveg3, memDorvido, edtKapcsolat, btnProba, chkDokumentumok,
+                          btnSzoveg1, btnSzoveg2, btnSzoveg3, memDorvido, chkLejartSzurke, edtKapcsolat, btnProba, chkDokumentumok,
                           spnMegtart, edtMasodik, btnMasodik, chkQrKod,
                           edtEmailTargy, memEmailSzoveg, btnOK, btnMegsem};
     for (size_t i = 1; i < std::size(sorrend); ++i)
@@ -243,6 +248,7 @@ Tfrm_Beallit::Tfrm_Beallit(Tabla *tbl, QWidget *szulo)
     chkDokumentumok->setChecked(Beall.ArchivDokumentumok);
     spnMegtart->setValue(Beall.ArchivMegtart);
     edtMasodik->setText(Beall.MasodikMentesUtvonal);
+    chkLejartSzurke->setChecked(Beall.LejartSzurke);
     edtEmailTargy->setText(Beall.EmailTargy);
     memEmailSzoveg->setPlainText(Beall.EmailSzoveg);
     if (QFileInfo(DorvidoFajlUt()).isFile())
@@ -324,6 +330,7 @@ void Tfrm_Beallit::atvesz()
     Beall.ArchivDokumentumok = chkDokumentumok->isChecked();
     Beall.ArchivMegtart = spnMegtart->value();
     Beall.MasodikMentesUtvonal = edtMasodik->text().trimmed();
+    Beall.LejartSzurke = chkLejartSzurke->isChecked();
     Beall.EmailTargy = edtEmailTargy->text();
     Beall.EmailSzoveg = memEmailSzoveg->toPlainText();
 }

@@ -47,6 +47,7 @@ private:
     QLineEdit *edtMasodik;
     QToolButton *btnMasodik;
     QCheckBox *chkQrKod;
+    QCheckBox *chkLejartSzurke;   // rows of ended warranties in grey
     QLineEdit *edtEmailTargy;
     QPlainTextEdit *memEmailSzoveg;
     QPushButton *btnSzoveg1;

@@ -2,6 +2,7 @@
 #include "Adatbazis.h"
 #include "HuSzoveg.h"
 #include "KeresoLekerdezes.h"
+#include "LevelJel.h"
 #include "Lekerdezes.h"
 #include "MotorSql.h"
 #include "Reklamacio.h"
@@ -105,6 +106,20 @@ QList<GaranciaSor> kulcsokkal(const QString &szoveg, int modszer, const QDate &m
     return ki;
 }
 
+// The letter of a code printed on its forms ("DORV:J:00039"): that kind and number only.
+QList<GaranciaSor> kodra(QChar prntip, int doksiId, const QDate &ma)
+{
+    QList<GaranciaSor> ki;
+    for (QSqlQuery q = Adatbazis::lekerdez(QString("%1 FROM doksi d%2 WHERE d.prntip = ? AND d.doksi_id = ? "
+                                                   "ORDER BY d.doksi DESC LIMIT %3")
+                                               .arg(OSZLOPOK, JOINOK)
+                                               .arg(GaranciaKereso::LEGFELJEBB),
+                                           {QString(prntip), doksiId});
+         q.next();)
+        ki << sor([&](int o) { return q.value(o); }, ma);
+    return ki;
+}
+
 // The open claims of the letters listed, read in blocks.
 void reklamaciokkal(QList<GaranciaSor> &sorok)
 {
@@ -123,6 +138,14 @@ QList<GaranciaSor> GaranciaKereso::keres(const QString &szoveg, const QDate &ma)
     const QString t = szoveg.trimmed();
     if (t.isEmpty())
         return {};
+    // a certificate's QR code names one letter, read as the quick search reads it
+    QChar tipus;
+    int szam = 0;
+    if (LevelKodBol(t, tipus, szam)) {
+        QList<GaranciaSor> ki = kodra(tipus, szam, ma);
+        reklamaciokkal(ki);
+        return ki;
+    }
     // a scanned or typed whole text first; a beginning when nothing is exactly that
     QList<GaranciaSor> ki = kulcsokkal(t, KeresoLekerdezes::Egyezo, ma);
     if (ki.isEmpty())
@@ -166,4 +189,24 @@ QList<GaranciaSor> GaranciaKereso::lejarok(const QDate &tol, const QDate &ig, co
 int GaranciaKereso::nyitottReklamaciok(qint64 doksi)
 {
     return Reklamacio::nyitottSzam(int(doksi));
+}
+
+QList<QHash<QString, QVariant>> GaranciaKereso::nyomtatasra(const QList<GaranciaSor> &sorok)
+{
+    QList<QHash<QString, QVariant>> ki;
+    ki.reserve(sorok.size());
+    for (const GaranciaSor &s : sorok)
+        ki << QHash<QString, QVariant>{
+            {"veg", s.allapot.veg.isValid() ? QVariant(s.allapot.veg) : QVariant()},
+            {"level", Reklamacio::levelNev(s.prntip, s.doksiId)},
+            {"datum", s.datum.isValid() ? QVariant(s.datum) : QVariant()},
+            {"dorvido", s.dorvido},
+            {"ugyfel_nev", s.ugyfel},
+            {"telefon", s.telefon},
+            {"emil", s.email},
+            {"marka_alkatresz", QStringList{s.marka.trimmed(), s.alkatresz.trimmed()}.filter(QRegularExpression(".")).join(" – ")},
+            {"sorozatszam", s.sorozatszam},
+            {"allapot", Garancia::szoveg(s.allapot)},
+        };
+    return ki;
 }

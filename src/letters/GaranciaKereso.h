@@ -7,6 +7,8 @@
 #include "Garancia.h"
 
 #include <QDate>
+#include <QHash>
+#include <QVariant>
 #include <QList>
 #include <QString>
 
@@ -26,12 +28,16 @@ constexpr int LEGFELJEBB = 500;
 
 // Letters whose serial number, registration or customer name is the text (letter case
 // ignored), or failing that begins with it, and letters of that number ("123", "No:00123"),
-// both kinds, newest first.
+// both kinds, newest first. The code printed on a letter's forms ("DORV:J:00039") gives that
+// letter alone.
 QList<GaranciaSor> keres(const QString &szoveg, const QDate &ma);
 
 // Letters whose end of warranty falls between tol and ig inclusive, of kind tipus ("J", "S",
 // or empty for both), ordered by end date, then kind and number.
 QList<GaranciaSor> lejarok(const QDate &tol, const QDate &ig, const QString &tipus, const QDate &ma);
+
+// The rows of the worklist's printed list, one hash a letter (GaranciaNyomtatas::lejaro).
+QList<QHash<QString, QVariant>> nyomtatasra(const QList<GaranciaSor> &sorok);
 
 // The number of open claims of a letter.
 int nyitottReklamaciok(qint64 doksi);

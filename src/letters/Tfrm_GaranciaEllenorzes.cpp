@@ -4,6 +4,7 @@
 #include "Seged.h"
 #include "StoreHiba.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -46,7 +47,7 @@ Tfrm_GaranciaEllenorzes::Tfrm_GaranciaEllenorzes(QWidget *szulo) : QDialog(szulo
     Grid->verticalHeader()->hide();
     Grid->horizontalHeader()->setStretchLastSection(true);
     Grid->installEventFilter(this);
-    const int szelesseg[] = {40, 60, 76, 150, 90, 150, 110, 80, 260, 60};
+    const int szelesseg[] = {40, 60, 76, 140, 90, 140, 100, 80, 220, 40};   // all in sight at the window's width
     for (int i = 0; i < int(std::size(szelesseg)); ++i)
         Grid->setColumnWidth(i, szelesseg[i]);
     v->addWidget(Grid, 1);
@@ -139,9 +140,21 @@ void Tfrm_GaranciaEllenorzes::megnyit()
 bool Tfrm_GaranciaEllenorzes::eventFilter(QObject *o, QEvent *e)
 {
     if (o == Grid && e->type() == QEvent::KeyPress) {
-        const int k = static_cast<QKeyEvent *>(e)->key();
+        auto *ke = static_cast<QKeyEvent *>(e);
+        const int k = ke->key();
         if (k == Qt::Key_Return || k == Qt::Key_Enter) {
             megnyit();
+            return true;
+        }
+        // the next scan (or typing) while the list has the focus goes into the box, replacing
+        // the text there; its Enter then searches instead of opening the chosen letter
+        const QString t = ke->text();
+        if (!t.isEmpty() && t.at(0).isPrint() && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            if (!Edit1->hasFocus()) {
+                Edit1->setFocus();
+                Edit1->selectAll();
+            }
+            QCoreApplication::sendEvent(Edit1, e);
             return true;
         }
     }

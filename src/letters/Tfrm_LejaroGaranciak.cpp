@@ -2,12 +2,12 @@
 #include "AblakBetu.h"
 #include "Export.h"
 #include "Levelek.h"
+#include "Nyomtatas.h"
 #include "Seged.h"
 #include "StoreHiba.h"
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -83,16 +83,18 @@ Tfrm_LejaroGaranciak::Tfrm_LejaroGaranciak(QWidget *szulo) : QDialog(szulo)
     auto *gombok = new QHBoxLayout;
     btnMegnyit = new QPushButton("Megnyitás");
     btnExport = new QPushButton("Excelbe...");
+    btnNyomtat = new QPushButton("Nyomtatási kép");
     btnBezar = new QPushButton("Bezár");
-    for (QPushButton *b : {btnMegnyit, btnExport, btnBezar}) {
+    for (QPushButton *b : {btnMegnyit, btnExport, btnNyomtat, btnBezar}) {
         b->setAutoDefault(false);
         gombok->addWidget(b);
     }
-    gombok->insertStretch(2);
+    gombok->insertStretch(3);
     v->addLayout(gombok);
     connect(btnLista, &QPushButton::clicked, this, &Tfrm_LejaroGaranciak::lista);
     connect(btnMegnyit, &QPushButton::clicked, this, &Tfrm_LejaroGaranciak::megnyit);
     connect(btnExport, &QPushButton::clicked, this, &Tfrm_LejaroGaranciak::exportal);
+    connect(btnNyomtat, &QPushButton::clicked, this, &Tfrm_LejaroGaranciak::nyomtat);
     connect(btnBezar, &QPushButton::clicked, this, &QDialog::reject);
     connect(Grid, &QTableWidget::cellDoubleClicked, this, &Tfrm_LejaroGaranciak::megnyit);
     resize(1100, 480);
@@ -131,12 +133,13 @@ void Tfrm_LejaroGaranciak::lista()
         for (int c = 0; c < t.size(); ++c)
             Grid->setItem(r, c, new QTableWidgetItem(t[c]));
     }
-    Allapot->setText(tol > ig ? QString("Hibás időszak.")
-                              : QString("%1 levél, garancia vége %2 - %3")
-                                    .arg(m_sorok.size())
-                                    .arg(Garancia::datumSzoveg(tol), Garancia::datumSzoveg(ig)));
+    m_idoszak = QString("garancia vége %1 - %2%3")
+                    .arg(Garancia::datumSzoveg(tol), Garancia::datumSzoveg(ig),
+                         fajta.isEmpty() ? QString() : QString(", csak '%1' levelek").arg(fajta));
+    Allapot->setText(tol > ig ? QString("Hibás időszak.") : QString("%1 levél, %2").arg(m_sorok.size()).arg(m_idoszak));
     btnMegnyit->setEnabled(!m_sorok.isEmpty());
     btnExport->setEnabled(!m_sorok.isEmpty());
+    btnNyomtat->setEnabled(!m_sorok.isEmpty());
     if (!m_sorok.isEmpty())
         Grid->selectRow(0);
 }
@@ -152,23 +155,23 @@ void Tfrm_LejaroGaranciak::megnyit()
 
 void Tfrm_LejaroGaranciak::exportal()
 {
-    const QString fajl = QFileDialog::getSaveFileName(this, "Lejáró garanciák exportja", "lejaro_garanciak.csv",
-                                                      "Szövegfájl (*.csv *.txt)");
-    if (fajl.isEmpty())
-        return;
+    // the export dialog of the letter list, writing these letters with the end date last
     QList<qint64> kulcsok;
     for (const GaranciaSor &s : m_sorok)
         kulcsok << s.doksi;
-    try {
-        const ExportEredmeny e = HataroltLevelekIr(
-            kulcsok, {"garancia vége"}, [this](int i) { return QStringList{Garancia::datumSzoveg(m_sorok[i].allapot.veg)}; },
-            fajl, ";", QChar('"'));
-        Allapot->setText(QString("Exportálva: %1 levél").arg(e.sorok));
-    } catch (const KapcsolatHiba &) {
-        throw;
-    } catch (const StoreHiba &h) {
-        HibaUzenet(h.uzenet(), this);
-    }
+    const QList<GaranciaSor> sorok = m_sorok;
+    HataroltExport(
+        [kulcsok, sorok](const QString &fajl, const QString &elvalaszto, QChar jelolo, const ExportHaladas &haladas) {
+            return HataroltLevelekIr(
+                kulcsok, {"garancia vége"}, [&sorok](int i) { return QStringList{Garancia::datumSzoveg(sorok[i].allapot.veg)}; },
+                fajl, elvalaszto, jelolo, haladas);
+        },
+        int(kulcsok.size()), "lejaro_garanciak.csv", this);
+}
+
+void Tfrm_LejaroGaranciak::nyomtat()
+{
+    LejaroListaNyomtat(GaranciaKereso::nyomtatasra(m_sorok), m_idoszak, false, this);
 }
 
 bool Tfrm_LejaroGaranciak::eventFilter(QObject *o, QEvent *e)

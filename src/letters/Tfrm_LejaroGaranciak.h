@@ -24,7 +24,8 @@ public:
     QSpinBox *spNapok = nullptr;
     QTableWidget *Grid = nullptr;
     QLabel *Allapot = nullptr;
-    QPushButton *btnLista = nullptr, *btnMegnyit = nullptr, *btnExport = nullptr, *btnBezar = nullptr;
+    QPushButton *btnLista = nullptr, *btnMegnyit = nullptr, *btnExport = nullptr, *btnNyomtat = nullptr,
+                *btnBezar = nullptr;
 
     void lista();
     const QList<GaranciaSor> &sorok() const { return m_sorok; }
@@ -36,6 +37,8 @@ protected:
 private:
     void megnyit();
     void exportal();
+    void nyomtat();
     QList<GaranciaSor> m_sorok;
+    QString m_idoszak;   // "2026.12.10. - 2027.03.10.", for the printed list
     GaranciaSor m_valasztott;
 };

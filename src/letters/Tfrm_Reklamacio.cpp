@@ -75,7 +75,7 @@ Level levelOlvas(int doksi)
         return l;
     l.van = true;
     l.tipus = q.value(0).toString().trimmed();
-    QStringList resz{Reklamacio::levelNev(l.tipus, q.value(1).toInt()), MezoSzoveg(q.value(2))};
+    QStringList resz{Reklamacio::levelNev(l.tipus, q.value(1).toInt()), Garancia::datumSzoveg(q.value(2).toDate())};
     for (int i : {5, 6, 7})
         if (!q.value(i).toString().trimmed().isEmpty())
             resz << q.value(i).toString().trimmed();
@@ -83,7 +83,7 @@ Level levelOlvas(int doksi)
         resz << "sorozatszám: " + q.value(8).toString().trimmed();
     l.leiras = resz.join(", ") + "\n" + q.value(3).toString().trimmed() + " – " +
                Garancia::szoveg(Garancia::allapot(q.value(2).toDate(), q.value(3).toString(), QDate::currentDate(),
-                                                  q.value(4).toString()));
+                                                  l.tipus == "S" ? q.value(4).toString() : QString()));
     return l;
 }
 } // namespace

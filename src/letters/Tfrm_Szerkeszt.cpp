@@ -144,6 +144,13 @@ Tfrm_Szerkeszt::Tfrm_Szerkeszt(Tabla &tbl, bool szereles, QWidget *szulo)
                 m_garanciaIdo = t;
                 garanciaFrissit();
             });
+    m_garanciaKm = Tbl.ertek("kmora").toString();
+    for (QWidget *w : mezo("kmora"))
+        if (auto *e = qobject_cast<QLineEdit *>(w))
+            connect(e, &QLineEdit::textChanged, this, [this](const QString &t) {
+                m_garanciaKm = t;
+                garanciaFrissit();
+            });
     for (QDateEdit *d : datumok)
         connect(d, &QDateEdit::dateChanged, this, [this](const QDate &d) {
             m_garanciaDatum = d;
@@ -155,7 +162,7 @@ Tfrm_Szerkeszt::Tfrm_Szerkeszt(Tabla &tbl, bool szereles, QWidget *szulo)
 void Tfrm_Szerkeszt::garanciaFrissit()
 {
     const Garancia::Allapot a = Garancia::allapot(m_garanciaDatum, m_garanciaIdo, QDate::currentDate(),
-                                                  m_szereles ? Tbl.ertek("kmora").toString() : QString());
+                                                  m_szereles ? m_garanciaKm : QString());
     const QString t = Garancia::szoveg(a);
     for (QLabel *l : garanciaCimkek) {
         l->setText(t);

@@ -67,6 +67,7 @@ private:
     bool m_tolt = false;
     QString m_garanciaIdo;
     QDate m_garanciaDatum;
+    QString m_garanciaKm;   // the odometer reading at fitting, as typed ('S' letters)
     bool m_torzsUjraolvas = false;   // a master list being re-read: its drop-downs choose nothing
     QMultiHash<QString, QWidget *> m_kotesek;
     QHash<QWidget *, int> m_lapja;

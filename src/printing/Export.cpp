@@ -308,7 +308,7 @@ bool CsvIr(Lekerdezes &q, const QString &fajl, const QString &elvalaszto, QStrin
 
 ExportEredmeny HataroltLevelekIr(const QList<qint64> &doksik, const QStringList &pluszFejlec,
                                  const std::function<QStringList(int i)> &plusz, const QString &fajl,
-                                 const QString &elvalaszto, QChar jelolo)
+                                 const QString &elvalaszto, QChar jelolo, const ExportHaladas &haladas)
 {
     Tabla ds("doksi");
     ds.setCsakOlvas(true);
@@ -347,6 +347,10 @@ ExportEredmeny HataroltLevelekIr(const QList<qint64> &doksik, const QStringList 
     iro.sorVege();
     ExportEredmeny e;
     for (int i = 0; i < sorok.size(); ++i) {
+        if (haladas && !haladas(i, int(sorok.size()))) {
+            e.megallitva = true;
+            break;
+        }
         const QVector<QVariant> &adat = sorok[i];
         if (adat.isEmpty())
             continue;

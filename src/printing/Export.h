@@ -52,4 +52,11 @@ bool CsvIr(Lekerdezes &q, const QString &fajl, const QString &elvalaszto, QStrin
 // for the i-th key. Keys not in the register are left out. One pass over the letters.
 ExportEredmeny HataroltLevelekIr(const QList<qint64> &doksik, const QStringList &pluszFejlec,
                                  const std::function<QStringList(int i)> &plusz, const QString &fajl,
-                                 const QString &elvalaszto, QChar jelolo);
+                                 const QString &elvalaszto, QChar jelolo, const ExportHaladas &haladas = {});
+
+// Rows of any list for the export dialog: written to fajl with the separator and qualifier
+// chosen there, haladas asked before each row.
+using HataroltIro = std::function<ExportEredmeny(const QString &fajl, const QString &elvalaszto, QChar jelolo,
+                                                 const ExportHaladas &haladas)>;
+// The export dialog on such rows (sorok: their number, for the progress bar).
+void HataroltExport(const HataroltIro &iro, int sorok, const QString &alapFajlnev, QWidget *szulo = nullptr);

@@ -77,3 +77,8 @@ void ReklamacioListaNyomtat(const QDate &tol, const QDate &ig, const QString &be
 {
     futtat([&] { return ReklamacioNyomtatas::lista(tol, ig, beszallito); }, nyomtat, szulo);
 }
+
+void LejaroListaNyomtat(const QList<QHash<QString, QVariant>> &sorok, const QString &idoszak, bool nyomtat, QWidget *szulo)
+{
+    futtat([&] { return GaranciaNyomtatas::lejaro(sorok, idoszak); }, nyomtat, szulo);
+}

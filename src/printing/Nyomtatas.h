@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
 class QWidget;
 class Tabla;
 
@@ -13,8 +18,11 @@ void ListaNyomtat(Tabla &tbl, bool nyomtat, QWidget *szulo = nullptr);     // si
 void MegjegyzesNyomtat(int doksi, bool nyomtat, QWidget *szulo = nullptr); // notes of a letter
 
 class QDate;
-class QString;
 // The claim form of one claim, and the claims of a period (of one supplier unless empty).
 void ReklamacioLapNyomtat(int reklamacio, bool nyomtat, QWidget *szulo = nullptr);
 void ReklamacioListaNyomtat(const QDate &tol, const QDate &ig, const QString &beszallito, bool nyomtat,
                             QWidget *szulo = nullptr);
+
+// The worklist of warranties ending as a list (rows as GaranciaNyomtatas::lejaro takes them).
+void LejaroListaNyomtat(const QList<QHash<QString, QVariant>> &sorok, const QString &idoszak, bool nyomtat,
+                        QWidget *szulo = nullptr);

@@ -14,7 +14,8 @@ using namespace Tervezo;
 
 namespace {
 
-// The rows of a printout read at once into memory: a claim, or a period's claims, are few.
+// The rows of a printout read at once into memory: a claim, a period's claims, or the
+// worklist the window already holds.
 class SorokForras : public Adatforras {
 public:
     explicit SorokForras(QList<QHash<QString, QVariant>> sorok) : m_sorok(std::move(sorok)) {}
@@ -268,4 +269,56 @@ int ReklamacioNyomtatas::lapPdf(int reklamacio, const QString &fajl) { return pd
 int ReklamacioNyomtatas::listaPdf(const QDate &tol, const QDate &ig, const QString &beszallito, const QString &fajl)
 {
     return pdfbe(lista(tol, ig, beszallito), fajl);
+}
+
+Elrendezes GaranciaNyomtatas::lejaroElrendezes()
+{
+    Elrendezes e;
+    e.osztaly = "TqrLejaroGaranciak";
+    e.objektum = "qrLejaroGaranciak";
+    e.cim = "Lejáró garanciák";
+    struct Oszlop { double bal, szeles; const char *cim, *mezo; };
+    // first line: what the clerk calls about; second line: the period, e-mail and state
+    static const Oszlop elso[] = {
+        {0.0, 19.0, "gar. vége", "veg"},      {20.0, 17.0, "levél", "level"},
+        {38.0, 19.0, "dátum", "datum"},       {58.0, 38.0, "ügyfél", "ugyfel_nev"},
+        {97.0, 27.0, "telefon", "telefon"},   {125.0, 43.0, "márka – alkatrész", "marka_alkatresz"},
+        {169.0, 21.0, "sorozatszám", "sorozatszam"},
+    };
+    static const Oszlop masodik[] = {
+        {38.0, 19.0, "dorv.idő", "dorvido"}, {58.0, 38.0, "e-mail", "emil"}, {97.0, 93.0, "állapot", "allapot"},
+    };
+    QList<Elem> fej = fejlec(e.cim);
+    Elem idoszak = doboz(cimke(10.6, Balra, 0, {}, T(10)), 110, 9, true);
+    idoszak.nev = "s1";
+    fej << idoszak;
+    QList<Elem> s;
+    for (const Oszlop &o : elso) {
+        fej << doboz(cimke(21.8, Balra, o.bal, o.cim, T(9, true)), o.szeles, 4.3, false);
+        s << doboz(adat(1.3, Balra, o.bal, o.mezo, T(9)), o.szeles, 4.3, false);
+    }
+    for (const Oszlop &o : masodik) {
+        fej << doboz(cimke(26.1, Balra, o.bal, o.cim, T(8, false, true)), o.szeles, 4.3, false);
+        s << doboz(adat(5.8, Balra, o.bal, o.mezo, T(8)), o.szeles, 4.3, false);
+    }
+    e.savok << sav(SavTipus::Fejlec, 31.1, fej, vonal(false, true, 2));
+    e.savok << sav(SavTipus::Reszlet, 10.6, s, vonal(false, true, 0.5, true));
+    e.savok << lablec(e.objektum);
+    return e;
+}
+
+std::unique_ptr<NyomtatasiMunka> GaranciaNyomtatas::lejaro(QList<QHash<QString, QVariant>> sorok, const QString &idoszak)
+{
+    Elrendezes e = lejaroElrendezes();
+    if (Elem *s1 = e.elem("s1"))
+        s1->szoveg = idoszak;
+    for (QHash<QString, QVariant> &s : sorok)
+        for (const char *d : {"veg", "datum"})
+            s[d] = datumma(s.value(d));
+    return munka(std::move(e), std::move(sorok));
+}
+
+int GaranciaNyomtatas::lejaroPdf(QList<QHash<QString, QVariant>> sorok, const QString &idoszak, const QString &fajl)
+{
+    return pdfbe(lejaro(std::move(sorok), idoszak), fajl);
 }

@@ -47,7 +47,18 @@ QGroupBox *radioCsoport(QWidget *szulo, const QString &cim, const QRect &hely, c
 
 } // namespace
 
-Tfrm_Hatarolt::Tfrm_Hatarolt(Tabla &ds, const QString &fajlnev, QWidget *szulo) : QDialog(szulo), m_ds(ds)
+Tfrm_Hatarolt::Tfrm_Hatarolt(Tabla &ds, const QString &fajlnev, QWidget *szulo)
+    : Tfrm_Hatarolt(
+          [&ds](const QString &fajl, const QString &elvalaszto, QChar jelolo, const ExportHaladas &haladas) {
+              return HataroltIr(ds, fajl, elvalaszto, jelolo, haladas);
+          },
+          0, fajlnev, szulo)
+{
+    m_ds = &ds;
+}
+
+Tfrm_Hatarolt::Tfrm_Hatarolt(HataroltIro iro, int sorok, const QString &fajlnev, QWidget *szulo)
+    : QDialog(szulo), m_iro(std::move(iro)), m_sorok(sorok)
 {
     setWindowTitle("Határolt szöveg export");
     setFont(AblakBetu());
@@ -127,11 +138,11 @@ void Tfrm_Hatarolt::btnExportClick()
     m_fut = true;
     try {
         pbHaladas->setValue(0);
-        pbHaladas->setMaximum(std::max(1, m_ds.nyitva() ? m_ds.rekordSzam() : 0));
+        pbHaladas->setMaximum(std::max(1, m_ds ? (m_ds->nyitva() ? m_ds->rekordSzam() : 0) : m_sorok));
         QElapsedTimer ora;
         ora.start();
         const Adatbazis::Elfoglalt elfoglalt;   // the pass steps on the connection while events run
-        HataroltIr(m_ds, fajl, elvalaszto, jelolo, [this, &ora](int kesz, int) {
+        m_iro(fajl, elvalaszto, jelolo, [this, &ora](int kesz, int) {
             // a look at the window's events now and then is enough for "Megállít" to act
             // between two rows, and keeps the writing quick
             if (ora.elapsed() >= 15) {
@@ -183,6 +194,12 @@ void Tfrm_Hatarolt::closeEvent(QCloseEvent *e)
 void HataroltExport(Tabla &ds, const QString &alapFajlnev, QWidget *szulo)
 {
     Tfrm_Hatarolt d(ds, alapFajlnev, szulo);
+    d.exec();
+}
+
+void HataroltExport(const HataroltIro &iro, int sorok, const QString &alapFajlnev, QWidget *szulo)
+{
+    Tfrm_Hatarolt d(iro, sorok, alapFajlnev, szulo);
     d.exec();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Export.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -10,11 +12,14 @@ class QToolButton;
 class Tabla;
 
 // "Határolt szöveg export": writes a cursor to delimited text with the separator and the
-// text qualifier the user picks. The rows are written through HataroltIr.
+// text qualifier the user picks. The rows are written through HataroltIr, or the writer of
+// another list of letters.
 class Tfrm_Hatarolt : public QDialog {
     Q_OBJECT
 public:
     Tfrm_Hatarolt(Tabla &ds, const QString &fajlnev, QWidget *szulo = nullptr);
+    // rows of another list, written by iro (sorok: their number)
+    Tfrm_Hatarolt(HataroltIro iro, int sorok, const QString &fajlnev, QWidget *szulo = nullptr);
 
     bool fut() const { return m_fut; }
 
@@ -36,7 +41,9 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
-    Tabla &m_ds;
+    Tabla *m_ds = nullptr;
+    HataroltIro m_iro;
+    int m_sorok = 0;
     bool m_fut = false;
     bool m_bezarKell = false;   // closing asked while an export runs: stop, then close
 };

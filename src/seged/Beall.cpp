@@ -236,6 +236,7 @@ IniAllapot BeallitasOlvas()
     // kept as written: a drive not plugged in now is still the one meant
     Beall.MasodikMentesUtvonal = ini.ertek("Archiv", "MasodikUtvonal").trimmed();
     Beall.QrKod = ini.ertek("Nyomtatas", "QrKod").trimmed() == "1";
+    Beall.LejartSzurke = ini.ertek("Alapertek", "LejartSzurke").trimmed() != "0";   // on unless switched off
     bool vanTargy = false, vanSzoveg = false;
     Beall.EmailTargy = sorokra(ini.ertek("Email", "Targy", &vanTargy));
     Beall.EmailSzoveg = sorokra(ini.ertek("Email", "Szoveg", &vanSzoveg));
@@ -269,6 +270,7 @@ void BeallitasIr(const QRect &foablak)
     ini.beir("Archiv", "Megtart", QString::number(Beall.ArchivMegtart));
     ini.beir("Archiv", "MasodikUtvonal", Beall.MasodikMentesUtvonal);
     ini.beir("Nyomtatas", "QrKod", Beall.QrKod ? "1" : "0");
+    ini.beir("Alapertek", "LejartSzurke", Beall.LejartSzurke ? "1" : "0");
     // the templates as they come with the program stay out of the file (a later version's
     // own wording then applies); one changed before is overwritten, also with the default
     const auto sablon = [&ini](const char *kulcs, const QString &ertek, const QString &alap) {

@@ -34,6 +34,8 @@ struct TBeall {
     int FulSzeles = 150;
     // the letter's code as a QR code on the certificates and the repair order form
     bool QrKod = false;
+    // rows of letters whose warranty has ended drawn in grey in the letter lists
+    bool LejartSzurke = true;
     // the e-mail a printout is sent with; placeholders {szam} {fajta} {ugyfel} {muhely}
     QString EmailTargy = AlapEmailTargy();
     QString EmailSzoveg = AlapEmailSzoveg();

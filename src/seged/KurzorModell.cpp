@@ -38,6 +38,13 @@ void KurzorModell::setAlszik(bool alszik)
     ujraolvas();
 }
 
+void KurzorModell::setSorSzin(std::function<QVariant(int)> szin)
+{
+    m_sorSzin = std::move(szin);
+    if (m_sorok > 0)
+        emit dataChanged(index(0, 0), index(m_sorok - 1, columnCount() - 1), {Qt::ForegroundRole});
+}
+
 int KurzorModell::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_sorok; }
 
 int KurzorModell::columnCount(const QModelIndex &parent) const
@@ -52,6 +59,8 @@ QVariant KurzorModell::data(const QModelIndex &index, int role) const
     const Oszlop &o = m_oszlopok[index.column()];
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(o.igazitas);
+    if (role == Qt::ForegroundRole)
+        return m_sorSzin ? m_sorSzin(index.row()) : QVariant();
     if (role != Qt::DisplayRole)
         return {};
     const QVariant v = m_tabla->ertekSor(index.row(), m_index[index.column()]);

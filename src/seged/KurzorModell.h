@@ -39,6 +39,10 @@ public:
     void setAlszik(bool alszik);
     bool alszik() const { return m_alszik; }
 
+    // The colour of a row's text by its position (a colour, or none for the grid's own);
+    // only colours: the columns stay as they are.
+    void setSorSzin(std::function<QVariant(int sor)> szin);
+
 private:
     void ujraolvas();
     Tabla *m_tabla;
@@ -47,6 +51,7 @@ private:
     int m_sorok = 0;
     bool m_igazit = false;
     bool m_alszik = false;
+    std::function<QVariant(int)> m_sorSzin;
 };
 
 // The read-only grids of the program: whole rows selected one at a time, no cell editing,

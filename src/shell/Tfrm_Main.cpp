@@ -157,8 +157,10 @@ Tfrm_Main::Tfrm_Main(QWidget *szulo) : QMainWindow(szulo)
         o.cim = m ? m->cimke : o.mezo;
     }
     oszlopok[0].formatum = szamFormatum;
-    for (KurzorModell *&m : m_racsModell)
+    for (KurzorModell *&m : m_racsModell) {
         m = new KurzorModell(m_tbl, oszlopok, this);
+        m->setSorSzin([this](int sor) { return lejartSzin(sor); });
+    }
     m_racsModell[1]->setAlszik(true);
     m_ds = m_racsModell[0];
 
@@ -317,7 +319,11 @@ void Tfrm_Main::akciokBekotese()
     // the archive reads the open register through a snapshot of its own; the store stays open
     bekot(m_akciok["aArchiv"], [this] { Archival(this); });
     bekot(m_akciok["aArchivEllenor"], [this] { ArchivEllenorzesAblak(this); });
-    bekot(m_akciok["aBeallit"], [this] { Beallitasok(this); });
+    bekot(m_akciok["aBeallit"], [this] {
+        Beallitasok(this);
+        for (QTableView *g : m_grid)
+            g->viewport()->update();   // the grey rows follow the setting at once
+    });
 
     bekot(m_akciok["aSugo"], [] { DokumentumNyit(SugoFajl("index.htm")); });
 
@@ -798,6 +804,25 @@ void Tfrm_Main::Edit1Change(const QString &szoveg)
     } catch (const StoreHiba &h) {
         muveletHiba(h, this);
     }
+}
+
+QVariant Tfrm_Main::lejartSzin(int sor) const
+{
+    if (!Beall.LejartSzurke || !m_tbl->nyitva())
+        return {};
+    const int datum = m_tbl->oszlop("datum"), ido = m_tbl->oszlop("dorvido");
+    if (datum < 0 || ido < 0)
+        return {};
+    // a screenful holds few period texts: each is read once
+    const QString szoveg = m_tbl->ertekSor(sor, ido).toString();
+    auto i = m_idotartamok.constFind(szoveg);
+    if (i == m_idotartamok.constEnd()) {
+        if (m_idotartamok.size() > 1000)
+            m_idotartamok.clear();
+        i = m_idotartamok.insert(szoveg, Garancia::ertelmez(szoveg));
+    }
+    const Garancia::Allapot a = Garancia::allapot(m_tbl->ertekSor(sor, datum).toDate(), *i, QDate::currentDate());
+    return a.fajta == Garancia::Allapot::Fajta::Lejart ? QVariant(QColor(128, 128, 128)) : QVariant();
 }
 
 void Tfrm_Main::szamlalo()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Garancia.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <functional>
@@ -82,6 +84,8 @@ private:
     void Edit1Change(const QString &szoveg);
     void kodraUgrik(QChar tipus, int szam);
     void szamlalo();
+    // grey for a letter whose warranty has ended, when the settings say so
+    QVariant lejartSzin(int sor) const;
     void AppHint(const QString &tipp);
     void torles();
     void elsoMegjelenes();
@@ -93,6 +97,7 @@ private:
     Tabla *m_tblMegj = nullptr;
     KurzorModell *m_ds = nullptr;           // the model of the grid shown
     KurzorModell *m_racsModell[2] = {};     // one for each grid; the hidden one sleeps
+    mutable QHash<QString, Garancia::Idotartam> m_idotartamok;   // period texts read for the grids
     QHash<QString, QAction *> m_akciok;
     QList<QAction *> m_akcioSorrend;
     QToolBar *m_toolBar1 = nullptr;

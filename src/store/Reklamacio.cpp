@@ -88,11 +88,13 @@ QHash<int, int> Reklamacio::nyitottSzamok(const QList<int> &doksik)
 
 QString Reklamacio::kesoi(int doksi, const QDate &datum, const QString &kmora)
 {
-    QSqlQuery q = Adatbazis::lekerdez("SELECT datum, dorvido, kmora FROM doksi WHERE doksi = ?", {doksi});
+    QSqlQuery q = Adatbazis::lekerdez("SELECT datum, dorvido, kmora, prntip FROM doksi WHERE doksi = ?", {doksi});
     if (!q.next())
         return {};
+    // only a fitting ('S') records the odometer reading the limit counts from
     const Garancia::Allapot a = Garancia::allapot(q.value(0).toDate(), q.value(1).toString(),
-                                                  datum.isValid() ? datum : QDate::currentDate(), q.value(2).toString());
+                                                  datum.isValid() ? datum : QDate::currentDate(),
+                                                  q.value(3).toString() == "S" ? q.value(2).toString() : QString());
     QStringList okok;
     if (a.fajta == Garancia::Allapot::Fajta::Lejart)
         okok << QString("a garancia %1 lejárt").arg(Garancia::datumSzoveg(a.veg));

@@ -30,6 +30,7 @@ class BeallitTeszt : public QObject {
     {
         w->findChild<QCheckBox *>("chkTeljesKep")->setChecked(false);
         w->findChild<QCheckBox *>("chkVanBelep")->setChecked(true);
+        w->findChild<QCheckBox *>("chkLejartSzurke")->setChecked(false);
         w->findChild<QLineEdit *>("edtAdatbazis")->setText("/masik/adat");
         w->findChild<QLineEdit *>("edtMentes")->setText("/masik/mentes");
         w->findChild<QPlainTextEdit *>("memDorvido")->setPlainText("6 hónap\n\n1 év ");
@@ -51,6 +52,13 @@ private slots:
             QVERIFY(lapok && lapok->tabIcon(0).pixmap(16, 16).toImage() == AkcioIkon("aBeallit").pixmap(16, 16).toImage());
             QVERIFY(w->findChild<QCheckBox *>("chkTeljesKep")->isChecked());
             QVERIFY(!w->findChild<QCheckBox *>("chkVanBelep")->isChecked());
+            // grey rows: on by default, its whole text in the free place beside the period list
+            auto *szurke = w->findChild<QCheckBox *>("chkLejartSzurke");
+            QVERIFY(szurke->isChecked());
+            QVERIFY(szurke->sizeHint().width() <= szurke->width());
+            for (QWidget *masik : szurke->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                QVERIFY2(masik == szurke || !masik->geometry().intersects(szurke->geometry()),
+                         qPrintable(masik->objectName()));
             QCOMPARE(w->findChild<QLineEdit *>("edtAdatbazis")->text(), adat);
             betoltott = w->findChild<QPlainTextEdit *>("memDorvido")->toPlainText();
             mindentAtir(w);
@@ -61,6 +69,7 @@ private slots:
         Beallitasok();
         QCOMPARE(betoltott, QString());   // no dorvido.ini yet
         QVERIFY(!Beall.TeljesKep);
+        QVERIFY(!Beall.LejartSzurke);
         QCOMPARE(Beall.AdatbazisUtvonal, QString("/masik/adat"));
         QCOMPARE(Beall.MentesUtvonal, QString("/masik/mentes"));
         QCOMPARE(Adatbazis::ertek("SELECT vanbelep FROM beallit").toString(), QString("I"));
@@ -98,6 +107,7 @@ private slots:
         Beallitasok();
         QCOMPARE(betoltott, QString("1 év\n2 év\n"));
         QCOMPARE(Beall.TeljesKep, elotte.TeljesKep);
+        QCOMPARE(Beall.LejartSzurke, elotte.LejartSzurke);
         QCOMPARE(Beall.AdatbazisUtvonal, elotte.AdatbazisUtvonal);
         QCOMPARE(Beall.MentesUtvonal, elotte.MentesUtvonal);
         QCOMPARE(Beall.ArchivDokumentumok, elotte.ArchivDokumentumok);

@@ -3,12 +3,18 @@
 #include "GaranciaKereso.h"
 #include "ProgramFutas.h"
 #include "TesztKornyezet.h"
+#include "ReklamacioNyomtatas.h"
 #include "Tfrm_GaranciaEllenorzes.h"
+#include "Tfrm_Hatarolt.h"
+#include "Tfrm_LejaroGaranciak.h"
 
 #include <QLineEdit>
 #include <QTableWidget>
 
 #include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 // The counter's question and the worklist on a generated register, against a plain reading
@@ -98,6 +104,11 @@ private slots:
         s = GaranciaKereso::keres("No:00012", ma);
         QCOMPARE(s.size(), 2);
         QCOMPARE(QSet<QString>({s[0].prntip, s[1].prntip}), QSet<QString>({"J", "S"}));
+        // the code of a certificate's QR code: that letter alone, as the quick search reads it
+        s = GaranciaKereso::keres(" dorv:s:00012 ", ma);
+        QCOMPARE(s.size(), 1);
+        QCOMPARE(s[0].prntip + QString::number(s[0].doksiId), QString("S12"));
+        QVERIFY(GaranciaKereso::keres("DORV:J:99999", ma).isEmpty());
         QVERIFY(GaranciaKereso::keres("nincs ilyen", ma).isEmpty());
         QVERIFY(GaranciaKereso::keres("'; DROP TABLE doksi; --", ma).isEmpty());
         QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM doksi").toInt(), 600);
@@ -119,6 +130,16 @@ private slots:
         QCOMPARE(w.Grid->item(0, 8)->text(), Garancia::szoveg(elso.allapot));
         QCOMPARE(w.Grid->item(0, 6)->text(), QString("SN0007"));
         QVERIFY(w.Grid->hasFocus());
+        // the next scan while the list has the focus: a code goes to its letter
+        QTest::keyClicks(w.Grid, "DORV:J:00012");
+        QCOMPARE(w.Edit1->text(), QString("DORV:J:00012"));
+        QTest::keyClick(w.Edit1, Qt::Key_Return);
+        QCOMPARE(w.Grid->rowCount(), 1);
+        QCOMPARE(w.sorok()[0].prntip + QString::number(w.sorok()[0].doksiId), QString("J12"));
+        QVERIFY(w.isVisible());
+        QTest::keyClicks(w.Grid, "SN0007");
+        QTest::keyClick(w.Edit1, Qt::Key_Return);
+        QCOMPARE(w.Grid->rowCount(), 2);
         QTest::keyClick(w.Grid, Qt::Key_Down);
         QTest::keyClick(w.Grid, Qt::Key_Return);
         QCOMPARE(w.result(), int(QDialog::Accepted));
@@ -126,6 +147,52 @@ private slots:
         QTest::keyClicks(w.Edit1, "semmi");
         QTest::keyClick(w.Edit1, Qt::Key_Return);
         QCOMPARE(w.Grid->rowCount(), 0);
+    }
+
+    // The worklist window of today: its rows through the export dialog with the end date
+    // last, and printed as a list.
+    void lejaroAblak()
+    {
+        TesztKornyezet k;
+        regiszter();
+        const QDate ma = QDate::currentDate();
+        Tfrm_LejaroGaranciak w;
+        const QList<GaranciaSor> vart = GaranciaKereso::lejarok(ma, ma.addDays(90), {}, ma);
+        QVERIFY(!vart.isEmpty());
+        QCOMPARE(w.Grid->rowCount(), int(vart.size()));
+        QCOMPARE(w.sorok().first().doksi, vart.first().doksi);
+
+        const QString fajl = k.programMappa() + "/lejaro.txt";
+        TesztKornyezet::modalisan([&](QWidget *d) {
+            auto *e = qobject_cast<Tfrm_Hatarolt *>(d);
+            QVERIFY(e);
+            e->rbTabulator->setChecked(true);
+            e->rbSemmi->setChecked(true);
+            e->edFajl->setText(fajl);
+            e->btnExport->click();
+            e->reject();
+        });
+        w.btnExport->click();
+        QCOMPARE(k.szovegek(), QStringList{fajl + " file export kész."});
+        QFile be(fajl);
+        QVERIFY(be.open(QIODevice::ReadOnly));
+        const QList<QByteArray> sorok = be.readAll().split('\n');
+        QCOMPARE(sorok.size() - 2, int(vart.size()));
+        QVERIFY(sorok.first().endsWith("\tgarancia v\xe9ge\t\r"));
+        QVERIFY(sorok[1].endsWith("\t" + Garancia::datumSzoveg(vart.first().allapot.veg).toLatin1() + "\t\r"));
+
+        const QString pdf = k.programMappa() + "/lejaro.pdf";
+        QVERIFY(GaranciaNyomtatas::lejaroPdf(GaranciaKereso::nyomtatasra(w.sorok()), "garancia vége 90 nap", pdf) >= 1);
+        QProcess p;
+        p.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY(p.waitForFinished(60000));
+        const QString szoveg = QString::fromUtf8(p.readAllStandardOutput());
+        const GaranciaSor &elso = vart.first();
+        for (const QString &t : {QString("Lejáró garanciák"), QString("garancia vége 90 nap"),
+                                 QString("%1-%2").arg(elso.prntip).arg(elso.doksiId, 5, 10, QChar('0')),
+                                 Garancia::datumSzoveg(elso.allapot.veg), elso.telefon, elso.email,
+                                 Garancia::szoveg(elso.allapot)})
+            QVERIFY2(szoveg.contains(t), qPrintable(t + "\n" + szoveg.left(2000)));
     }
 
     // The two command lines on the same register.

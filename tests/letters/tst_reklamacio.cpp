@@ -129,6 +129,7 @@ private slots:
         QTest::newRow("km-en belül") << "S" << 30 << "1 év vagy 20000 km" << "100 000" << "119 999" << "";
         QTest::newRow("km túllépve") << "S" << 30 << "1 év vagy 20 000 km" << "100 000" << "120 001 km"
                                      << "120001 km) túllépi a garancia határát (120000 km";
+        QTest::newRow("km 'J' levélen") << "J" << 30 << "1 év vagy 20000 km" << "100 000" << "150 000" << "";
         QTest::newRow("nem értelmezhető") << "J" << 5000 << "amíg bírja" << "" << "" << "";
     }
     void kesoiReklamacio()

@@ -117,6 +117,36 @@ private slots:
         QCOMPARE(w.Tbl().sor(), 17);
     }
 
+    // Letters whose warranty has ended are grey while the setting is on; the texts stay.
+    void lejartSzurken()
+    {
+        TesztKornyezet k;
+        const QDate ma = QDate::currentDate();
+        const struct { const char *ido; QDate datum; bool szurke; } levelek[] = {
+            {"1 év", ma.addYears(-1), false},            {"1 év", ma.addYears(-1).addDays(-1), true},
+            {"sokáig", ma.addYears(-9), false},          {"2 hét", ma.addDays(-15), true},
+            {"élettartam", ma.addYears(-30), false},     {"1 hó", QDate(), false},
+        };
+        for (int i = 0; i < int(std::size(levelek)); ++i)
+            Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, prntip, datum, dorvido) VALUES (?, 'J', ?, ?)",
+                                 {i + 1, levelek[i].datum.isValid() ? QVariant(levelek[i].datum) : QVariant(),
+                                  levelek[i].ido});
+        QVERIFY(Beall.LejartSzurke);   // on by default
+        Tfrm_Main w;
+        QVERIFY(w.inditas());
+        QAbstractItemModel *m = w.DBGrid1()->model();
+        const int n = int(std::size(levelek));
+        for (int i = 0; i < n; ++i) {
+            const QModelIndex c = m->index(n - 1 - i, 2);   // newest number first
+            QCOMPARE(c.data().toString(), QString::fromUtf8(levelek[i].ido));
+            QCOMPARE(c.data(Qt::ForegroundRole).isValid(), levelek[i].szurke);
+        }
+        Beall.LejartSzurke = false;
+        for (int i = 0; i < n; ++i)
+            QVERIFY(!m->index(i, 0).data(Qt::ForegroundRole).isValid());
+        Beall.LejartSzurke = true;
+    }
+
     void gyorskereses_data()
     {
         QTest::addColumn<QString>("gepelt");

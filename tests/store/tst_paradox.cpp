@@ -99,6 +99,9 @@ private slots:
         QTest::addColumn<QString>("sor");
         QTest::newRow("megj") << "megj" << "SELECT count(*) FROM megj" << "0" << "megj: nincs megj.DB, üres tábla";
         QTest::newRow("marka") << "marka" << "SELECT count(*) FROM marka" << "0" << "marka: nincs marka.DB, üres tábla";
+        // the earlier program kept no claims: the register starts without any
+        QTest::newRow("reklamacio") << "reklamacio" << "SELECT count(*) FROM reklamacio" << "0"
+                                    << "reklamacio: nincs reklamacio.DB, üres tábla";
         QTest::newRow("felhasznalo") << "felhasznalo" << "SELECT felhasznalo_nev FROM felhasznalo WHERE felhasznalo='rendszergazda'"
                                      << "Rendszergazda" << "felhasznalo: nincs felhasznalo.DB, az alapértékek maradtak (1 sor)";
         QTest::newRow("beallit") << "beallit" << "SELECT vanbelep FROM beallit" << "N"
