@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QSignalBlocker>
 #include <QVector>
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <vector>
@@ -182,7 +183,7 @@ public:
     {
         hely(64);
         if (m_jelolo >= 0)
-            m_puffer[m_hossz++] = m_jelolo;
+            m_puffer.data()[m_hossz++] = char(m_jelolo);
         if (blob)
             ascii("BLOB", 4);
         else
@@ -224,9 +225,14 @@ public:
             }
             }
         hely(m_elvalaszto.size() + 1);
+        char *p = m_puffer.data() + m_hossz;
         if (m_jelolo >= 0)
-            m_puffer[m_hossz++] = m_jelolo;
-        ascii(m_elvalaszto.constData(), m_elvalaszto.size());
+            *p++ = char(m_jelolo);
+        if (m_elvalaszto.size() == 1)
+            *p++ = m_elvalaszto[0];
+        else
+            p = std::copy(m_elvalaszto.cbegin(), m_elvalaszto.cend(), p);
+        m_hossz = p - m_puffer.data();
     }
     // bytes already in 1250 (the header line)
     void bajtok(const QByteArray &b)
@@ -321,7 +327,7 @@ private:
     const int m_jelolo;   // -1: none
     const QChar m_jeloloQ;
     QByteArray m_elvalaszto;
-    QByteArray m_puffer;
+    QByteArray m_puffer;   // detached once: data() is a plain pointer afterwards
     qsizetype m_hossz = 0;
     Kodolo1250 m_kodolo;
 };
@@ -410,8 +416,10 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
                 e.megallitva = true;
                 return false;
             }
-            for (int c = 0; c < oszlopok.size(); ++c)
-                iro.ertek(adat[oszlopok[c]], blob[c]);
+            const int *o = oszlopok.constData();
+            const bool *b = blob.constData();
+            for (qsizetype c = 0; c < oszlopok.size(); ++c)
+                iro.ertek(adat[o[c]], b[c]);
             iro.sorVege();
             ++e.sorok;
             return true;

@@ -900,16 +900,24 @@ void Tabla::bejarNyers(const std::function<bool(int, const QVector<NyersErtek> &
         return;
     }
     QVector<NyersErtek> s(m_oszlopok.size());
+    NyersErtek *const e = s.data();   // detached here, not per value
     sqliteBejar(true, [&](int i, sqlite3_stmt *st, int n, int mezok, const QList<bool> &memoriaban, auto kereso,
                           auto kulcs) {
         for (int c = 0; c < n; ++c) {
             const int k = c - mezok;
             if (k < 0 || !memoriaban[k])
-                oszlopNyers(s[c], st, c + 1, c < mezok ? &m_leiras->mezok[c] : nullptr);
-            else if (const KeresoTar *t = kereso(k))
-                s[c] = t->ertekNyers(kulcs(k));
-            else
-                s[c].fajta = NyersErtek::Fajta::Ures;
+                oszlopNyers(e[c], st, c + 1, c < mezok ? &m_leiras->mezok[c] : nullptr);
+            else if (const KeresoTar *t = kereso(k)) {
+                // the fields its kind uses: no QVariant copied for a text
+                const NyersErtek &v = t->ertekNyers(kulcs(k));
+                e[c].fajta = v.fajta;
+                e[c].utf8 = v.utf8;
+                e[c].hossz = v.hossz;
+                if (v.fajta == NyersErtek::Fajta::Mas)
+                    e[c].mas = v.mas;
+            } else {
+                e[c].fajta = NyersErtek::Fajta::Ures;
+            }
         }
         return f(i, s);
     });
