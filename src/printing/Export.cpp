@@ -12,7 +12,9 @@
 #include <QHash>
 #include <QSignalBlocker>
 #include <QVector>
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -42,6 +44,15 @@ public:
             p[i] = char(b);
         }
         return m_ki;
+    }
+
+    // The byte of one character, or a negative number when the encoder must take the text.
+    qint16 bajt(char16_t c)
+    {
+        qint16 &b = m_tabla[c];
+        if (b == ISMERETLEN)
+            b = egyBajt(c);
+        return b;
     }
 
 private:
@@ -153,6 +164,174 @@ void jeloltHozzafuz(QString &ki, QChar jelolo, const QString &elvalaszto, Ir ir)
     ki += elvalaszto;
 }
 
+// The byte path of HataroltIr: each value of a raw pass goes from its stored UTF-8 straight
+// into code page 1250 in a large output buffer, with the entries, qualifiers and separators
+// of jeloltHozzafuz; a value the table cannot encode (a character beyond 16 bits, one the
+// code page lacks a byte for, bytes that are no UTF-8) takes the text path of the old writer
+// for that value alone, so the bytes are the same as SorIro's.
+class BajtIro {
+public:
+    // jelolo: null or an ASCII character
+    BajtIro(BiztosFajl &f, const QString &elvalaszto, QChar jelolo)
+        : m_f(f), m_jelolo(jelolo.isNull() ? -1 : char(jelolo.unicode())), m_jeloloQ(jelolo)
+    {
+        m_elvalaszto = m_kodolo.kodol(elvalaszto);
+        m_puffer.resize(DARAB + (1 << 16));
+    }
+    // one entry: the value (or "BLOB") between qualifiers, the separator after it
+    void ertek(const NyersErtek &e, bool blob)
+    {
+        hely(64);
+        if (m_jelolo >= 0)
+            m_puffer.data()[m_hossz++] = char(m_jelolo);
+        if (blob)
+            ascii("BLOB", 4);
+        else
+            switch (e.fajta) {
+            case NyersErtek::Fajta::Ures: break;
+            case NyersErtek::Fajta::Egesz: {
+                const auto r = std::to_chars(m_puffer.data() + m_hossz, m_puffer.data() + m_hossz + 24, e.egesz);
+                m_hossz = r.ptr - m_puffer.data();
+                break;
+            }
+            case NyersErtek::Fajta::Datum:
+                if (e.ev >= 1000 && e.ev <= 9999) {
+                    char *p = m_puffer.data() + m_hossz;
+                    p[0] = char('0' + e.ev / 1000);
+                    p[1] = char('0' + e.ev / 100 % 10);
+                    p[2] = char('0' + e.ev / 10 % 10);
+                    p[3] = char('0' + e.ev % 10);
+                    p[4] = '.';
+                    p[5] = char('0' + e.ho / 10);
+                    p[6] = char('0' + e.ho % 10);
+                    p[7] = '.';
+                    p[8] = char('0' + e.nap / 10);
+                    p[9] = char('0' + e.nap % 10);
+                    p[10] = '.';
+                    m_hossz += 11;
+                } else {
+                    szovegUt(MezoSzoveg(QDate(e.ev, e.ho, e.nap)));
+                }
+                break;
+            case NyersErtek::Fajta::Szoveg:
+                if (!utf8(e.utf8, e.hossz))
+                    szovegUt(QString::fromUtf8(e.utf8, e.hossz));
+                break;
+            case NyersErtek::Fajta::Mas: {
+                QString t;
+                szovegHozzafuz(t, e.mas);
+                szovegUt(t);
+                break;
+            }
+            }
+        hely(m_elvalaszto.size() + 1);
+        char *p = m_puffer.data() + m_hossz;
+        if (m_jelolo >= 0)
+            *p++ = char(m_jelolo);
+        if (m_elvalaszto.size() == 1)
+            *p++ = m_elvalaszto[0];
+        else
+            p = std::copy(m_elvalaszto.cbegin(), m_elvalaszto.cend(), p);
+        m_hossz = p - m_puffer.data();
+    }
+    // bytes already in 1250 (the header line)
+    void bajtok(const QByteArray &b)
+    {
+        hely(b.size());
+        ascii(b.constData(), b.size());
+    }
+    void sorVege()
+    {
+        hely(2);
+        ascii("\r\n", 2);
+        if (m_hossz >= DARAB)
+            kiir();
+    }
+    void lezar()
+    {
+        kiir();
+        m_f.veglegesit();
+    }
+
+private:
+    static constexpr qsizetype DARAB = 1 << 20;
+
+    void kiir()
+    {
+        if (m_hossz == 0)
+            return;
+        m_f.irMind(QByteArray::fromRawData(m_puffer.constData(), m_hossz));
+        m_hossz = 0;
+    }
+    // room for n more bytes
+    void hely(qsizetype n)
+    {
+        if (m_hossz + n <= m_puffer.size())
+            return;
+        kiir();
+        if (n > m_puffer.size())
+            m_puffer.resize(n);
+    }
+    void ascii(const char *p, qsizetype n)
+    {
+        std::memcpy(m_puffer.data() + m_hossz, p, size_t(n));
+        m_hossz += n;
+    }
+    // A UTF-8 text into 1250 with the qualifier doubled; false (nothing written) when a
+    // character needs the encoder itself.
+    bool utf8(const char *p, int n)
+    {
+        hely(qsizetype(n) * 2);
+        const auto *b = reinterpret_cast<const uchar *>(p);
+        char *ki = m_puffer.data() + m_hossz;
+        char *const eleje = ki;
+        for (int i = 0; i < n;) {
+            const uchar c = b[i];
+            if (c < 0x80) {
+                if (int(c) == m_jelolo)
+                    *ki++ = char(c);
+                *ki++ = char(c);
+                ++i;
+                continue;
+            }
+            char16_t u;
+            if (c >= 0xC2 && c <= 0xDF && i + 1 < n && (b[i + 1] & 0xC0) == 0x80) {
+                u = char16_t(((c & 0x1F) << 6) | (b[i + 1] & 0x3F));
+                i += 2;
+            } else if (c >= 0xE0 && c <= 0xEF && i + 2 < n && (b[i + 1] & 0xC0) == 0x80 && (b[i + 2] & 0xC0) == 0x80
+                       && (c != 0xE0 || b[i + 1] >= 0xA0) && (c != 0xED || b[i + 1] < 0xA0)) {
+                u = char16_t(((c & 0x0F) << 12) | ((b[i + 1] & 0x3F) << 6) | (b[i + 2] & 0x3F));
+                i += 3;
+            } else {
+                return false;   // beyond 16 bits, or no UTF-8
+            }
+            const qint16 k = m_kodolo.bajt(u);
+            if (k < 0)
+                return false;
+            *ki++ = char(k);
+        }
+        m_hossz += ki - eleje;
+        return true;
+    }
+    // a text the old way: qualifier doubled, encoded by the shared table or the encoder
+    void szovegUt(QString t)
+    {
+        if (!m_jeloloQ.isNull() && t.contains(m_jeloloQ))
+            t.replace(m_jeloloQ, QString(2, m_jeloloQ));
+        const QByteArray &b = m_kodolo.kodol(t);
+        hely(b.size());
+        ascii(b.constData(), b.size());
+    }
+
+    BiztosFajl &m_f;
+    const int m_jelolo;   // -1: none
+    const QChar m_jeloloQ;
+    QByteArray m_elvalaszto;
+    QByteArray m_puffer;   // detached once: data() is a plain pointer afterwards
+    qsizetype m_hossz = 0;
+    Kodolo1250 m_kodolo;
+};
+
 // The table the lookup field's name comes from (its looked-up field), e.g. marka for
 // marka_nev; nullptr when no other table has such a field.
 const TablaLeiras *keresoForras(const Tabla &ds, const QString &nev)
@@ -219,14 +398,43 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
     RegiszterFajlVed(fajl);
     BiztosFajl f(fajl);
     f.megnyit();
+    ExportEredmeny e;
+    const int n = ds.rekordSzam();
+    if (jelolo.unicode() < 0x80) {
+        BajtIro iro(f, elvalaszto, jelolo);
+        {
+            Kodolo1250 k;
+            QString fejlec;
+            for (const QString &c : HataroltFejlec(ds))
+                jeloltHozzafuz(fejlec, jelolo, elvalaszto, [&c](QString &ki) { ki += c; });
+            iro.bajtok(k.kodol(fejlec));
+        }
+        iro.sorVege();
+        const QSignalBlocker csend(&ds);
+        ds.bejarNyers([&](int i, const QVector<NyersErtek> &adat) {
+            if (haladas && !haladas(i, n)) {
+                e.megallitva = true;
+                return false;
+            }
+            const int *o = oszlopok.constData();
+            const bool *b = blob.constData();
+            for (qsizetype c = 0; c < oszlopok.size(); ++c)
+                iro.ertek(adat[o[c]], b[c]);
+            iro.sorVege();
+            ++e.sorok;
+            return true;
+        });
+        iro.lezar();
+        if (n > 0)
+            ds.ugrik(e.megallitva ? e.sorok : n - 1);
+        return e;
+    }
+    // a qualifier beyond ASCII: the text path
     SorIro iro(f);
     QString &sor = iro.puffer();
     for (const QString &c : HataroltFejlec(ds))
         jeloltHozzafuz(sor, jelolo, elvalaszto, [&c](QString &ki) { ki += c; });
     iro.sorVege();
-
-    ExportEredmeny e;
-    const int n = ds.rekordSzam();
     {
         // the grids on the cursor do not follow the rows while they are read
         const QSignalBlocker csend(&ds);

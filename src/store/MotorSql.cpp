@@ -1,11 +1,13 @@
 #include "MotorSql.h"
 #include "Adatbazis.h"
+#include "KapcsolatLeiras.h"
 #include "MasikProgramHiba.h"
 #include "StoreHiba.h"
 
 #include <libpq-fe.h>
 #include <memory>
 #include <poll.h>
+#include <cctype>
 
 namespace {
 
@@ -235,4 +237,163 @@ void MotorSql::pgBejar(const QString &sql, const QVariantList &ertekek,
                 return;
         }
     }
+}
+
+namespace {
+
+// The statement with its ? marks as literals (a COPY takes no parameters): texts quoted by
+// libpq, numbers as digits, outside quoted texts as szamozott counts them.
+QByteArray literalokkal(PGconn *c, const QString &sql, const QVariantList &ertekek)
+{
+    QByteArray ki;
+    int n = 0;
+    bool idezet = false;
+    for (const QChar ch : sql) {
+        if (ch == '\'')
+            idezet = !idezet;
+        if (ch != '?' || idezet) {
+            ki += QString(ch).toUtf8();
+            continue;
+        }
+        const QVariant v = ertekek.value(n++);
+        if (v.isNull()) {
+            ki += "NULL";
+        } else if (v.typeId() == QMetaType::QString) {
+            const QByteArray b = v.toString().toUtf8();
+            char *l = PQescapeLiteral(c, b.constData(), size_t(b.size()));
+            if (!l)
+                throw StoreHiba::motor(QString::fromUtf8(PQerrorMessage(c)).trimmed());
+            ki += l;
+            PQfreemem(l);
+        } else {
+            ki += QByteArray::number(v.toLongLong());
+        }
+    }
+    return ki;
+}
+
+// One row of COPY's text format into its fields: tab between them, \N for null, backslash
+// escapes undone into dekodolt (reserved beforehand, so the fields keep pointing into it).
+void copySor(const char *p, int n, QByteArray &dekodolt, QVector<QByteArray> &sor, QVector<bool> &nullak)
+{
+    if (n > 0 && p[n - 1] == '\n')
+        --n;
+    if (dekodolt.size() < n)
+        dekodolt.resize(n);
+    char *d = dekodolt.data();
+    sor.resize(0);
+    nullak.resize(0);
+    int i = 0;
+    for (;;) {
+        const int mezoEleje = i;
+        char *const kiEleje = d;
+        bool volt = false;   // a backslash escape: the field's bytes are the decoded ones
+        while (i < n && p[i] != '\t') {
+            if (p[i] != '\\' || i + 1 >= n) {
+                *d++ = p[i++];
+                continue;
+            }
+            volt = true;
+            const char e = p[i + 1];
+            i += 2;
+            switch (e) {
+            case 'b': *d++ = '\b'; break;
+            case 'f': *d++ = '\f'; break;
+            case 'n': *d++ = '\n'; break;
+            case 'r': *d++ = '\r'; break;
+            case 't': *d++ = '\t'; break;
+            case 'v': *d++ = '\v'; break;
+            case 'x': {
+                int v = 0, db = 0;
+                while (db < 2 && i < n && std::isxdigit(uchar(p[i]))) {
+                    v = v * 16 + (std::isdigit(uchar(p[i])) ? p[i] - '0' : (std::tolower(uchar(p[i])) - 'a' + 10));
+                    ++i;
+                    ++db;
+                }
+                *d++ = db ? char(v) : 'x';
+                break;
+            }
+            default:
+                if (e >= '0' && e <= '7') {
+                    int v = e - '0', db = 1;
+                    while (db < 3 && i < n && p[i] >= '0' && p[i] <= '7') {
+                        v = v * 8 + (p[i++] - '0');
+                        ++db;
+                    }
+                    *d++ = char(v);
+                } else {
+                    *d++ = e;
+                }
+            }
+        }
+        const bool null = !volt ? false : (i - mezoEleje == 2 && p[mezoEleje] == '\\' && p[mezoEleje + 1] == 'N');
+        nullak.append(null);
+        sor.append(null ? QByteArray() : QByteArray::fromRawData(kiEleje, d - kiEleje));
+        if (i >= n)
+            return;
+        ++i;   // the tab
+    }
+}
+
+} // namespace
+
+void MotorSql::pgMasolBejar(const QString &sql, const QVariantList &ertekek,
+                            const std::function<bool(const QVector<QByteArray> &, const QVector<bool> &)> &f)
+{
+    Adatbazis::db();
+    const QByteArray utasitas = "COPY (" + literalokkal(Adatbazis::pgHandle(), sql, ertekek) + ") TO STDOUT";
+    const QByteArray leiras = KapcsolatLeiras::szoveg(KapcsolatLeiras::alapokkal(
+        KapcsolatLeiras::elemez(Adatbazis::kapcsolat()))).toUtf8();
+    std::unique_ptr<PGconn, void (*)(PGconn *)> kapcs(PQconnectdb(leiras.constData()), PQfinish);
+    PGconn *c = kapcs.get();
+    const auto kapcsolatHiba = [c](const QString &szoveg, bool megszakadt) {
+        return KapcsolatHiba::keszit(megszakadt, QString::fromUtf8(PQhost(c)), QString::fromUtf8(PQport(c)),
+                                     szoveg);
+    };
+    if (!c || PQstatus(c) != CONNECTION_OK)
+        throw kapcsolatHiba(QString::fromUtf8(c ? PQerrorMessage(c) : "").trimmed(), false);
+    // the session of the store's own connection as far as these rows go: UTF-8, ISO dates
+    if (PQsetClientEncoding(c, "UTF8") != 0)
+        throw StoreHiba::motor(QString::fromUtf8(PQerrorMessage(c)).trimmed());
+    const auto hibaEredmeny = [&](const PGresult *r) {
+        const QString szoveg = QString::fromUtf8(r ? PQresultErrorMessage(r) : PQerrorMessage(c)).trimmed();
+        const char *kod = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+        if (PQstatus(c) == CONNECTION_BAD || (kod && (qstrncmp(kod, "08", 2) == 0 || qstrncmp(kod, "57P0", 4) == 0)))
+            throw kapcsolatHiba(szoveg, true);
+        throw StoreHiba::motor(szoveg);
+    };
+    {
+        const Eredmeny r(PQexec(c, "SET DateStyle = ISO; SET jit = off; SET lock_timeout = '5s'"), PQclear);
+        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
+            hibaEredmeny(r.get());
+    }
+    {
+        const Eredmeny r(PQexec(c, utasitas.constData()), PQclear);
+        if (PQresultStatus(r.get()) != PGRES_COPY_OUT)
+            hibaEredmeny(r.get());
+    }
+    QByteArray dekodolt;
+    QVector<QByteArray> sor;
+    QVector<bool> nullak;
+    for (;;) {
+        char *adat = nullptr;
+        const int n = PQgetCopyData(c, &adat, 0);
+        if (n < 0)
+            break;
+        const std::unique_ptr<char, void (*)(void *)> felszabadit(adat, PQfreemem);
+        copySor(adat, n, dekodolt, sor, nullak);
+        if (!f(sor, nullak)) {
+            // the rest is not wanted: the server stops sending, the connection goes
+            if (PGcancel *m = PQgetCancel(c)) {
+                char hiba[256];
+                PQcancel(m, hiba, sizeof hiba);
+                PQfreeCancel(m);
+            }
+            return;
+        }
+    }
+    // the COPY's own result says whether every row came
+    const Eredmeny r(PQgetResult(c), PQclear);
+    if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
+        hibaEredmeny(r.get());
 }

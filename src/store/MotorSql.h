@@ -54,4 +54,10 @@ void pgKulcsok(const QString &sql, const QVariantList &ertekek, bool szamRendezo
 // f gets each row's columns as text (null as a null QString); false stops the pass.
 void pgBejar(const QString &sql, const QVariantList &ertekek,
              const std::function<bool(const QVector<QByteArray> &ertekek, const QVector<bool> &nullak)> &f);
+// pgBejar through a connection of its own with the same connection string, by one COPY of
+// the statement's rows (one snapshot): this connection stays free, and the rows stream without
+// a round trip per batch. Stopping (f false) cancels the COPY. Throws StoreHiba, KapcsolatHiba
+// when the second connection cannot be made or is lost.
+void pgMasolBejar(const QString &sql, const QVariantList &ertekek,
+                  const std::function<bool(const QVector<QByteArray> &ertekek, const QVector<bool> &nullak)> &f);
 }

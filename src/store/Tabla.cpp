@@ -1,6 +1,7 @@
 #include "Tabla.h"
 #include "Adatbazis.h"
 #include "HuSzoveg.h"
+#include "IsoDatum.h"
 #include "MasikProgramHiba.h"
 #include "MotorSql.h"
 #include "Sema.h"
@@ -111,16 +112,9 @@ QVariant oszlopOlvasott(sqlite3_stmt *st, int i, const MezoLeiras *m)
         if (mt == MezoTipus::Szoveg || mt == MezoTipus::Memo)
             return QVariant(QString::fromUtf8(p, n));
         // "yyyy-MM-dd" and whatever follows; other forms go the long way
-        const auto jegy = [p](int k) { return p[k] >= '0' && p[k] <= '9'; };
-        const auto szam = [p](int k, int db) {
-            int v = 0;
-            for (int j = k; j < k + db; ++j)
-                v = v * 10 + (p[j] - '0');
-            return v;
-        };
-        if (mt == MezoTipus::Datum && n >= 10 && jegy(0) && jegy(1) && jegy(2) && jegy(3) && p[4] == '-' && jegy(5)
-            && jegy(6) && p[7] == '-' && jegy(8) && jegy(9)) {
-            const QDate d(szam(0, 4), szam(5, 2), szam(8, 2));
+        int ev, ho, nap;
+        if (mt == MezoTipus::Datum && IsoDatum(p, n, ev, ho, nap)) {
+            const QDate d(ev, ho, nap);
             return d.isValid() ? QVariant(d) : QVariant();
         }
     }
@@ -155,6 +149,54 @@ void oszlopBe(QVariant &hova, sqlite3_stmt *st, int i, const MezoLeiras *m)
     }
 }
 
+// oszlopBe as a raw value: the same value, a QVariant only for the unusual kinds.
+void oszlopNyers(NyersErtek &e, sqlite3_stmt *st, int i, const MezoLeiras *m)
+{
+    const int tipus = sqlite3_column_type(st, i);
+    const MezoTipus mt = m ? m->tipus : MezoTipus::Szoveg;
+    if (tipus == SQLITE_NULL) {
+        e.fajta = NyersErtek::Fajta::Ures;
+        return;
+    }
+    if (tipus == SQLITE_INTEGER && (mt == MezoTipus::Autoinc || mt == MezoTipus::Egesz)) {
+        e.fajta = NyersErtek::Fajta::Egesz;
+        e.egesz = int(sqlite3_column_int64(st, i));
+        return;
+    }
+    if (tipus == SQLITE_TEXT && mt != MezoTipus::Autoinc && mt != MezoTipus::Egesz) {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+        const int n = sqlite3_column_bytes(st, i);
+        if (mt != MezoTipus::Datum) {
+            e.fajta = NyersErtek::Fajta::Szoveg;
+            e.utf8 = p;
+            e.hossz = n;
+            return;
+        }
+        if (IsoDatum(p, n, e.ev, e.ho, e.nap)) {
+            e.fajta = QDate(e.ev, e.ho, e.nap).isValid() ? NyersErtek::Fajta::Datum : NyersErtek::Fajta::Ures;
+            return;
+        }
+    }
+    e.fajta = NyersErtek::Fajta::Mas;
+    e.mas = oszlopOlvasott(st, i, m);
+}
+
+// A value the cursor holds as a QVariant, as a raw one (bytes kept in utf8 when it is a text).
+void nyersbe(NyersErtek &e, const QVariant &v, QByteArray &utf8)
+{
+    if (v.isNull() || !v.isValid()) {
+        e.fajta = NyersErtek::Fajta::Ures;
+    } else if (v.typeId() == QMetaType::QString) {
+        utf8 = v.toString().toUtf8();
+        e.fajta = NyersErtek::Fajta::Szoveg;
+        e.utf8 = utf8.constData();
+        e.hossz = int(utf8.size());
+    } else {
+        e.fajta = NyersErtek::Fajta::Mas;
+        e.mas = v;
+    }
+}
+
 void lepesVege(int rc)
 {
     if ((rc & 0xff) == SQLITE_BUSY)
@@ -167,7 +209,8 @@ void lepesVege(int rc)
 // are dense (autoincrement keys mostly are), in a hash otherwise.
 class KeresoTar {
 public:
-    KeresoTar(const QString &tabla, const QString &mezo, int meret)
+    // nyers: the values also as raw ones (ertekNyers)
+    KeresoTar(const QString &tabla, const QString &mezo, int meret, bool nyers = false)
     {
         const Utasitas st = elokeszit(QString("SELECT rowid, substr(%1, 1, %2) FROM %3").arg(mezo).arg(meret).arg(tabla), {});
         QList<qint64> kulcsok;
@@ -191,6 +234,16 @@ public:
             for (qsizetype i = 0; i < kulcsok.size(); ++i)
                 m_hash.insert(kulcsok[i], std::move(ertekek[i]));
         }
+        if (!nyers)
+            return;
+        // the texts' bytes live in m_bajtok, which keeps its place as the tables fill
+        m_bajtok.resize(m_tomb.size() + m_hash.size());
+        qsizetype b = 0;
+        m_nyersTomb.resize(m_tomb.size());
+        for (qsizetype i = 0; i < m_tomb.size(); ++i, ++b)
+            nyersbe(m_nyersTomb[i], m_tomb[i], m_bajtok[b]);
+        for (auto it = m_hash.cbegin(); it != m_hash.cend(); ++it, ++b)
+            nyersbe(m_nyersHash[it.key()], it.value(), m_bajtok[b]);
     }
     const QVariant &ertek(qint64 kulcs) const
     {
@@ -199,11 +252,39 @@ public:
         const auto it = m_hash.constFind(kulcs);
         return it == m_hash.cend() ? m_nincs : *it;
     }
+    const NyersErtek &ertekNyers(qint64 kulcs) const
+    {
+        if (kulcs >= 0 && kulcs < m_nyersTomb.size())
+            return m_nyersTomb[kulcs];
+        const auto it = m_nyersHash.constFind(kulcs);
+        return it == m_nyersHash.cend() ? m_nincsNyers : *it;
+    }
 
 private:
     QList<QVariant> m_tomb;
     QHash<qint64, QVariant> m_hash;
     QVariant m_nincs;
+    QList<QByteArray> m_bajtok;
+    QList<NyersErtek> m_nyersTomb;
+    QHash<qint64, NyersErtek> m_nyersHash;
+    NyersErtek m_nincsNyers;
+};
+
+// The lookup tables read first and the rows after them see one state of the register.
+struct OlvasoTranzakcio {
+    bool nyitott = false;
+    void kezd()
+    {
+        if (!nyitott && sqlite3_get_autocommit(Adatbazis::handle())) {
+            Adatbazis::vegrehajt("BEGIN");
+            nyitott = true;
+        }
+    }
+    ~OlvasoTranzakcio()
+    {
+        if (nyitott && !sqlite3_get_autocommit(Adatbazis::handle()))
+            sqlite3_exec(Adatbazis::handle(), "COMMIT", nullptr, nullptr, nullptr);
+    }
 };
 
 // The key read of a large table's view goes through its index once. In a small page cache
@@ -755,36 +836,17 @@ QVariant Tabla::ertekSor(int sor, int oszlop) const
     return s && oszlop >= 0 && oszlop < s->size() ? s->at(oszlop) : QVariant();
 }
 
-void Tabla::bejar(const std::function<bool(int, const QVector<QVariant> &)> &f) const
+template <typename F>
+void Tabla::sqliteBejar(bool nyers, F sorFv) const
 {
-    ellenoriz();
-    if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL) {
-        pgBejar(f);
-        return;
-    }
-    // the lookup tables read first and the rows after them see one state of the register
-    struct OlvasoTranzakcio {
-        bool nyitott = false;
-        void kezd()
-        {
-            if (!nyitott && sqlite3_get_autocommit(Adatbazis::handle())) {
-                Adatbazis::vegrehajt("BEGIN");
-                nyitott = true;
-            }
-        }
-        ~OlvasoTranzakcio()
-        {
-            if (nyitott && !sqlite3_get_autocommit(Adatbazis::handle()))
-                sqlite3_exec(Adatbazis::handle(), "COMMIT", nullptr, nullptr, nullptr);
-        }
-    } tr;
+    OlvasoTranzakcio tr;
     QList<bool> memoriaban(m_keresok.size(), false);
     std::vector<std::optional<KeresoTar>> nevek(m_keresok.size());
     for (int i = 0; i < m_keresok.size(); ++i)
         if (keresoMemoriaba(i)) {
             tr.kezd();
             memoriaban[i] = true;
-            nevek[i].emplace(m_keresok[i].tabla, m_keresok[i].eredmeny, m_keresok[i].meret);
+            nevek[i].emplace(m_keresok[i].tabla, m_keresok[i].eredmeny, m_keresok[i].meret, nyers);
         }
     QList<int> sajatOszlop;   // the own field of each lookup, as a column of the statement
     for (const Kereso &k : m_keresok)
@@ -794,22 +856,71 @@ void Tabla::bejar(const std::function<bool(int, const QVector<QVariant> &)> &f) 
     const QString sql = selectResz(memoriaban) + whereResz(ertekek) + orderResz();
     const Utasitas st = elokeszit(sql, ertekek);
     const int n = int(m_oszlopok.size()), mezok = int(m_leiras->mezok.size());
-    Sor s(n);
     int rc;
     for (int i = 0; (rc = sqlite3_step(st.get())) == SQLITE_ROW; ++i) {
-        for (int c = 0; c < n; ++c) {
-            const int k = c - mezok;
-            if (k < 0 || !memoriaban[k])
-                oszlopBe(s[c], st.get(), c + 1, c < mezok ? &m_leiras->mezok[c] : nullptr);
-            else if (sqlite3_column_type(st.get(), sajatOszlop[k]) == SQLITE_INTEGER)   // only a whole number equals a row id
-                ertekBe(s[c], nevek[k]->ertek(sqlite3_column_int64(st.get(), sajatOszlop[k])));
-            else
-                s[c] = QVariant();
-        }
-        if (!f(i, s))
+        // the looked-up field in memory by its own field's key; only a whole number equals a row id
+        const auto kereso = [&](int k) -> const KeresoTar * {
+            return sqlite3_column_type(st.get(), sajatOszlop[k]) == SQLITE_INTEGER ? &*nevek[k] : nullptr;
+        };
+        const auto kulcs = [&](int k) { return sqlite3_column_int64(st.get(), sajatOszlop[k]); };
+        if (!sorFv(i, st.get(), n, mezok, memoriaban, kereso, kulcs))
             return;
     }
     lepesVege(rc);
+}
+
+void Tabla::bejar(const std::function<bool(int, const QVector<QVariant> &)> &f) const
+{
+    ellenoriz();
+    if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL) {
+        pgBejar(f);
+        return;
+    }
+    Sor s(int(m_oszlopok.size()));
+    sqliteBejar(false, [&](int i, sqlite3_stmt *st, int n, int mezok, const QList<bool> &memoriaban, auto kereso,
+                           auto kulcs) {
+        for (int c = 0; c < n; ++c) {
+            const int k = c - mezok;
+            if (k < 0 || !memoriaban[k])
+                oszlopBe(s[c], st, c + 1, c < mezok ? &m_leiras->mezok[c] : nullptr);
+            else if (const KeresoTar *t = kereso(k))
+                ertekBe(s[c], t->ertek(kulcs(k)));
+            else
+                s[c] = QVariant();
+        }
+        return f(i, s);
+    });
+}
+
+void Tabla::bejarNyers(const std::function<bool(int, const QVector<NyersErtek> &)> &f) const
+{
+    ellenoriz();
+    if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL) {
+        pgBejarNyers(f);
+        return;
+    }
+    QVector<NyersErtek> s(m_oszlopok.size());
+    NyersErtek *const e = s.data();   // detached here, not per value
+    sqliteBejar(true, [&](int i, sqlite3_stmt *st, int n, int mezok, const QList<bool> &memoriaban, auto kereso,
+                          auto kulcs) {
+        for (int c = 0; c < n; ++c) {
+            const int k = c - mezok;
+            if (k < 0 || !memoriaban[k])
+                oszlopNyers(e[c], st, c + 1, c < mezok ? &m_leiras->mezok[c] : nullptr);
+            else if (const KeresoTar *t = kereso(k)) {
+                // the fields its kind uses: no QVariant copied for a text
+                const NyersErtek &v = t->ertekNyers(kulcs(k));
+                e[c].fajta = v.fajta;
+                e[c].utf8 = v.utf8;
+                e[c].hossz = v.hossz;
+                if (v.fajta == NyersErtek::Fajta::Mas)
+                    e[c].mas = v.mas;
+            } else {
+                e[c].fajta = NyersErtek::Fajta::Ures;
+            }
+        }
+        return f(i, s);
+    });
 }
 
 QVariant Tabla::ertekSor(int sor, const QString &mezo) const

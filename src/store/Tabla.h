@@ -12,6 +12,20 @@
 
 struct TablaLeiras;
 
+// One value of a raw pass (Tabla::bejarNyers), the usual kinds without a QVariant: a pass
+// over a whole view hands on tens of millions of them.
+struct NyersErtek {
+    enum class Fajta : quint8 { Ures, Egesz, Szoveg, Datum, Mas };
+    Fajta fajta = Fajta::Ures;
+    int egesz = 0;                 // Egesz
+    int ev = 0, ho = 0, nap = 0;   // Datum: a valid date
+    // Szoveg: the bytes as stored, valid during the call; QString::fromUtf8 of them is the
+    // cursor's text (they need not be valid UTF-8)
+    const char *utf8 = nullptr;
+    int hossz = 0;
+    QVariant mas;                  // Mas: the value as the cursor gives it
+};
+
 // A cursor on one table: ordered by an index or a field, filtered, with a current row
 // and insert/edit/post/cancel/delete. It keeps only the keys of the visible rows in
 // order (and the ordering values, for locate), and reads rows by position on demand,
@@ -73,6 +87,11 @@ public:
     // Reads every visible row in order in one pass (exports, printouts of a whole view):
     // f gets the position and the row's values by column; returning false stops the pass.
     void bejar(const std::function<bool(int sor, const QVector<QVariant> &ertekek)> &f) const;
+    // The same pass, each value as NyersErtek: the same rows in the same order, each value the
+    // one bejar gives. On the server, outside a transaction of this connection, the rows of
+    // a view in its key order stream through a connection of the pass's own (COPY), so this
+    // one stays free meanwhile.
+    void bejarNyers(const std::function<bool(int sor, const QVector<NyersErtek> &ertekek)> &f) const;
     int oszlop(const QString &mezo) const;
     void setErtek(const QString &mezo, const QVariant &ertek);
 
@@ -122,6 +141,9 @@ private:
     // the server's key read and whole-view pass (TablaSzerver.cpp)
     void pgKulcsokOlvas(const QString &sql, const QVariantList &ertekek);
     void pgBejar(const std::function<bool(int sor, const QVector<QVariant> &ertekek)> &f) const;
+    void pgBejarNyers(const std::function<bool(int sor, const QVector<NyersErtek> &ertekek)> &f) const;
+    // the SQLite pass both forms share: the statement, the lookups read into memory
+    template <typename F> void sqliteBejar(bool nyers, F sorFv) const;
     qint64 beszuras();
     void modositas();
     void mentesAzonosit();

@@ -1,6 +1,7 @@
 // The cursor's reads of whole views on the server, straight through libpq: QSqlQuery costs
 // too much per row for a million letters.
 #include "Adatbazis.h"
+#include "IsoDatum.h"
 #include "MotorSql.h"
 #include "Sema.h"
 #include "Tabla.h"
@@ -24,6 +25,35 @@ QVariant szovegbol(const QByteArray &b, bool null, const MezoLeiras *m)
         return d.isValid() ? QVariant(d) : QVariant();
     }
     default: return QVariant(QString::fromUtf8(b));
+    }
+}
+
+// szovegbol as a raw value: the text's bytes as they came, a QVariant only for the unusual.
+void szovegbolNyers(NyersErtek &e, const QByteArray &b, bool null, const MezoLeiras *m)
+{
+    if (null) {
+        e.fajta = NyersErtek::Fajta::Ures;
+        return;
+    }
+    switch (m ? m->tipus : MezoTipus::Szoveg) {
+    case MezoTipus::Autoinc:
+    case MezoTipus::Egesz:
+        e.fajta = NyersErtek::Fajta::Egesz;
+        e.egesz = b.toInt();
+        return;
+    case MezoTipus::Datum:
+        if (IsoDatum(b.constData(), int(b.size()), e.ev, e.ho, e.nap)) {
+            e.fajta = QDate(e.ev, e.ho, e.nap).isValid() ? NyersErtek::Fajta::Datum : NyersErtek::Fajta::Ures;
+        } else {
+            e.fajta = NyersErtek::Fajta::Mas;
+            e.mas = szovegbol(b, false, m);
+        }
+        return;
+    default:
+        e.fajta = NyersErtek::Fajta::Szoveg;
+        e.utf8 = b.constData();
+        e.hossz = int(b.size());
+        return;
     }
 }
 
@@ -87,4 +117,46 @@ void Tabla::pgBejar(const std::function<bool(int, const QVector<QVariant> &)> &f
     }
     if (tr)
         tr->commit();
+}
+
+void Tabla::pgBejarNyers(const std::function<bool(int, const QVector<NyersErtek> &)> &f) const
+{
+    if (m_rendezes.first().szoveg) {
+        // the cursor's own order goes by its keys: the values of that pass
+        QVector<NyersErtek> s(m_oszlopok.size());
+        QVector<QByteArray> bajtok(m_oszlopok.size());
+        pgBejar([&](int i, const QVector<QVariant> &ertekek) {
+            for (int c = 0; c < ertekek.size(); ++c) {
+                const QVariant &v = ertekek[c];
+                if (v.isNull()) {
+                    s[c].fajta = NyersErtek::Fajta::Ures;
+                } else if (v.typeId() == QMetaType::QString) {
+                    bajtok[c] = v.toString().toUtf8();
+                    s[c].fajta = NyersErtek::Fajta::Szoveg;
+                    s[c].utf8 = bajtok[c].constData();
+                    s[c].hossz = int(bajtok[c].size());
+                } else {
+                    s[c].fajta = NyersErtek::Fajta::Mas;
+                    s[c].mas = v;
+                }
+            }
+            return f(i, s);
+        });
+        return;
+    }
+    const int n = int(m_oszlopok.size()), mezok = int(m_leiras->mezok.size());
+    QVector<NyersErtek> s(n);
+    int i = 0;
+    const auto sorFv = [&](const QVector<QByteArray> &e, const QVector<bool> &nullak) {
+        for (int c = 0; c < n; ++c)
+            szovegbolNyers(s[c], e[c + 1], nullak[c + 1], c < mezok ? &m_leiras->mezok[c] : nullptr);
+        return f(i++, s);
+    };
+    QVariantList ertekek;
+    const QString sql = selectResz() + whereResz(ertekek) + orderResz();
+    // inside the caller's transaction only its own connection sees what it wrote
+    if (Adatbazis::tranzakcioban())
+        MotorSql::pgBejar(sql, ertekek, sorFv);
+    else
+        MotorSql::pgMasolBejar(sql, ertekek, sorFv);
 }

@@ -2,6 +2,7 @@
 #include "Export.h"
 #include "Lekerdezes.h"
 #include "Mezo.h"
+#include "Sema.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
 #include "TesztKornyezet.h"
@@ -282,6 +283,73 @@ private slots:
         d.btnExport->click();
         QCOMPARE(olvas(ut), sor(LISTA_FEJLEC, "\t", "'"));
         QCOMPARE(k.szovegek(), QStringList{ut + " file export kész."});
+    }
+
+    // The list is written from the stored bytes straight into 1250; the rows go out as the
+    // writer of a list of letters by key writes them (each value as the cursor holds it), on
+    // values that test every step: qualifiers, separators, line breaks, backslashes, empty
+    // texts and nulls, characters outside the code page and beyond 16 bits, lookups from
+    // memory and joined, and on SQLite values stored in another type than their field's.
+    void bajtUtMintAKurzor_data()
+    {
+        QTest::addColumn<QString>("elv");
+        QTest::addColumn<QString>("jel");
+        QTest::newRow("pontosvessző, idézőjel") << ";" << "\"";
+        QTest::newRow("tabulátor, aposztróf") << "\t" << "'";
+        QTest::newRow("vessző, semmi") << "," << "";
+    }
+
+    void bajtUtMintAKurzor()
+    {
+        QFETCH(QString, elv);
+        QFETCH(QString, jel);
+        TesztKornyezet k;
+        Adatbazis::vegrehajt("INSERT INTO marka (marka, marka_nev) VALUES (1, ?), (2, ?)",
+                             {QString::fromUtf8("Fő \"Gyár\"; 'x', ű\\N"), QString::fromUtf8("中文 😀 Жук")});
+        // a key far above the letters: this lookup is joined, not read into memory
+        Adatbazis::vegrehajt("INSERT INTO ugyfel (ugyfel, ugyfel_nev) VALUES (100000, ?)",
+                             {QString::fromUtf8("Kő\tÖdön\r\n\\ \"B\" ő")});
+        const QStringList szovegek = {QString::fromUtf8("a;b,c\td\r\ne\"f'g"), QString::fromUtf8("\\N"),
+                                      QString::fromUtf8("ü\\x41\\101 € „x” ’"), QString::fromUtf8("𝄞 Ж 中 ø"),
+                                      QString(), QString("")};
+        for (int i = 0; i < szovegek.size(); ++i)
+            Adatbazis::vegrehajt(QString("INSERT INTO doksi (doksi_id, datum, dat_beerk, prntip, marka, ugyfel, rendszam,"
+                                         " sorozatszam, megjegyzes, kmora) VALUES (?, %1, NULL, 'J', ?, ?, ?, ?, ?, ?)")
+                                     .arg(i == 1 ? "'0999-01-09'" : i == 2 ? "NULL" : "'2026-03-04'"),
+                                 {i + 1, i % 3 == 2 ? QVariant() : QVariant(i % 2 + 1), i % 2 ? QVariant(100000) : QVariant(7),
+                                  szovegek[i], szovegek[(i + 1) % szovegek.size()], szovegek[i], i * 1000});
+        if (Adatbazis::motor() == Adatbazis::Motor::SQLite)
+            Adatbazis::vegrehajt("INSERT INTO doksi (doksi_id, datum, dat_beerk, dat_befejez, prntip, kmora, ft_varhato,"
+                                 " dorvido, rendszam) VALUES (20, '2024-02-30', 'abc', 20240101, 'J', '12abc',"
+                                 " 5000000000, 12.5, 42)");
+        Tabla t("doksi");
+        LevelListaKurzor(t, "J");
+        t.megnyit();
+        QList<qint64> kulcsok;
+        for (int i = 0; i < t.rekordSzam(); ++i)
+            kulcsok << t.ertekSor(i, "doksi").toLongLong();
+        const QChar j = jel.isEmpty() ? QChar() : jel[0];
+        const QString ut = QDir(k.programMappa()).filePath("bajt.csv"), ut2 = QDir(k.programMappa()).filePath("szoveg.csv");
+        QCOMPARE(HataroltIr(t, ut, elv, j).sorok, kulcsok.size());
+        QCOMPARE(HataroltLevelekIr(kulcsok, {}, [](int) { return QStringList(); }, ut2, elv, j).sorok, kulcsok.size());
+        QCOMPARE(olvas(ut), olvas(ut2));
+        // and the cursor's own values, as the grid shows them
+        QString vart;
+        for (const QString &c : HataroltFejlec(t))
+            vart += jel + c + jel + elv;
+        vart += "\r\n";
+        const QStringList mezok = HataroltMezok(t);
+        for (int i = 0; i < t.rekordSzam(); ++i) {
+            for (const QString &m : mezok) {
+                const MezoLeiras *ml = t.leiras().mezo(m);
+                QString v = ml && ml->tipus == MezoTipus::Memo ? QString("BLOB") : MezoSzoveg(t.ertekSor(i, m));
+                if (!jel.isEmpty())
+                    v.replace(jel, jel + jel);
+                vart += jel + v + jel + elv;
+            }
+            vart += "\r\n";
+        }
+        QCOMPARE(olvas(ut), QStringEncoder("windows-1250").encode(vart));
     }
 
     void csvMentes()
