@@ -342,8 +342,15 @@ void MotorSql::pgMasolBejar(const QString &sql, const QVariantList &ertekek,
 {
     Adatbazis::db();
     const QByteArray utasitas = "COPY (" + literalokkal(Adatbazis::pgHandle(), sql, ertekek) + ") TO STDOUT";
-    const QByteArray leiras = KapcsolatLeiras::szoveg(KapcsolatLeiras::alapokkal(
-        KapcsolatLeiras::elemez(Adatbazis::kapcsolat()))).toUtf8();
+    KapcsolatLeiras::Kulcsok kulcsok = KapcsolatLeiras::alapokkal(KapcsolatLeiras::elemez(Adatbazis::kapcsolat()));
+    // a desk logged in with its own role streams as that role; the string stays in memory
+    const Adatbazis::Belepes b = Adatbazis::belepes();
+    if (!b.nev.isEmpty()) {
+        kulcsok.removeIf([](const auto &kv) { return kv.first == "user"; });
+        kulcsok.append({QByteArray("user"), b.nev});
+        kulcsok.append({QByteArray("password"), b.jelszo});
+    }
+    const QByteArray leiras = KapcsolatLeiras::szoveg(kulcsok).toUtf8();
     std::unique_ptr<PGconn, void (*)(PGconn *)> kapcs(PQconnectdb(leiras.constData()), PQfinish);
     PGconn *c = kapcs.get();
     const auto kapcsolatHiba = [c](const QString &szoveg, bool megszakadt) {
