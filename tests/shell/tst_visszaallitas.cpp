@@ -334,6 +334,13 @@ private slots:
         };
         masikAllapot();
         const QStringList uj = sorok(adat);
+        const QString dbUt = QDir(adat).filePath(Adatbazis::FAJLNEV);
+        const QByteArray ujDb = fajlOlvas(dbUt);
+        // the changed register again, byte for byte, before every kill
+        auto ujra = [&] {
+            fajlIr(dbUt, ujDb);
+            fajlIr(QDir(adat).filePath("s1.txt"), "uj szoveg");
+        };
         // how long a whole restore takes here, so the kills fall inside it
         QElapsedTimer ido;
         ido.start();
@@ -341,7 +348,8 @@ private slots:
         const int teljes = int(ido.elapsed());
         int regi = 0, visszaallitott = 0;
         for (int i = 0; i < 14; ++i) {
-            masikAllapot();
+            ujra();
+            QCOMPARE(sorok(adat), uj);
             QProcess p;
             ProgramIndit(p, a.k.programMappa(), {"--restore", a.zip});
             QVERIFY(p.waitForStarted());
