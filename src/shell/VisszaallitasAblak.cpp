@@ -61,7 +61,9 @@ bool megerosit(QWidget *szulo, const QString &zip, const ArchivVizsgalat &v, boo
         mostSorok.insert(n, db);
     QStringList nevek;
     for (const auto &[n, db] : v.tablak)
-        if (!n.endsWith("_nagybetu") && !n.contains("_trigram") && n != "meta" && n != "mentesek")
+        // the register's own tables; the search index and the program's bookkeeping follow them
+        if (QStringList{"alkatresz", "beallit", "doksi", "doksi_megj", "felhasznalo", "marka", "megj", "reklamacio",
+                        "tulajdonos", "ugyfel"}.contains(n))
             nevek << n;
     t->setRowCount(int(nevek.size()) + 1);
     int sor = 0;
@@ -88,6 +90,7 @@ bool megerosit(QWidget *szulo, const QString &zip, const ArchivVizsgalat &v, boo
     }
     t->setRowCount(sor + 1);
     t->verticalHeader()->hide();
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     t->setMinimumSize(360, 240);
     l->addWidget(t);
