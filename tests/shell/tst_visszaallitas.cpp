@@ -5,6 +5,14 @@
 #include "ProgramFutas.h"
 #include "RegiszterZar.h"
 #include "TesztKornyezet.h"
+#include "Tabla.h"
+#include "Tfrm_Main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -298,6 +306,40 @@ private slots:
         QVERIFY(QFileInfo::exists(a.dok.filePath("szkenn3.pdf")) && !QFileInfo::exists(a.dok.filePath("szkenn2.pdf")));
     }
 
+    // The menu's restore: the archive chosen, the question answered, and the window shows
+    // the restored letters at once, on its register opened again.
+    void ablak()
+    {
+        Allas a;
+        a.valtoztat();
+        Tfrm_Main w;
+        QVERIFY(w.inditas());
+        QCOMPARE(w.Tbl().ertek("rendszam").toString(), QString("UJ-003"));
+        const QString zip = a.zip;
+        bool kerdezett = false;
+        TesztKornyezet::modalisan([zip, &kerdezett](QWidget *d) {
+            auto *fd = qobject_cast<QFileDialog *>(d);
+            QVERIFY(fd);
+            TesztKornyezet::modalisan([&kerdezett](QWidget *q) {
+                QPushButton *b = q->findChild<QPushButton *>("btnVisszaallit");
+                QVERIFY(b);
+                kerdezett = true;
+                b->click();
+            });
+            fd->selectFile(zip);
+            QMetaObject::invokeMethod(fd, "accept");
+        });
+        w.akcio("aVisszaallit")->trigger();
+        QVERIFY(kerdezett);
+        QVERIFY2(!a.k.szovegek().isEmpty() && a.k.szovegek().last().startsWith("Az adatbázis visszaállítva"),
+                 qPrintable(a.k.szovegek().join(" / ")));
+        QVERIFY(Adatbazis::nyitva());
+        QCOMPARE(w.Tbl().ertek("rendszam").toString(), QString("ABC-002"));
+        QCOMPARE(w.statusPanel(0)->text(), QString("2/1"));
+        QVERIFY(!RegiszterZar::cserelve());
+        Adatbazis::bezar();
+    }
+
     // A program open while another restores notices the replaced file and writes nothing
     // into the old one.
     void nyitvaMaradt()
@@ -372,5 +414,10 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(VisszaallitasTeszt)
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    VisszaallitasTeszt t;
+    return QTest::qExec(&t, argc, argv);
+}
 #include "tst_visszaallitas.moc"
