@@ -288,6 +288,9 @@ VisszaallitasEredmeny ArchivVisszaallit(const QString &zipUt, const QString &map
         throw StoreHiba(QString("A kiszolgáló adatbázisához most %1 másik program kapcsolódik; a visszaállítás "
                                 "előtt zárják be a többi asztalon a programot.").arg(masikAsztal()));
 
+    // held open from here: what is unpacked is the file that was checked, whatever happens
+    // to its name meanwhile
+    Zip z(zip);
     VisszaallitasEredmeny e;
     // the register as it is now, first
     QDir m(mappa);
@@ -295,7 +298,12 @@ VisszaallitasEredmeny ArchivVisszaallit(const QString &zipUt, const QString &map
                      || !m.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty();
     if (vanMit) {
         ArchivMappaLetrehoz(mentesMappa);
-        e.elotte = QDir(mentesMappa).filePath("elotte-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".zip");
+        // never over an archive there, least of all the one being restored (two restores
+        // within a second)
+        const QString alap = QDir(mentesMappa).filePath("elotte-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss"));
+        e.elotte = alap + ".zip";
+        for (int k = 2; QFileInfo::exists(e.elotte) || QFileInfo(e.elotte).isSymLink(); ++k)
+            e.elotte = QString("%1-%2.zip").arg(alap).arg(k);
         try {
             ArchivIr(mappa, e.elotte, {}, kapcsolat);
         } catch (const StoreHiba &h) {
@@ -305,7 +313,6 @@ VisszaallitasEredmeny ArchivVisszaallit(const QString &zipUt, const QString &map
 
     RegiszterZar::Munkahely munka(mappa);
     const QString uj = munka.uj();
-    Zip z(zip);
     const QString db = Adatbazis::FAJLNEV;
     const zip_int64_t n = zip_get_num_entries(z.z, 0);
     qint64 kesz = 0;

@@ -245,6 +245,7 @@ private slots:
         Adatbazis::bezar();
         const ProgramFutas h = ProgramFuttat(a.k.programMappa(), {"--restore", kezi});
         QVERIFY2(h.kod == 0, qPrintable(h.hiba));
+        QVERIFY2(h.ki.contains("visszaállítva"), qPrintable(h.ki));
         QCOMPARE(sorok(a.k.adatMappa()), valtozott);
     }
 
@@ -395,7 +396,8 @@ private slots:
             QProcess p;
             ProgramIndit(p, a.k.programMappa(), {"--restore", a.zip});
             QVERIFY(p.waitForStarted());
-            QThread::msleep(QRandomGenerator::global()->bounded(teljes + 1));
+            // from the start to a little past the usual end: a kill after the end must find it whole too
+            QThread::msleep(QRandomGenerator::global()->bounded(teljes * 3 / 2 + 1));
             ::kill(pid_t(p.processId()), SIGKILL);
             p.waitForFinished();
             Adatbazis::megnyit(adat);   // finishes or undoes a killed restore
