@@ -3,6 +3,7 @@
 #include "ArchivEllenor.h"
 #include "ArchivIro.h"
 #include "ArchivMegorzes.h"
+#include "ArchivVisszaallito.h"
 #include "Beall.h"
 #include "Masolas.h"
 #include "ParadoxImport.h"
@@ -428,6 +429,39 @@ int ellenorForma(const QStringList &a, const QString &)
     return 0;
 }
 
+// --restore ZIP: the archive back into the database folder (or the server's database), the
+// register before it archived first; dorvido.ini belongs to the program folder and is left.
+int visszaallitForma(const QStringList &a, const QString &data)
+{
+    if (a.size() != 1 || a.first().isEmpty()) {
+        hiba() << "Használat: dorvprg --restore ZIP [--data MAPPA]\n";
+        return 2;
+    }
+    if (data.isEmpty() && g_iniMappaHianyzik)
+        throw StoreHiba(QString("Nem létező adatbázis mappa a beállításokban (%1); adja meg a mappát a --data "
+                                "kapcsolóval.").arg(QDir::toNativeSeparators(OlvasottIniFajlUt())));
+    const QString mappa = data.isEmpty() ? Beall.AdatbazisUtvonal : data;
+    if (mappa.isEmpty() || !QFileInfo(mappa).isDir())
+        throw StoreHiba(QString("Nem létező adatbázis mappa: %1").arg(mappa));
+    Beall.AdatbazisUtvonal = QDir(mappa).absolutePath();
+    const QString kapcsolat = IniKapcsolat();
+    if (!kapcsolat.isEmpty())
+        Adatbazis::megnyit(Beall.AdatbazisUtvonal, kapcsolat);
+    const bool terminal = isatty(STDERR_FILENO);
+    const VisszaallitasEredmeny e = ArchivVisszaallit(a.first(), Beall.AdatbazisUtvonal, kapcsolat, Beall.MentesUtvonal, false,
+                                                      [&](qint64 kesz, qint64 osszes) {
+        if (terminal) {
+            hiba() << "\rVisszaállítás: " << (osszes > 0 ? kesz * 100 / osszes : 100) << "% ";
+            hiba().flush();
+        }
+        return true;
+    });
+    if (terminal)
+        hiba() << "\r" << QString(24, ' ') << "\r";
+    ki() << e.szoveg() << "\n";
+    return 0;
+}
+
 struct Forma {
     const char *nev;
     const char *sugo;   // one line of --help
@@ -450,6 +484,12 @@ const QList<Forma> &formak()
          "--verify ZIP\n      az archívum ellenőrzése: minden bejegyzés a CRC-jével, az adatbázis épsége, mit tartalmaz;\n"
          "      kilépési kód 0, ha rendben van, 1 és az ok egy sorban, ha nem",
          ellenorForma},
+        {"--restore",
+         "--restore ZIP\n      az archívum visszaállítása az adatbázis mappájába (kiszolgálón tartott nyilvántartásnál\n"
+         "      az adatbázisba); előbb ellenőrzi, a mostani állapotot az archív mappába menti\n"
+         "      (elotte-ééééhhnn-óóppmm.zip); más program nyitott adatbázisát nem cseréli; a dorvido.ini-t\n"
+         "      nem állítja vissza (csak az ablakos visszaállítás, kérdésre)",
+         visszaallitForma},
         {"--copy-to",
          "--copy-to KAPCSOLAT\n"
          "      a helyi adatbázis átmásolása egy üres PostgreSQL adatbázisba (KAPCSOLAT: libpq\n"

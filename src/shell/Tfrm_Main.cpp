@@ -3,6 +3,8 @@
 #include "Adatbazis.h"
 #include "Admin.h"
 #include "ArchivEllenorAblak.h"
+#include "RegiszterZar.h"
+#include "VisszaallitasAblak.h"
 #include "Archival.h"
 #include "Elfoglalt.h"
 #include "Beall.h"
@@ -107,6 +109,7 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aSQL", "Szabad lekérdezés", "Rendszer", {}, true},
         {"aArchiv", "Adatbázis archiválása", "Rendszer", {}},
         {"aArchivEllenor", "Archívum ellenőrzése", "Rendszer", {}},
+        {"aVisszaallit", "Adatbázis visszaállítása...", "Rendszer", {}, true},
         {"aBeallit", "Beállítások", "Rendszer", {}, true},
         {"aSugo", "Súgó", "Súgó", QKeySequence(Qt::Key_F1)},
         {"aFontos", "Fontos információk", "Súgó", {}},
@@ -319,6 +322,9 @@ void Tfrm_Main::akciokBekotese()
     // the archive reads the open register through a snapshot of its own; the store stays open
     bekot(m_akciok["aArchiv"], [this] { Archival(this); });
     bekot(m_akciok["aArchivEllenor"], [this] { ArchivEllenorzesAblak(this); });
+    bekot(m_akciok["aVisszaallit"], [this] {
+        ArchivVisszaallitasAblak(this, [] { Adatbazis::bezar(); }, [this] { ujraNyit(); });
+    });
     bekot(m_akciok["aBeallit"], [this] {
         Beallitasok(this);
         for (QTableView *g : m_grid)
@@ -361,7 +367,7 @@ void Tfrm_Main::menukEpit()
         {"Keresés", {"aKeres", "aKeresReszletes", "aGaranciaEllenorzes", "aLejaroGaranciak"}},
         {"Törzsadatok", {"aTorzsMarka", "aTorzsAlkatresz", "aTorzsUgyfel"}},
         {"Nyomtatások", {"aNyomLista", "-", "aNyomJavitas", "aNyomSzerelo", "-", "aNyomReklamacio"}},
-        {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "aArchivEllenor", "-", "aBeallit"}},
+        {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "aArchivEllenor", "aVisszaallit", "-", "aBeallit"}},
         {"Súgó", {"aSugo", "aFontos", "-", "aHonlap", "aLevel", "aUjdonsag", "-", "aNevjegy"}},
     };
     // The six menus are a menu bar of their own inside the first band, so that the keyboard
@@ -633,6 +639,20 @@ bool Tfrm_Main::adatbazisNyit()
     }
 }
 
+void Tfrm_Main::ujraNyit()
+{
+    Adatbazis::bezar();
+    if (!adatbazisNyit())
+        return;
+    try {
+        feliratBeallit();
+        m_tbl->megnyit();
+        szamlalo();
+    } catch (const StoreHiba &h) {
+        muveletHiba(h, this);
+    }
+}
+
 void Tfrm_Main::feliratBeallit()
 {
     Tabla t("tulajdonos");
@@ -890,6 +910,17 @@ void Tfrm_Main::kulsoValtozasFigyel()
     // a statement stepping under a window that keeps events going: the next tick comes
     if (!Adatbazis::nyitva() || Adatbazis::elfoglalt())
         return;
+    // another program restored an archive over the file open here: the old one is gone from
+    // the folder, nothing more is written into it
+    if (RegiszterZar::cserelve() && !Adatbazis::tranzakcioban() && !QApplication::activeModalWidget()) {
+        Adatbazis::bezar();
+        Uzenet(QString("Az adatbázist közben egy másik program visszaállította archívumból.\r\n%1\r\n"
+                       "A program újra megnyitja, a lista a visszaállított leveleket mutatja.")
+                   .arg(QDir::toNativeSeparators(QDir(Beall.AdatbazisUtvonal).filePath(Adatbazis::FAJLNEV))),
+               this);
+        ujraNyit();
+        return;
+    }
     try {
         if (Adatbazis::masikProgramIrt() || m_kulsoFrissites) {
             m_kulsoFrissites = true;

@@ -78,6 +78,7 @@ private:
     bool adatbazisNyit();
     bool hibasIniValasztas();
     void feliratBeallit();
+    void ujraNyit();   // the register and the letter list opened again (after a restore)
     bool belepes();
     void listaBeallit();
     void TabSet1Change(int index);

@@ -5,6 +5,7 @@
 #include "Jelszo.h"
 #include "KapcsolatLeiras.h"
 #include "MasikProgramHiba.h"
+#include "RegiszterZar.h"
 #include "Sema.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
@@ -414,13 +415,17 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat, bool ath
     if (uj && !QFileInfo(mappa).isWritable())
         throw StoreHiba(QString("Az adatbázis mappa nem írható: %1").arg(mappa));
 
+    // a restore killed half-way is finished or undone first; one running now is waited for
+    RegiszterZar::bejelentkezik(mappa);
     QSqlDatabase d = QSqlDatabase::contains(KAPCSOLAT) ? QSqlDatabase::database(KAPCSOLAT, false)
                                                        : QSqlDatabase::addDatabase("QSQLITE", KAPCSOLAT);
     d.setDatabaseName(fajl);
     // another program's write lock is waited for this long before the user is told
     d.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
-    if (!d.open())
+    if (!d.open()) {
+        RegiszterZar::kijelentkezik();
         throw StoreHiba(QString("Az adatbázis nem nyitható meg: %1\r\n%2").arg(fajl, d.lastError().text()));
+    }
     g_mappa = QDir::cleanPath(mi.absoluteFilePath());
     SerultFajlBeallit(fajl);
     try {
@@ -437,6 +442,7 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat, bool ath
         if (uj) {
             letrehoz();
             alapSzovegekIr(mappa);
+            RegiszterZar::bejelentkezik(mappa, 0);
         } else if (!ertek("SELECT name FROM sqlite_master WHERE type='table' AND name='doksi'").isValid()) {
             throw StoreHiba(QString("A fájl nem a program adatbázisa: %1").arg(fajl));
         } else {
@@ -453,6 +459,7 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat, bool ath
         g_adatVerzio = ertek("PRAGMA data_version").toLongLong();
     } catch (const StoreHiba &h) {
         d.close();
+        RegiszterZar::kijelentkezik();
         g_mappa.clear();
         if (uj)
             QFile::remove(fajl);
@@ -476,6 +483,8 @@ void Adatbazis::bezar()
         QSqlDatabase d = QSqlDatabase::database(KAPCSOLAT, false);
         d.close();
     }
+    // after SQLite's own file handle is gone: closing a descriptor of the file drops its locks
+    RegiszterZar::kijelentkezik();
     g_mappa.clear();
     g_belepes = {};
     SerultFajlBeallit({});
@@ -686,6 +695,8 @@ bool Adatbazis::masikProgramIrt()
         g_masikJelzett = false;
         return valtozott;
     }
+    if (RegiszterZar::cserelve())
+        RegiszterZar::cserelveHiba();
     const qint64 v = ertek("PRAGMA data_version").toLongLong();
     const bool valtozott = v != g_adatVerzio;
     g_adatVerzio = v;
@@ -707,6 +718,10 @@ Adatbazis::Tranzakcio::Tranzakcio()
 {
     // the write lock at once: a transaction that reads first and writes later could meet
     // another program's writer with no busy wait at all (the server locks rows instead)
+    // A file replaced under this program (restored from an archive) is not written: the
+    // change would go to the old file, gone from the folder.
+    if (!szerveren() && RegiszterZar::cserelve())
+        RegiszterZar::cserelveHiba();
     vegrehajt(szerveren() ? "BEGIN" : "BEGIN IMMEDIATE");
     ++g_tranzakciok;
 }

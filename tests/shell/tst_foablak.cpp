@@ -91,7 +91,7 @@ private slots:
         QVERIFY(m->index(0, 7).data().toString().isEmpty());
 
         // every action is there with its category; the unfinished ones are disabled
-        QCOMPARE(w.akciok().size(), 37);
+        QCOMPARE(w.akciok().size(), 38);
         QCOMPARE(w.akcio("aGaranciaEllenorzes")->shortcut(), QKeySequence("Ctrl+G"));
         QCOMPARE(w.akcio("aLejaroGaranciak")->property("kategoria").toString(), QString("Keresés"));
         QCOMPARE(w.akcio("aExcel")->toolTip(), QString("Excelbe"));
@@ -312,14 +312,14 @@ private slots:
         QVERIFY(w.inditas());
         QStringList futott;
         // aTulajdonos, aFelhasznalo and aBeallit open their real windows and refuse on their own
-        for (const char *n : {"aSQL", "aArchiv", "aArchivEllenor"})
+        for (const char *n : {"aSQL", "aArchiv", "aArchivEllenor", "aVisszaallit"})
             w.bekot(w.akcio(n), [&futott, n] { futott << n; });
         Beall.rendszergazda = false;
         TesztKornyezet::modalisan([](QWidget *d) { d->close(); });   // aArchiv's own save dialog
-        for (const char *n : {"aTulajdonos", "aFelhasznalo", "aSQL", "aBeallit", "aArchiv", "aArchivEllenor"})
+        for (const char *n : {"aTulajdonos", "aFelhasznalo", "aSQL", "aBeallit", "aArchiv", "aArchivEllenor", "aVisszaallit"})
             w.akcio(n)->trigger();
         QCOMPARE(futott, QStringList({"aArchiv", "aArchivEllenor"}));   // archiving and checking need no right
-        QCOMPARE(k.szovegek(), QStringList(4, "Nincs jogosultság a művelethez."));
+        QCOMPARE(k.szovegek(), QStringList(5, "Nincs jogosultság a művelethez."));
         QCOMPARE(k.uzenetek().first().cim, QString("Hiba"));
         Beall.rendszergazda = true;
         k.uzenetekTorol();
