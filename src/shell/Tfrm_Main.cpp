@@ -16,6 +16,7 @@
 #include "KurzorModell.h"
 #include "Kozepre.h"
 #include "Mezo.h"
+#include "Naplo.h"
 #include "Nyomtatas.h"
 #include "RegiAtvetel.h"
 #include "Seged.h"
@@ -635,6 +636,7 @@ void Tfrm_Main::feliratBeallit()
 bool Tfrm_Main::belepes()
 {
     Beall.FelhasznaloNev.clear();
+    Naplo::setFelhasznalo({});   // the history names the system user until someone logs in
     if (!Beall.VanBelep) {
         Beall.torzsszerkeszt = Beall.rendszergazda = true;
         return true;

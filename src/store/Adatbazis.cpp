@@ -5,6 +5,7 @@
 #include "Jelszo.h"
 #include "KapcsolatLeiras.h"
 #include "MasikProgramHiba.h"
+#include "Naplo.h"
 #include "Sema.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
@@ -122,6 +123,11 @@ void munkamenet(QSqlDatabase &d, const QString &kapcsolat)
     QSqlQuery q(d);
     if (!q.exec("SET lock_timeout = '5s'") || !q.exec("SET jit = off") || !q.exec("SET cursor_tuple_fraction = 1"))
         kapcsolatHiba(kapcsolat, q.lastError().databaseText(), false, pgKezelo(d));
+    try {
+        Naplo::pgMunkamenet(d);
+    } catch (const StoreHiba &h) {
+        kapcsolatHiba(kapcsolat, h.uzenet(), false, pgKezelo(d));
+    }
 }
 
 void foglaltHiba(const QSqlError &e)
@@ -206,6 +212,18 @@ void reklamacioFelvesz()
         Adatbazis::vegrehajt(s);
 }
 
+// Version 8: the change history, which starts empty.
+void naploFelvesz()
+{
+    const bool van = g_motor == Adatbazis::Motor::PostgreSQL
+                         ? !Adatbazis::ertek("SELECT to_regclass('naplo')").isNull()
+                         : Adatbazis::ertek("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'naplo'").isValid();
+    if (van)
+        return;
+    for (const QString &s : Sema::naploFelvesz(g_motor))
+        Adatbazis::vegrehajt(s);
+}
+
 // Version 7: the passwords, kept in clear before, become hashes, within the caller's
 // transaction; the server's column gets the width a hash needs.
 void jelszavakHashelese()
@@ -253,6 +271,8 @@ void pgFrissit()
         reklamacioFelvesz();
     if (v < 7)
         jelszavakHashelese();
+    if (v < 8)
+        naploFelvesz();
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
@@ -312,6 +332,8 @@ void frissit()
         reklamacioFelvesz();
     if (v < 7)
         jelszavakHashelese();
+    if (v < 8)
+        naploFelvesz();
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
@@ -418,6 +440,7 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat, bool ath
                                     .arg(athelyezve.section(' ', 0, 1), athelyezve.section(' ', 2)));
             frissit();
         }
+        Naplo::sqliteKapcsolodott();
         g_adatVerzio = ertek("PRAGMA data_version").toLongLong();
     } catch (const StoreHiba &h) {
         d.close();
