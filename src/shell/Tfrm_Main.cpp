@@ -25,6 +25,7 @@
 #include "SzabadLekerdezes.h"
 #include "Tabla.h"
 #include "Tfrm_Logo.h"
+#include "Tfrm_Valtozasok.h"
 #include "TorzsLista.h"
 
 #include <QAction>
@@ -88,6 +89,7 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aMegjegyzes", "Megjegyzések", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_M)},
         {"aMegjegyzesUj", "Új megjegyzés", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M)},
         {"aReklamacio", "Reklamációk", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_R)},
+        {"aValtozasok", "Változások", "Garancialevelek", {}},
         {"aKeres", "Keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_F)},
         {"aKeresReszletes", "Részletes keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_T)},
         {"aGaranciaEllenorzes", "Garancia ellenőrzés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_G)},
@@ -108,6 +110,7 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aArchiv", "Adatbázis archiválása", "Rendszer", {}},
         {"aArchivEllenor", "Archívum ellenőrzése", "Rendszer", {}},
         {"aBeallit", "Beállítások", "Rendszer", {}, true},
+        {"aOsszesValtozas", "Összes változás", "Rendszer", {}, true},
         {"aSugo", "Súgó", "Súgó", QKeySequence(Qt::Key_F1)},
         {"aFontos", "Fontos információk", "Súgó", {}},
         {"aHonlap", "Pelikor honlapja", "Súgó", {}},
@@ -270,6 +273,11 @@ void Tfrm_Main::akciokBekotese()
             ReklamacioAblak(MezoEgesz(m_tbl->ertek("doksi")), this);
     });
     bekot(m_akciok["aNyomReklamacio"], [this] { ReklamacioListaKer(this); });
+    bekot(m_akciok["aValtozasok"], [this] {
+        if (m_tbl->nyitva() && !m_tbl->ures())
+            LevelValtozasai(MezoEgesz(m_tbl->ertek("doksi")), this);
+    });
+    bekot(m_akciok["aOsszesValtozas"], [this] { OsszesValtozas(this); });
 
     bekot(m_akciok["aKeres"], [this] {
         m_edit1->selectAll();
@@ -351,11 +359,11 @@ void Tfrm_Main::menukEpit()
     m_toolBar2->setToolButtonStyle(Qt::ToolButtonTextOnly);
     const QList<QPair<QString, QStringList>> fomenu = {
         {"Garancialevelek", {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtatkep", "aNyomtat", "aEmail", "aExcel", "-",
-                             "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "aReklamacio", "-", "aBezar"}},
+                             "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "aReklamacio", "aValtozasok", "-", "aBezar"}},
         {"Keresés", {"aKeres", "aKeresReszletes", "aGaranciaEllenorzes", "aLejaroGaranciak"}},
         {"Törzsadatok", {"aTorzsMarka", "aTorzsAlkatresz", "aTorzsUgyfel"}},
         {"Nyomtatások", {"aNyomLista", "-", "aNyomJavitas", "aNyomSzerelo", "-", "aNyomReklamacio"}},
-        {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "aArchivEllenor", "-", "aBeallit"}},
+        {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "aArchivEllenor", "-", "aBeallit", "aOsszesValtozas"}},
         {"Súgó", {"aSugo", "aFontos", "-", "aHonlap", "aLevel", "aUjdonsag", "-", "aNevjegy"}},
     };
     // The six menus are a menu bar of their own inside the first band, so that the keyboard
@@ -378,7 +386,7 @@ void Tfrm_Main::menukEpit()
     m_popup[0] = menu(this, {"aNyomtat", "aNyomtatkep", "-", "aNyomJavitas", "aNyomSzerelo"});
     m_popup[1] = menu(this, {"aMegjegyzes", "aMegjegyzesUj"});
     m_popup[2] = menu(this, {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtat", "aNyomtatkep", "aEmail", "aExcel", "-",
-                             "aReklamacio", "-", "aBezar"});
+                             "aReklamacio", "aValtozasok", "-", "aBezar"});
 }
 
 void Tfrm_Main::gombsorEpit()

@@ -203,6 +203,79 @@ private slots:
         modosit("doksi", "", {{"rendszam", "UJ-2"}});
         QCOMPARE(bejegyzesek(0, {}), QStringList{"doksi.rendszam: RGI-001 -> UJ-2"});
     }
+
+    // A register of version 7 gets its history table when it opens; the history starts empty.
+    void regiRegiszter()
+    {
+        TesztKornyezet k;
+        regiLevel();
+        Adatbazis::vegrehajt(TesztKornyezet::szerveren() ? "DROP FUNCTION naplo_ir() CASCADE" : "SELECT 1");
+        Adatbazis::vegrehajt("DROP TABLE naplo");
+        Adatbazis::vegrehajt("UPDATE meta SET ertek = '7' WHERE kulcs = 'verzio'");
+        Adatbazis::megnyit(k.adatMappa(), k.kapcsolat());
+        QCOMPARE(Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt(), Sema::verzio());
+        QCOMPARE(utolso(), 0);
+        modosit("doksi", "", {{"rendszam", "UJ-3"}});
+        QCOMPARE(bejegyzesek(0, {}), QStringList{"doksi.rendszam: RGI-001 -> UJ-3"});
+    }
+
+    void visszaallitas_data()
+    {
+        QTest::addColumn<QString>("tabla");
+        QTest::addColumn<bool>("foglalt");     // the number is taken meanwhile
+        QTest::addColumn<QString>("varhato");
+        QTest::newRow("levél a saját számával") << "doksi" << false << "A levél visszaállítva a saját számával (1).";
+        QTest::newRow("levél új számmal") << "doksi" << true << "A levél száma (1) már foglalt, ezért a következő számmal (3) állt vissza.";
+        QTest::newRow("megjegyzés") << "doksi_megj" << false << "A megjegyzés visszaállítva a saját számával (%1).";
+        QTest::newRow("reklamáció") << "reklamacio" << false << "A reklamáció visszaállítva a saját számával (%1).";
+        QTest::newRow("dokumentum, a levele nélkül") << "megj" << false << QString();
+    }
+    // A deleted row comes back whole from its delete entry, its own number kept when free.
+    void visszaallitas()
+    {
+        QFETCH(QString, tabla);
+        QFETCH(bool, foglalt);
+        QFETCH(QString, varhato);
+        TesztKornyezet k;
+        const qint64 level = regiLevel();
+        if (tabla != "doksi")
+            beszur(tabla, {{"doksi", level}, {tabla == "megj" ? "doknev" : tabla == "reklamacio" ? "panasz" : "rovid", "régi szöveg"},
+                           {"datum", QDate(2026, 3, 4)}});
+        const QString kulcsMezo = Sema::tabla(tabla)->kulcs;
+        const qint64 kulcs = Adatbazis::ertek(QString("SELECT max(%1) FROM %2").arg(kulcsMezo, tabla)).toLongLong();
+        const QString elotte = Adatbazis::ertek(QString("SELECT uj FROM naplo WHERE tabla = ? AND mezo IS NULL"), {tabla}).toString();
+        torol(tabla, QString("%1=%2").arg(kulcsMezo).arg(kulcs));
+        if (tabla == "megj")
+            torol("doksi", QString("doksi=%1").arg(level));
+        if (foglalt) {
+            beszur("doksi", {{"prntip", "J"}, {"doksi_id", 1}});
+            beszur("doksi", {{"prntip", "J"}, {"doksi_id", 2}});
+        }
+        const qint64 azon = Adatbazis::ertek("SELECT max(naplo) FROM naplo WHERE tabla = ? AND uj IS NULL AND mezo IS NULL",
+                                             {tabla}).toLongLong();
+        QVERIFY(azon > 0);
+        if (varhato.isEmpty()) {
+            QVERIFY_THROWS_EXCEPTION(StoreHiba, Naplo::visszaallit(azon));
+            QCOMPARE(Adatbazis::ertek(QString("SELECT count(*) FROM %1").arg(tabla)).toInt(), 0);
+            return;
+        }
+        const Naplo::Visszaallitas v = Naplo::visszaallit(azon);
+        QCOMPARE(v.uzenet(), varhato.contains("%1") ? varhato.arg(kulcs) : varhato);
+        QCOMPARE(v.kulcs, kulcs);   // a deleted key is never given again
+        // the row as it was, apart from a number taken meanwhile; its coming back is recorded
+        QSqlQuery q = Adatbazis::lekerdez(QString("SELECT * FROM %1 WHERE %2 = ?").arg(tabla, kulcsMezo), {v.kulcs});
+        QVERIFY(q.next());
+        if (tabla == "doksi") {
+            QCOMPARE(q.value("rendszam").toString(), QString("RGI-001"));
+            QCOMPARE(q.value("doksi_id").toLongLong(), foglalt ? 3 : 1);
+        } else {
+            QCOMPARE(q.value("datum").toString().left(10), QString("2026-03-04"));
+            QCOMPARE(q.value("doksi").toLongLong(), level);
+            QVERIFY(!elotte.isEmpty());
+        }
+        QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM naplo WHERE tabla = ? AND kulcs = ? AND uj IS NOT NULL AND mezo IS NULL",
+                                  {tabla, QString::number(v.kulcs)}).toInt(), tabla == "doksi" ? 1 : 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(NaploTeszt)
