@@ -53,8 +53,10 @@ Tfrm_Valtozasok::Tfrm_Valtozasok(Mod mod, const QString &tabla, const QString &k
         auto *sz = new QHBoxLayout;
         edtTol = new QDateEdit(QDate::currentDate().addMonths(-1), this);
         edtIg = new QDateEdit(QDate::currentDate(), this);
-        for (QDateEdit *d : {edtTol, edtIg})
+        for (QDateEdit *d : {edtTol, edtIg}) {
             d->setCalendarPopup(true);
+            d->setDisplayFormat("yyyy.MM.dd");
+        }
         cbFelhasznalo = new QComboBox(this);
         cbTabla = new QComboBox(this);
         cbFelhasznalo->addItem("(mind)");
