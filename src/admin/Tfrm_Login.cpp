@@ -6,6 +6,7 @@
 #include "Admin.h"
 #include "Beall.h"
 #include "Jelszo.h"
+#include "Naplo.h"
 #include "Mezo.h"
 #include "MezoKonvencio.h"
 #include "Sema.h"
@@ -151,6 +152,7 @@ bool Tfrm_Login::Ellenoriz()
             Beall.torzsszerkeszt = Tbl->ertek("torzsszerkeszt").toString() == "I";
             Beall.rendszergazda = Tbl->ertek("rendszergazda").toString() == "I";
             Beall.FelhasznaloNev = MezoSzoveg(Tbl->ertek("felhasznalo_nev"));
+            Naplo::setFelhasznalo(MezoSzoveg(Tbl->ertek("felhasznalo")));
             return true;
         }
     }

@@ -12,6 +12,7 @@
 #include "Seged.h"
 #include "StoreHiba.h"
 #include "SzabadLekerdezes.h"
+#include "Naplo.h"
 
 #include <QAction>
 #include <QApplication>
@@ -355,12 +356,18 @@ void Tfrm_SQL::aFuttatExecute()
             pcLapok->setCurrentIndex(1);
             exportAllapot();
         } else {
+            int sorok = 0;
             figyelve([&] {
                 if (const QString maradek = MotorSql::hatterben(sql, false, kozben); !maradek.isEmpty()) {
                     m_qry.setSql(maradek);
                     m_qry.vegrehajt();
+                    sorok = m_qry.erintettSorok();
+                } else {
+                    sorok = MotorSql::hatterSorok();
                 }
             });
+            // the statement itself, with who ran it; the rows it changed are recorded already
+            Naplo::sqlUtasitas(sql, qMax(sorok, 0));
             m_qry.bezar();
             exportAllapot();
             Uzenet("SQL futtatás kész.", this);

@@ -1,4 +1,5 @@
 #include "Tfrm_Szerkeszt.h"
+#include "Tfrm_Valtozasok.h"
 #include "AblakBetu.h"
 #include "Beall.h"
 #include "HuSzoveg.h"
@@ -303,6 +304,11 @@ QWidget *Tfrm_Szerkeszt::lapEpit(int lap)
     };
     QPushButton *b1 = gomb("OK, nyomtat"), *b2 = gomb("OK"), *b3 = gomb("Mégsem");
     gombok->addStretch();
+    // the letter's history; a new letter has none yet
+    if (Tbl.allapot() != Tabla::Allapot::Beszuras) {
+        QPushButton *b4 = gomb("Változások");
+        connect(b4, &QPushButton::clicked, this, [this] { LevelValtozasai(MezoEgesz(Tbl.ertek("doksi")), this); });
+    }
     okNyomtat << b1;
     ok << b2;
     megse << b3;

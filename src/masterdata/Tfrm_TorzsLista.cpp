@@ -1,4 +1,6 @@
 #include "Tfrm_TorzsLista.h"
+#include "Tfrm_Valtozasok.h"
+#include "Sema.h"
 #include "AblakBetu.h"
 #include "Beall.h"
 #include "Ikonok.h"
@@ -249,6 +251,11 @@ void Tfrm_TorzsLista::gridContextMenu(const QPoint &hol)
 {
     QMenu m(this);
     m.addActions({aUj, aSzerkeszt, aTorol});
+    m.addSeparator();
+    m.addAction("Változások", this, [this] {
+        if (!Tbl->ures())
+            TorzsValtozasai(m_leiras.tabla, Tbl->ertek(Tbl->leiras().kulcs).toString(), this);
+    });
     m.addSeparator();
     m.addAction(aKeres);
     m.addSeparator();

@@ -19,6 +19,7 @@
 #include "KurzorModell.h"
 #include "Kozepre.h"
 #include "Mezo.h"
+#include "Naplo.h"
 #include "Nyomtatas.h"
 #include "RegiAtvetel.h"
 #include "Seged.h"
@@ -27,6 +28,7 @@
 #include "SzabadLekerdezes.h"
 #include "Tabla.h"
 #include "Tfrm_Logo.h"
+#include "Tfrm_Valtozasok.h"
 #include "TorzsLista.h"
 
 #include <QAction>
@@ -90,6 +92,7 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aMegjegyzes", "Megjegyzések", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_M)},
         {"aMegjegyzesUj", "Új megjegyzés", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M)},
         {"aReklamacio", "Reklamációk", "Garancialevelek", QKeySequence(Qt::CTRL | Qt::Key_R)},
+        {"aValtozasok", "Változások", "Garancialevelek", {}},
         {"aKeres", "Keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_F)},
         {"aKeresReszletes", "Részletes keresés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_T)},
         {"aGaranciaEllenorzes", "Garancia ellenőrzés", "Keresés", QKeySequence(Qt::CTRL | Qt::Key_G)},
@@ -111,6 +114,7 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aArchivEllenor", "Archívum ellenőrzése", "Rendszer", {}},
         {"aVisszaallit", "Adatbázis visszaállítása...", "Rendszer", {}, true},
         {"aBeallit", "Beállítások", "Rendszer", {}, true},
+        {"aOsszesValtozas", "Összes változás", "Rendszer", {}, true},
         {"aSugo", "Súgó", "Súgó", QKeySequence(Qt::Key_F1)},
         {"aFontos", "Fontos információk", "Súgó", {}},
         {"aHonlap", "Pelikor honlapja", "Súgó", {}},
@@ -275,6 +279,11 @@ void Tfrm_Main::akciokBekotese()
             ReklamacioAblak(MezoEgesz(m_tbl->ertek("doksi")), this);
     });
     bekot(m_akciok["aNyomReklamacio"], [this] { ReklamacioListaKer(this); });
+    bekot(m_akciok["aValtozasok"], [this] {
+        if (m_tbl->nyitva() && !m_tbl->ures())
+            LevelValtozasai(MezoEgesz(m_tbl->ertek("doksi")), this);
+    });
+    bekot(m_akciok["aOsszesValtozas"], [this] { OsszesValtozas(this); });
 
     bekot(m_akciok["aKeres"], [this] {
         m_edit1->selectAll();
@@ -363,11 +372,11 @@ void Tfrm_Main::menukEpit()
     m_toolBar2->setToolButtonStyle(Qt::ToolButtonTextOnly);
     const QList<QPair<QString, QStringList>> fomenu = {
         {"Garancialevelek", {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtatkep", "aNyomtat", "aEmail", "aExcel", "-",
-                             "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "aReklamacio", "-", "aBezar"}},
+                             "aCsatolt", "aMegjegyzes", "aMegjegyzesUj", "aReklamacio", "aValtozasok", "-", "aBezar"}},
         {"Keresés", {"aKeres", "aKeresReszletes", "aGaranciaEllenorzes", "aLejaroGaranciak"}},
         {"Törzsadatok", {"aTorzsMarka", "aTorzsAlkatresz", "aTorzsUgyfel"}},
         {"Nyomtatások", {"aNyomLista", "-", "aNyomJavitas", "aNyomSzerelo", "-", "aNyomReklamacio"}},
-        {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "aArchivEllenor", "aVisszaallit", "-", "aBeallit"}},
+        {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "aArchivEllenor", "aVisszaallit", "-", "aBeallit", "aOsszesValtozas"}},
         {"Súgó", {"aSugo", "aFontos", "-", "aHonlap", "aLevel", "aUjdonsag", "-", "aNevjegy"}},
     };
     // The six menus are a menu bar of their own inside the first band, so that the keyboard
@@ -390,7 +399,7 @@ void Tfrm_Main::menukEpit()
     m_popup[0] = menu(this, {"aNyomtat", "aNyomtatkep", "-", "aNyomJavitas", "aNyomSzerelo"});
     m_popup[1] = menu(this, {"aMegjegyzes", "aMegjegyzesUj"});
     m_popup[2] = menu(this, {"aUj", "aSzerkeszt", "aTorol", "-", "aNyomtat", "aNyomtatkep", "aEmail", "aExcel", "-",
-                             "aReklamacio", "-", "aBezar"});
+                             "aReklamacio", "aValtozasok", "-", "aBezar"});
 }
 
 void Tfrm_Main::gombsorEpit()
@@ -665,10 +674,12 @@ void Tfrm_Main::feliratBeallit()
 bool Tfrm_Main::belepes()
 {
     Beall.FelhasznaloNev.clear();
+    Naplo::setFelhasznalo({});   // the history names the system user until someone logs in
     // users who are server roles logged in to the server: their groups are the rights
     try {
         if (Szerepek::aktiv()) {
             Beall.torzsszerkeszt = Beall.rendszergazda = false;
+            Naplo::setFelhasznalo(Adatbazis::belepesNev());   // the role logged in to the server
             KiszolgaloJogok();
             return true;
         }

@@ -6,6 +6,7 @@
 #include "KapcsolatLeiras.h"
 #include "MasikProgramHiba.h"
 #include "RegiszterZar.h"
+#include "Naplo.h"
 #include "Sema.h"
 #include "StoreHiba.h"
 #include "Tabla.h"
@@ -124,6 +125,11 @@ void munkamenet(QSqlDatabase &d, const QString &kapcsolat)
     QSqlQuery q(d);
     if (!q.exec("SET lock_timeout = '5s'") || !q.exec("SET jit = off") || !q.exec("SET cursor_tuple_fraction = 1"))
         kapcsolatHiba(kapcsolat, q.lastError().databaseText(), false, pgKezelo(d));
+    try {
+        Naplo::pgMunkamenet(d);
+    } catch (const StoreHiba &h) {
+        kapcsolatHiba(kapcsolat, h.uzenet(), false, pgKezelo(d));
+    }
 }
 
 // The name and password of the server's login window, in place of the string's user and
@@ -220,6 +226,18 @@ void reklamacioFelvesz()
         Adatbazis::vegrehajt(s);
 }
 
+// Version 8: the change history, which starts empty.
+void naploFelvesz()
+{
+    const bool van = g_motor == Adatbazis::Motor::PostgreSQL
+                         ? !Adatbazis::ertek("SELECT to_regclass('naplo')").isNull()
+                         : Adatbazis::ertek("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'naplo'").isValid();
+    if (van)
+        return;
+    for (const QString &s : Sema::naploFelvesz(g_motor))
+        Adatbazis::vegrehajt(s);
+}
+
 // Version 7: the passwords, kept in clear before, become hashes, within the caller's
 // transaction; the server's column gets the width a hash needs.
 void jelszavakHashelese()
@@ -274,6 +292,8 @@ void pgFrissit()
         reklamacioFelvesz();
     if (v < 7)
         jelszavakHashelese();
+    if (v < 8)
+        naploFelvesz();
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
@@ -333,6 +353,8 @@ void frissit()
         reklamacioFelvesz();
     if (v < 7)
         jelszavakHashelese();
+    if (v < 8)
+        naploFelvesz();
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
@@ -456,6 +478,7 @@ bool Adatbazis::megnyit(const QString &mappa, const QString &kapcsolat, bool ath
                                     .arg(athelyezve.section(' ', 0, 1), athelyezve.section(' ', 2)));
             frissit();
         }
+        Naplo::sqliteKapcsolodott();
         g_adatVerzio = ertek("PRAGMA data_version").toLongLong();
     } catch (const StoreHiba &h) {
         d.close();

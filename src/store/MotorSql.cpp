@@ -125,6 +125,7 @@ QString MotorSql::elsoTablaJoin()
 
 namespace {
 const char *const HATTER_KURZOR = "dorvprg_szabad";
+int g_hatterSorok = 0;
 }
 
 QString MotorSql::hatterben(const QString &sql, bool lekerdezes, const std::function<void()> &kozben)
@@ -151,8 +152,11 @@ QString MotorSql::hatterben(const QString &sql, bool lekerdezes, const std::func
     }
     // every result is taken, so that the connection is free again even after a failure
     Eredmeny elsoHiba(nullptr, PQclear);
+    g_hatterSorok = 0;
     while (PGresult *r = PQgetResult(c)) {
         const ExecStatusType st = PQresultStatus(r);
+        if (st == PGRES_COMMAND_OK && *PQcmdTuples(r))
+            g_hatterSorok = std::atoi(PQcmdTuples(r));
         if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK && !elsoHiba)
             elsoHiba.reset(r);
         else
@@ -168,6 +172,8 @@ QString MotorSql::hatterben(const QString &sql, bool lekerdezes, const std::func
         hiba(c, elsoHiba.get());
     return lekerdezes ? QString("FETCH ALL FROM ") + HATTER_KURZOR : QString();
 }
+
+int MotorSql::hatterSorok() { return g_hatterSorok; }
 
 void MotorSql::hatterVege()
 {

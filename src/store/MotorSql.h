@@ -43,6 +43,8 @@ QString elsoTablaJoin();
 // statement without rows, or sql itself on SQLite (whose progress handler calls back) and in
 // an open server transaction (where a held cursor would run only when read).
 QString hatterben(const QString &sql, bool lekerdezes, const std::function<void()> &kozben);
+// The rows the last statement without rows that hatterben ran changed (its last command's count).
+int hatterSorok();
 // Drops the cursor of hatterben once its rows are read (or the read failed).
 void hatterVege();
 

@@ -1,4 +1,5 @@
 #include "ParadoxImport.h"
+#include "Naplo.h"
 #include "Jelszo.h"
 #include "Adatbazis.h"
 #include "BiztosFajl.h"
@@ -625,6 +626,8 @@ ParadoxImport::Eredmeny Importalo::futtat()
     ParadoxImport::Eredmeny eredmeny;
     std::vector<Munka> munkak;
     for (const TablaLeiras &t : Sema::tablak()) {
+        if (t.nev == Sema::NAPLO)   // the old program kept no history: it starts empty
+            continue;
         ParadoxImport::TablaEredmeny e;
         e.tabla = t.nev;
         Munka m{&t, ParadoxImport::tablaFajl(mappa, t.nev), nullptr, nullptr};
@@ -648,7 +651,10 @@ ParadoxImport::Eredmeny Importalo::futtat()
         Adatbazis::vegrehajt("PRAGMA synchronous = OFF");
         Adatbazis::vegrehajt("PRAGMA cache_size = -131072");
         sqlite3_progress_handler(Adatbazis::handle(), 10000, &Importalo::sqliteJelzo, this);
-        betolt(munkak, eredmeny);
+        {
+            const Naplo::Szunet szunet;   // the rows brought over are no changes
+            betolt(munkak, eredmeny);
+        }
         sqlite3_progress_handler(Adatbazis::handle(), 0, nullptr, nullptr);
         Adatbazis::bezar();
     } catch (...) {

@@ -57,6 +57,12 @@ QList<TablaLeiras> epit()
           S("eredmeny", 255, "eredmény"), I("koltseg", "átvállalt költség (Ft)"),
           D("dat_lezaras", "lezárva"), S("felhasznalo", 20, "rögzítette"),
           S("indok", 255, "késői reklamáció indoka"), I("csere_doksi", "csere levél")}},
+        // the change history: one row per changed field, or per inserted or deleted row with
+        // its values as JSON text; doksi is the letter the row belongs to
+        {"naplo", "naplo",
+         {A("naplo"), S("ido", 19, "időpont"), S("felhasznalo", 20, "felhasználó"), S("gep", 64, "gép"),
+          S("tabla", 20, "tábla"), S("kulcs", 100, "kulcs"), I("doksi", "levél"), S("mezo", 30, "mező"),
+          M("regi", "régi érték"), M("uj", "új érték")}},
     };
 }
 
@@ -106,7 +112,7 @@ const TablaLeiras *Sema::tabla(const QString &nev)
     return nullptr;
 }
 
-int Sema::verzio() { return 7; }
+int Sema::verzio() { return 8; }
 
 namespace {
 // Search index of the five searched columns. A narrow table per searched table holds the
@@ -400,7 +406,8 @@ QString pgTabla(const TablaLeiras &t)
 // AUTOINCREMENT does, so the next new row does not collide with it.
 QStringList pgKulcsSzamlalo(const TablaLeiras &t)
 {
-    if (!t.autoinc())
+    // the history's keys are never given: its rows need no statement trigger of their own
+    if (!t.autoinc() || t.nev == Sema::NAPLO)
         return {};
     const QString sorozat = QString("%1_%2_seq").arg(t.nev, t.kulcs);
     return {QString("CREATE FUNCTION %1_kulcs() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
@@ -423,6 +430,51 @@ const char *const REKLAMACIO_INDEXEK[] = {
     "CREATE INDEX idx_reklamacio_datum ON reklamacio (datum)",
 };
 
+// the history by table and key (a master row), by letter, by time
+const char *const NAPLO_INDEXEK[] = {
+    "CREATE INDEX idx_naplo_tabla ON naplo (tabla, kulcs)",
+    "CREATE INDEX idx_naplo_doksi ON naplo (doksi)",
+    "CREATE INDEX idx_naplo_ido ON naplo (ido)",
+};
+
+// The server's history is kept by one trigger function on every table, so a change from
+// any client is recorded, in the change's own transaction. The desk tells who works through
+// its session settings (Naplo); another client is named by its role and address. The
+// arguments: the table's key, the field of its letter ('' when none), the field whose value
+// is never written (the password hash).
+QStringList pgNaploTriggerek()
+{
+    // a letter's key on the server is a BIGINT identity
+    QStringList s{
+        "ALTER TABLE naplo ALTER COLUMN doksi TYPE BIGINT",
+        "CREATE FUNCTION naplo_ir() RETURNS trigger LANGUAGE plpgsql AS $$ "
+        "DECLARE v_ido text; v_ki text; v_gep text; v_kulcs text; v_doksi bigint; r jsonb; u jsonb; BEGIN "
+        "IF current_setting('dorvprg.naplozas', true) = 'ki' THEN RETURN NULL; END IF; "
+        "v_ki := coalesce(nullif(current_setting('dorvprg.felhasznalo', true), ''), session_user::text); "
+        "v_gep := coalesce(nullif(current_setting('dorvprg.gep', true), ''), host(inet_client_addr()), ''); "
+        "v_ido := to_char(localtimestamp, 'YYYY-MM-DD HH24:MI:SS'); "
+        "IF TG_OP <> 'INSERT' THEN r := to_jsonb(old) - 'rowid'; END IF; "
+        "IF TG_OP <> 'DELETE' THEN u := to_jsonb(new) - 'rowid'; END IF; "
+        "v_kulcs := coalesce(r, u) ->> TG_ARGV[0]; "
+        "IF TG_ARGV[1] <> '' THEN v_doksi := (coalesce(u, r) ->> TG_ARGV[1])::bigint; END IF; "
+        "IF TG_OP = 'UPDATE' THEN "
+        "INSERT INTO naplo (ido, felhasznalo, gep, tabla, kulcs, doksi, mezo, regi, uj) "
+        "SELECT v_ido, v_ki, v_gep, TG_TABLE_NAME, v_kulcs, v_doksi, ue.key, "
+        "CASE WHEN ue.key = TG_ARGV[2] THEN NULL ELSE re.value #>> '{}' END, "
+        "CASE WHEN ue.key = TG_ARGV[2] THEN '(megváltozott)' ELSE ue.value #>> '{}' END "
+        "FROM jsonb_each(u) ue JOIN jsonb_each(r) re ON re.key = ue.key WHERE ue.value IS DISTINCT FROM re.value; "
+        "ELSE "
+        "INSERT INTO naplo (ido, felhasznalo, gep, tabla, kulcs, doksi, regi, uj) "
+        "VALUES (v_ido, v_ki, v_gep, TG_TABLE_NAME, v_kulcs, v_doksi, (r - TG_ARGV[2])::text, (u - TG_ARGV[2])::text); "
+        "END IF; RETURN NULL; END $$"};
+    for (const TablaLeiras &t : Sema::tablak())
+        if (t.nev != Sema::NAPLO)
+            s << QString("CREATE TRIGGER %1_naplo AFTER INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW "
+                         "EXECUTE FUNCTION naplo_ir('%2', '%3', '%4')")
+                     .arg(t.nev, t.kulcs, t.mezo("doksi") ? "doksi" : "", t.nev == "felhasznalo" ? "jelszo" : "");
+    return s;
+}
+
 QStringList pgLetrehozo()
 {
     QStringList s{"CREATE EXTENSION IF NOT EXISTS pg_trgm"};
@@ -440,6 +492,9 @@ QStringList pgLetrehozo()
       << "CREATE INDEX idx_megj_doksi ON megj (doksi, datum DESC)" << Sema::garanciaIndex();
     for (const char *i : REKLAMACIO_INDEXEK)
         s << i;
+    for (const char *i : NAPLO_INDEXEK)
+        s << i;
+    s << pgNaploTriggerek();
     s << pgKeresoTablak() << pgKeresoIndexek() << pgKeresoTriggerek();
     // the ordering key of HuSzoveg::rendezoKulcs: letters by the Hungarian alphabet, accented
     // ones after their base letter, digits and punctuation before them, other scripts after
@@ -458,7 +513,8 @@ QStringList pgLetrehozo()
     s << "CREATE FUNCTION dorvprg_jelez() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
          "PERFORM pg_notify('dorvprg', TG_TABLE_NAME); RETURN NULL; END $$";
     for (const TablaLeiras &t : Sema::tablak())
-        s << pgJelez(t);
+        if (t.nev != Sema::NAPLO)   // the change of a table tells the other desks already
+            s << pgJelez(t);
     return s << Sema::pgMentesek();
 }
 
@@ -520,6 +576,10 @@ QStringList Sema::letrehozo(Adatbazis::Motor motor, bool alapSorok)
         s << sqliteLetrehozo();
     s << "CREATE TABLE meta (kulcs TEXT PRIMARY KEY, ertek TEXT)"
       << QString("INSERT INTO meta VALUES ('verzio', '%1')").arg(verzio());
+    // a new register's history starts empty: its default rows are no changes (on SQLite the
+    // history's triggers come only after the register is made)
+    if (alapSorok && motor == Adatbazis::Motor::PostgreSQL)
+        s << "SELECT set_config('dorvprg.naplozas', 'ki', true)";
     if (alapSorok)
         s << "INSERT INTO beallit (vanbelep) VALUES ('N')"
           << "INSERT INTO tulajdonos (tulajdonos) VALUES ('Saját műhely')"
@@ -544,9 +604,24 @@ QStringList sqliteLetrehozo()
       << "CREATE INDEX idx_megj_doksi ON megj (doksi, datum DESC)" << Sema::garanciaIndex();
     for (const char *i : REKLAMACIO_INDEXEK)
         s << i;
+    for (const char *i : NAPLO_INDEXEK)
+        s << i;
     return s << Sema::keresoIndex();
 }
 } // namespace
+
+const char *const Sema::NAPLO = "naplo";
+
+QStringList Sema::naploFelvesz(Adatbazis::Motor m)
+{
+    const TablaLeiras &t = *tabla(NAPLO);
+    QStringList s{m == Adatbazis::Motor::PostgreSQL ? pgTabla(t) : sqliteTabla(t)};
+    for (const char *i : NAPLO_INDEXEK)
+        s << i;
+    if (m == Adatbazis::Motor::PostgreSQL)
+        s << pgNaploTriggerek();
+    return s;
+}
 
 QStringList Sema::reklamacioFelvesz(Adatbazis::Motor m)
 {

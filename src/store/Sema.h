@@ -45,6 +45,10 @@ QStringList pgMentesek();
 // The claims table with its indexes (and on the server its key counter and notification),
 // added to a register of version 5.
 QStringList reklamacioFelvesz(Adatbazis::Motor m);
+// The change history (version 8): its table with its indexes, and on the server the
+// triggers that fill it (SQLite's are the connection's own, see Naplo).
+extern const char *const NAPLO;   // "naplo"
+QStringList naploFelvesz(Adatbazis::Motor m);
 // The letters by period text and date (the warranties ending in a period), on both engines;
 // a register without it gets it when it opens.
 extern const char *const GARANCIA_INDEX;

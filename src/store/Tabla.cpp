@@ -483,10 +483,26 @@ void Tabla::bezar()
 
 QString Tabla::whereResz(QVariantList &ertekek) const
 {
-    if (!m_szurt || m_szuroMezo.isEmpty())
-        return {};
-    ertekek << m_szuroErtek;
-    return QString(" WHERE t.%1 = ?").arg(m_szuroMezo);
+    QStringList f;
+    if (m_szurt && !m_szuroMezo.isEmpty()) {
+        ertekek << m_szuroErtek;
+        f << QString("t.%1 = ?").arg(m_szuroMezo);
+    }
+    if (!m_feltetel.isEmpty()) {
+        ertekek << m_feltetelErtekek;
+        f << QString("(%1)").arg(m_feltetel);
+    }
+    return f.isEmpty() ? QString() : " WHERE " + f.join(" AND ");
+}
+
+void Tabla::setFeltetel(const QString &sql, const QVariantList &ertekek)
+{
+    m_feltetel = sql.trimmed();
+    m_feltetelErtekek = ertekek;
+    if (nyitva()) {
+        kulcsokOlvas();
+        aktualisra(0);
+    }
 }
 
 QString Tabla::selectResz(const QList<bool> &memoriaban) const

@@ -49,6 +49,9 @@ public:
     void setSzuro(const QString &kifejezes);       // "prntip='J'" or "doksi=12"; throws on another form
     QString szuro() const { return m_szuroSzoveg; }
     void setSzurt(bool be);
+    // A further condition on the fields (as t.field, values bound by position), kept with or
+    // without the filter: windows that filter by several fields at once (the history).
+    void setFeltetel(const QString &sql, const QVariantList &ertekek = {});
     bool szurt() const { return m_szurt; }
     // A field filled for each row from another table by key, cut to meret characters.
     void keresoMezo(const QString &nev, const QString &tabla, const QString &sajatMezo,
@@ -156,6 +159,8 @@ private:
     QString m_szuroSzoveg;
     QString m_szuroMezo;
     QVariant m_szuroErtek;
+    QString m_feltetel;
+    QVariantList m_feltetelErtekek;
     bool m_szurt = false;
     struct Kereso { QString nev, tabla, sajat, eredmeny; int meret; };
     QList<Kereso> m_keresok;
