@@ -70,5 +70,7 @@ Bejegyzes bejegyzes(const QString &ut, const QString &nev);
 void kiirasIndit(const QString &ut);
 void lemezre(const QString &ut, mode_t jog);
 void mappaLemezre(const QString &ut);
+// Whether the file is an archive this program wrote.
+bool sajatArchiv(const QString &ut);
 
 } // namespace ArchivBelso

@@ -108,10 +108,7 @@ void mappaLemezre(const QString &ut)
     ::close(fd);
 }
 
-} // namespace ArchivBelso
-
-namespace {
-
+// Whether the file is an archive this program wrote (its comment says so).
 bool sajatArchiv(const QString &ut)
 {
     int hiba = 0;
@@ -124,6 +121,10 @@ bool sajatArchiv(const QString &ut)
     zip_discard(za);
     return jel;
 }
+
+} // namespace ArchivBelso
+
+namespace {
 
 // What the packing leaves out: the archive itself, the work folders of archives (this one's
 // and others' running or left over), earlier archives (the program's own anywhere, any ZIP in
@@ -139,7 +140,7 @@ struct Kihagyas {
     bool kihagy(const QString &ut, const QString &nev) const
     {
         if (nev.endsWith(".zip", Qt::CaseInsensitive)
-            && (archivMappak.contains(QFileInfo(ut).canonicalPath()) || sajatArchiv(ut)))
+            && (archivMappak.contains(QFileInfo(ut).canonicalPath()) || ArchivBelso::sajatArchiv(ut)))
             return true;
         // the program's own entries of an archive unpacked here by hand are made anew
         if (nev.startsWith(ARCHIV_SAJAT_MAPPA))

@@ -22,19 +22,6 @@ namespace {
 
 QByteArray fajlNev(const QString &ut) { return QFile::encodeName(ut); }
 
-bool sajatArchiv(const QString &ut)
-{
-    int hiba = 0;
-    zip_t *za = zip_open(fajlNev(ut).constData(), ZIP_RDONLY, &hiba);
-    if (!za)
-        return false;
-    int hossz = 0;
-    const char *m = zip_get_archive_comment(za, &hossz, ZIP_FL_ENC_RAW);
-    const bool jel = m && QByteArray(m, hossz) == ARCHIV_JEL;
-    zip_discard(za);
-    return jel;
-}
-
 // ".<name>.masolat-XXXXXX": a copy being written, locked while it is
 const QRegularExpression &masolatNev()
 {

@@ -34,6 +34,24 @@ const char *const VISSZAALLITOTT_DOKUMENTUMOK = "visszaallitott_dokumentumok";
 
 namespace {
 
+// A small entry of the archive whole; the archive was read back against its CRCs before, so
+// a failure here is the file changing underneath.
+QByteArray bejegyzesOlvas(zip_t *z, zip_uint64_t i)
+{
+    QByteArray b;
+    zip_file_t *f = zip_fopen_index(z, i, 0);
+    zip_int64_t k = -1;
+    if (f) {
+        char p[65536];
+        while ((k = zip_fread(f, p, sizeof p)) > 0)
+            b.append(p, int(k));
+        zip_fclose(f);
+    }
+    if (k < 0)
+        throw StoreHiba(QString("Az archívum egy bejegyzése nem olvasható: %1").arg(QString::fromUtf8(zip_get_name(z, i, 0))));
+    return b;
+}
+
 QByteArray enc(const QString &s) { return QFile::encodeName(s); }
 
 [[noreturn]] void rendszerHiba(const QString &mit, const QString &ut, int e)
@@ -351,15 +369,7 @@ VisszaallitasEredmeny ArchivVisszaallit(const QString &zipUt, const QString &map
     // the description, when the archive has one
     QJsonArray dokumentumok;
     if (const auto it = sajat.constFind(ARCHIV_LEIRAS); it != sajat.constEnd()) {
-        zip_file_t *f = zip_fopen_index(z.z, *it, 0);
-        QByteArray b;
-        if (f) {
-            char p[65536];
-            zip_int64_t k;
-            while ((k = zip_fread(f, p, sizeof p)) > 0)
-                b.append(p, int(k));
-            zip_fclose(f);
-        }
+        const QByteArray b = bejegyzesOlvas(z.z, *it);
         dokumentumok = QJsonDocument::fromJson(b).object().value("dokumentumok").toArray();
     }
 
@@ -469,15 +479,7 @@ VisszaallitasEredmeny ArchivVisszaallit(const QString &zipUt, const QString &map
     const auto dv = sajat.constFind(QString(ARCHIV_SAJAT_MAPPA) + "dorvido.ini");
     e.dorvidoVan = dv != sajat.constEnd();
     if (e.dorvidoVan && dorvido) {
-        zip_file_t *f = zip_fopen_index(z.z, *dv, 0);
-        QByteArray b;
-        if (f) {
-            char p[65536];
-            zip_int64_t k;
-            while ((k = zip_fread(f, p, sizeof p)) > 0)
-                b.append(p, int(k));
-            zip_fclose(f);
-        }
+        const QByteArray b = bejegyzesOlvas(z.z, *dv);
         BiztosFajl ki(DorvidoFajlUt());
         ki.megnyit();
         ki.irMind(b);

@@ -447,7 +447,7 @@ QStringList pgNaploTriggerek()
     // a letter's key on the server is a BIGINT identity
     QStringList s{
         "ALTER TABLE naplo ALTER COLUMN doksi TYPE BIGINT",
-        "CREATE FUNCTION naplo_ir() RETURNS trigger LANGUAGE plpgsql AS $$ "
+        "CREATE FUNCTION naplo_ir() RETURNS trigger LANGUAGE plpgsql SET search_path FROM CURRENT AS $$ "
         "DECLARE v_ido text; v_ki text; v_gep text; v_kulcs text; v_doksi bigint; r jsonb; u jsonb; BEGIN "
         "IF current_setting('dorvprg.naplozas', true) = 'ki' THEN RETURN NULL; END IF; "
         "v_ki := coalesce(nullif(current_setting('dorvprg.felhasznalo', true), ''), session_user::text); "
