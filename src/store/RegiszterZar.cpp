@@ -22,6 +22,7 @@ namespace {
 
 int g_fd = -1;            // the shared lock of this program's register
 QByteArray g_fajl;        // the database file it was taken on
+bool g_figyel = false;   // the database file's identity is watched
 dev_t g_dev = 0;
 ino_t g_ino = 0;
 
@@ -37,6 +38,18 @@ QFileInfo mappaInfo(const QString &mappa)
 {
     const QFileInfo i(mappa);
     return QFileInfo(i.exists() ? i.canonicalFilePath() : i.absoluteFilePath());
+}
+
+// The lock is held on the database folder, never on the database file: a descriptor of the
+// database file closed in this process would drop every POSIX lock SQLite holds on it, and
+// another program could then write into a transaction of this one. The folder stays when a
+// restore moves the files in.
+QString zarFajl(const QString &mappa) { return mappaInfo(mappa).absoluteFilePath(); }
+
+// The folder opened for its lock; -1 when it cannot be opened.
+int zarNyit(const QString &mappa)
+{
+    return ::open(enc(zarFajl(mappa)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
 QRegularExpression munkaMinta(const QString &mappa)
@@ -195,22 +208,22 @@ void RegiszterZar::bejelentkezik(const QString &mappa, int varMs)
         }
         if (!QFileInfo::exists(QFile::decodeName(fajl)))
             return;
-        const int fd = ::open(fajl.constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            rendszerHiba("Az adatbázis nem nyitható meg", QFile::decodeName(fajl), errno);
-        const bool zarva = ::flock(fd, LOCK_SH | LOCK_NB) == 0;
-        // a file system without flock: nothing to register with, the identity is still watched
-        const bool zarNelkul = !zarva && errno != EWOULDBLOCK;
-        if ((zarva || zarNelkul) && !keszVar(mappa) && ugyanaz(fd, fajl)) {
-            struct stat st;
-            ::fstat(fd, &st);
+        const int fd = zarNyit(mappa);
+        const bool zarva = fd >= 0 && ::flock(fd, LOCK_SH | LOCK_NB) == 0;
+        // a read-only folder or a file system without flock: nothing to register with, the
+        // database file's identity is still watched
+        const bool zarNelkul = !zarva && (fd < 0 || errno != EWOULDBLOCK);
+        struct stat st;
+        if ((zarva || zarNelkul) && !keszVar(mappa) && ::stat(fajl.constData(), &st) == 0) {
             g_fd = fd;
             g_fajl = fajl;
             g_dev = st.st_dev;
             g_ino = st.st_ino;
+            g_figyel = true;
             return;
         }
-        ::close(fd);
+        if (fd >= 0)
+            ::close(fd);
         if (hatar.hasExpired())
             throw StoreHiba(QString("Az adatbázist most egy másik program állítja vissza archívumból: %1\r\n"
                                     "Próbálja újra, amikor a visszaállítás befejeződött.")
@@ -224,12 +237,13 @@ void RegiszterZar::kijelentkezik()
     if (g_fd >= 0)
         ::close(g_fd);
     g_fd = -1;
+    g_figyel = false;
     g_fajl.clear();
 }
 
 bool RegiszterZar::cserelve()
 {
-    if (g_fd < 0)
+    if (!g_figyel)
         return false;
     struct stat st;
     return ::stat(g_fajl.constData(), &st) != 0 || st.st_dev != g_dev || st.st_ino != g_ino;
@@ -244,7 +258,7 @@ void RegiszterZar::cserelveHiba()
 
 bool RegiszterZar::masikNyitva(const QString &mappa)
 {
-    const QByteArray fajl = enc(dbFajl(mappa));
+    const QByteArray fajl = enc(zarFajl(mappa));
     if (g_fd >= 0 && ugyanaz(g_fd, fajl)) {
         if (::flock(g_fd, LOCK_EX | LOCK_NB) == 0) {
             ::flock(g_fd, LOCK_SH);
@@ -267,9 +281,9 @@ RegiszterZar::Kizarolagos::Kizarolagos(const QString &mappa)
     const QString fajl = dbFajl(mappa);
     if (!QFileInfo::exists(fajl))
         return;
-    m_fd = ::open(enc(fajl).constData(), O_RDONLY | O_CLOEXEC);
+    m_fd = zarNyit(mappa);
     if (m_fd < 0)
-        rendszerHiba("Az adatbázis nem nyitható meg", fajl, errno);
+        rendszerHiba("Az adatbázis mappája nem nyitható meg", zarFajl(mappa), errno);
     if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         ::close(m_fd);
         m_fd = -1;
