@@ -110,11 +110,11 @@ const QList<AkcioLeiras> &akcioTabla()
         {"aTulajdonos", "Tulajdonos adatai", "Rendszer", {}, true},
         {"aFelhasznalo", "Felhasználók", "Rendszer", {}, true},
         {"aSQL", "Szabad lekérdezés", "Rendszer", {}, true},
+        {"aOsszesValtozas", "Összes változás", "Rendszer", {}, true},
         {"aArchiv", "Adatbázis archiválása", "Rendszer", {}},
         {"aArchivEllenor", "Archívum ellenőrzése", "Rendszer", {}},
         {"aVisszaallit", "Adatbázis visszaállítása...", "Rendszer", {}, true},
         {"aBeallit", "Beállítások", "Rendszer", {}, true},
-        {"aOsszesValtozas", "Összes változás", "Rendszer", {}, true},
         {"aSugo", "Súgó", "Súgó", QKeySequence(Qt::Key_F1)},
         {"aFontos", "Fontos információk", "Súgó", {}},
         {"aHonlap", "Pelikor honlapja", "Súgó", {}},
@@ -376,7 +376,8 @@ void Tfrm_Main::menukEpit()
         {"Keresés", {"aKeres", "aKeresReszletes", "aGaranciaEllenorzes", "aLejaroGaranciak"}},
         {"Törzsadatok", {"aTorzsMarka", "aTorzsAlkatresz", "aTorzsUgyfel"}},
         {"Nyomtatások", {"aNyomLista", "-", "aNyomJavitas", "aNyomSzerelo", "-", "aNyomReklamacio"}},
-        {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aArchiv", "aArchivEllenor", "aVisszaallit", "-", "aBeallit", "aOsszesValtozas"}},
+        {"Rendszer", {"aTulajdonos", "-", "aFelhasznalo", "aSQL", "aOsszesValtozas", "aArchiv", "aArchivEllenor",
+                      "aVisszaallit", "-", "aBeallit"}},
         {"Súgó", {"aSugo", "aFontos", "-", "aHonlap", "aLevel", "aUjdonsag", "-", "aNevjegy"}},
     };
     // The six menus are a menu bar of their own inside the first band, so that the keyboard
