@@ -6,8 +6,9 @@
 
 // Which programs have the local register open, and a restore's hand-over of the folder.
 //
-// Every program with the local register open holds a shared flock() on the database file
-// (flock locks are apart from SQLite's own fcntl locks). A restore takes it exclusively: it
+// Every program with the local register open holds a shared flock() on the database folder
+// (never on the database file: closing any descriptor of that file would drop the fcntl
+// locks SQLite holds on it in this process). A restore takes it exclusively: it
 // gets it only while no other program has the register open, and holds it while it puts the
 // restored files in place, so a program starting meanwhile waits and then opens the new file.
 // A program that was open on a file that was replaced anyway (an older program without the
@@ -20,7 +21,7 @@
 // "kesz") or removed (without it) by the next opening or restore.
 namespace RegiszterZar {
 
-// The shared lock on the folder's database file, taken after what killed restores left is
+// The shared lock on the database folder, taken after what killed restores left is
 // dealt with; waits up to varMs while a restore holds it. Throws StoreHiba.
 void bejelentkezik(const QString &mappa, int varMs = 10000);
 void kijelentkezik();
