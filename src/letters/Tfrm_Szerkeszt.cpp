@@ -229,13 +229,12 @@ QWidget *Tfrm_Szerkeszt::lapEpit(int lap)
         if (doksi > 0)
             ReklamacioAblak(doksi, this);
     });
-    // the warranty's state, in the free end of the tool bar: no field moves for it
-    auto *ures = new QWidget(eszkozok);
-    ures->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    eszkozok->addWidget(ures);
+    // the warranty's state, in the free end of the tool bar: no field moves for it; it takes
+    // the room the commands leave and may be cut there, never pushing a command out of sight
     auto *garancia = new QLabel(eszkozok);
     garancia->setObjectName("GaranciaAllapot");
-    garancia->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    garancia->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    garancia->setMinimumWidth(1);
     garancia->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     garancia->setContentsMargins(0, 0, 4, 0);
     eszkozok->addWidget(garancia);

@@ -10,6 +10,7 @@
 #include "Tfrm_Szerkeszt.h"
 #include "Tfrm_TorzsLista.h"
 
+#include <QLabel>
 #include <QAction>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -212,6 +213,11 @@ private slots:
             e->datumok[2]->setDate(QDate(2025, 5, 6));
             e->mezo("dorvido", 2)->setFocus();
             QCOMPARE(e->datumok[0]->date(), QDate(2025, 5, 6));
+            // the warranty's state stands whole in the page's tool bar
+            for (QLabel *l : e->findChildren<QLabel *>("GaranciaAllapot"))
+                if (l->isVisible())
+                    QVERIFY2(!l->text().isEmpty() && l->width() >= l->fontMetrics().horizontalAdvance(l->text()),
+                             qPrintable(QString("%1: %2 px").arg(l->text()).arg(l->width())));
             e->ok[2]->click();
         });
         QCOMPARE(s.tbl.ertek("rendszam").toString(), QString("ABC-123"));
