@@ -214,27 +214,16 @@ void letrehoz()
     t.commit();
 }
 
-// Version 6: the claims table, on either engine, inside the caller's upgrade transaction.
-void reklamacioFelvesz()
+// A table a later version brings (6: the claims, 8: the change history, which starts empty),
+// on either engine, inside the caller's upgrade transaction; one already there is left alone.
+void tablaFelvesz(const QString &nev, const QStringList &utasitasok)
 {
     const bool van = g_motor == Adatbazis::Motor::PostgreSQL
-                         ? !Adatbazis::ertek("SELECT to_regclass('reklamacio')").isNull()
-                         : Adatbazis::ertek("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'reklamacio'").isValid();
+                         ? !Adatbazis::ertek("SELECT to_regclass(?)", {nev}).isNull()
+                         : Adatbazis::ertek("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?", {nev}).isValid();
     if (van)
         return;
-    for (const QString &s : Sema::reklamacioFelvesz(g_motor))
-        Adatbazis::vegrehajt(s);
-}
-
-// Version 8: the change history, which starts empty.
-void naploFelvesz()
-{
-    const bool van = g_motor == Adatbazis::Motor::PostgreSQL
-                         ? !Adatbazis::ertek("SELECT to_regclass('naplo')").isNull()
-                         : Adatbazis::ertek("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'naplo'").isValid();
-    if (van)
-        return;
-    for (const QString &s : Sema::naploFelvesz(g_motor))
+    for (const QString &s : utasitasok)
         Adatbazis::vegrehajt(s);
 }
 
@@ -289,11 +278,11 @@ void pgFrissit()
         for (const QString &s : Sema::pgMentesek())
             Adatbazis::vegrehajt(s);
     if (v < 6)
-        reklamacioFelvesz();
+        tablaFelvesz("reklamacio", Sema::reklamacioFelvesz(g_motor));
     if (v < 7)
         jelszavakHashelese();
     if (v < 8)
-        naploFelvesz();
+        tablaFelvesz(Sema::NAPLO, Sema::naploFelvesz(g_motor));
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
@@ -350,11 +339,11 @@ void frissit()
         for (const QString &s : v == 3 && !hianyos ? Sema::keresoFrissit() : Sema::keresoUjraepit())
             Adatbazis::vegrehajt(s);
     if (v < 6)
-        reklamacioFelvesz();
+        tablaFelvesz("reklamacio", Sema::reklamacioFelvesz(g_motor));
     if (v < 7)
         jelszavakHashelese();
     if (v < 8)
-        naploFelvesz();
+        tablaFelvesz(Sema::NAPLO, Sema::naploFelvesz(g_motor));
     Adatbazis::vegrehajt("UPDATE meta SET ertek = ? WHERE kulcs = 'verzio'", {QString::number(Sema::verzio())});
     t.commit();
 }
