@@ -321,14 +321,16 @@ void frissit()
     const int v = Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt();
     if (v > Sema::verzio())
         ujabbValtozat(v);
-    QSet<QString> nevek;
-    for (QSqlQuery q = Adatbazis::lekerdez("SELECT name FROM sqlite_master"); q.next();)
-        nevek.insert(q.value(0).toString());
+    QHash<QString, QString> nevek;   // name, CREATE statement
+    for (QSqlQuery q = Adatbazis::lekerdez("SELECT name, sql FROM sqlite_master"); q.next();)
+        nevek.insert(q.value(0).toString(), q.value(1).toString());
     bool hianyos = false;
     for (const QString &n : Sema::keresoObjektumok(qMax(v, 3)))
         hianyos = hianyos || !nevek.contains(n);
     const bool garanciaIndex = nevek.contains(Sema::GARANCIA_INDEX);
-    if (v == Sema::verzio() && !hianyos && garanciaIndex)
+    // an index the search reads with other columns than an earlier version made it with
+    const QStringList csere = v < 4 || hianyos ? QStringList() : Sema::keresoIndexCsere(nevek);
+    if (v == Sema::verzio() && !hianyos && garanciaIndex && csere.isEmpty())
         return;
     Adatbazis::Tranzakcio t;
     if (!garanciaIndex)
@@ -338,6 +340,8 @@ void frissit()
     if (v < 4 || hianyos)
         for (const QString &s : v == 3 && !hianyos ? Sema::keresoFrissit() : Sema::keresoUjraepit())
             Adatbazis::vegrehajt(s);
+    for (const QString &s : csere)
+        Adatbazis::vegrehajt(s);
     if (v < 6)
         tablaFelvesz("reklamacio", Sema::reklamacioFelvesz(g_motor));
     if (v < 7)

@@ -139,13 +139,20 @@ const QList<Kereso> &keresok()
 }
 
 // On the letters' narrow table: the number order (the key breaks ties), and the letters of
-// a master row, covering what a name search returns.
-const struct { const char *nev, *oszlopok; } INDEXEK[] = {
-    {"doksi_nagybetu_sorrend", "doksi_id"},
-    {"doksi_nagybetu_marka", "marka, doksi_id, datum, ugyfel"},
-    {"doksi_nagybetu_alkatresz", "alkatresz, doksi_id, datum, ugyfel"},
-    {"doksi_nagybetu_ugyfel", "ugyfel, doksi_id, datum"},
+// a master row, covering what a name search returns. Locally the number order also covers
+// the searched texts and what the result grid shows: a text too short for the trigram table
+// is compared in one pass over that index alone, not in a lookup of the row for every letter.
+const struct { const char *nev, *oszlopok, *helyi; } INDEXEK[] = {
+    {"doksi_nagybetu_sorrend", "doksi_id", "doksi_id, doksi, rendszam, sorozatszam, datum, ugyfel"},
+    {"doksi_nagybetu_marka", "marka, doksi_id, datum, ugyfel", nullptr},
+    {"doksi_nagybetu_alkatresz", "alkatresz, doksi_id, datum, ugyfel", nullptr},
+    {"doksi_nagybetu_ugyfel", "ugyfel, doksi_id, datum", nullptr},
 };
+
+QString helyiIndex(const char *nev, const char *oszlopok)
+{
+    return QString("CREATE INDEX %1 ON doksi_nagybetu (%2)").arg(nev, oszlopok);
+}
 
 // Indexes of version 3 on the letters themselves, replaced by the ones above.
 const char *const REGI_INDEXEK[] = {"idx_doksi_marka", "idx_doksi_alkatresz", "idx_doksi_ugyfel"};
@@ -226,7 +233,7 @@ KeresoReszek keresoReszek()
                                .arg(k.tabla, nagy, k.kisero.join(", "), elotaggal(k.kisero, "new."), k.kulcs);
     }
     for (const auto &i : INDEXEK)
-        r.indexek << QString("CREATE INDEX %1 ON doksi_nagybetu (%2)").arg(i.nev, i.oszlopok);
+        r.indexek << helyiIndex(i.nev, i.helyi ? i.helyi : i.oszlopok);
     return r;
 }
 
@@ -294,6 +301,18 @@ QStringList Sema::keresoUjraepit()
     // filled in bulk before the indexes and triggers exist
     const KeresoReszek r = keresoReszek();
     return s + regiIndexekTorlese() + r.tablak + keresoFeltolt() + r.indexek + r.triggerek;
+}
+
+QStringList Sema::keresoIndexCsere(const QHash<QString, QString> &meglevok)
+{
+    QStringList s;
+    for (const auto &i : INDEXEK) {
+        const QString kell = helyiIndex(i.nev, i.helyi ? i.helyi : i.oszlopok);
+        const auto m = meglevok.constFind(i.nev);
+        if (m != meglevok.cend() && m.value() != kell)
+            s << QString("DROP INDEX %1").arg(i.nev) << kell;
+    }
+    return s;
 }
 
 QStringList Sema::keresoObjektumok(int verzio)

@@ -2,6 +2,7 @@
 
 #include "Adatbazis.h"
 
+#include <QHash>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -63,6 +64,9 @@ QStringList keresoUjraepit();                   // drops what is left of any sea
 // names of the tables, indexes and triggers of the search index of that version (3 or later),
 // to find a missing one
 QStringList keresoObjektumok(int verzio = Sema::verzio());
+// the local search indexes whose columns changed since they were made (meglevok: name and
+// CREATE statement of what the database holds), dropped and made anew
+QStringList keresoIndexCsere(const QHash<QString, QString> &meglevok);
 QString nagybetusTabla(const QString &tabla);   // upper-cased searched texts of a table
 QString keresoTabla(const QString &tabla);      // trigram table over those
 }
