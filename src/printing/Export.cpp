@@ -14,7 +14,11 @@
 #include <QVector>
 #include <algorithm>
 #include <charconv>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -164,6 +168,89 @@ void jeloltHozzafuz(QString &ki, QChar jelolo, const QString &elvalaszto, Ir ir)
     ki += elvalaszto;
 }
 
+// Writes the byte path's buffers on a thread of its own while the caller fills the next one:
+// the kernel's copy of a buffer into the file runs beside the encoding of the rows after it.
+// Every write is checked as before: the first failure is thrown by the next atad() or by
+// lezar(), and nothing is written after it. lezar() syncs and renames through BiztosFajl
+// once the last buffer is written; without it the file is dropped as BiztosFajl drops it.
+class HatterIras {
+public:
+    explicit HatterIras(BiztosFajl &f) : m_f(f), m_szal([this] { fut(); }) {}
+    ~HatterIras() { leall(); }
+    HatterIras(const HatterIras &) = delete;
+    HatterIras &operator=(const HatterIras &) = delete;
+
+    // Hands over the first hossz bytes of b to be written; b becomes the buffer written before,
+    // at least as large as the one handed over. Waits while that one is still being written.
+    void atad(QByteArray &b, qsizetype hossz)
+    {
+        std::unique_lock z(m_zar);
+        m_szabad.wait(z, [this] { return !m_van; });
+        if (m_hiba)
+            std::rethrow_exception(m_hiba);
+        std::swap(b, m_irando);
+        m_hossz = hossz;
+        m_van = true;
+        z.unlock();
+        m_jel.notify_one();
+        if (b.size() < m_irando.size())
+            b.resize(m_irando.size());
+    }
+    void lezar()
+    {
+        leall();
+        if (m_hiba)
+            std::rethrow_exception(m_hiba);
+        m_f.veglegesit();
+    }
+
+private:
+    void fut()
+    {
+        std::unique_lock z(m_zar);
+        for (;;) {
+            m_jel.wait(z, [this] { return m_van || m_vege; });
+            if (!m_van)
+                return;
+            const bool irhato = !m_hiba;
+            z.unlock();
+            std::exception_ptr h;
+            if (irhato) {
+                try {
+                    m_f.irMind(QByteArray::fromRawData(m_irando.constData(), m_hossz));
+                } catch (...) {
+                    h = std::current_exception();
+                }
+            }
+            z.lock();
+            if (h)
+                m_hiba = h;
+            m_van = false;
+            m_szabad.notify_one();
+        }
+    }
+    // the last buffer handed over is written before the thread ends
+    void leall()
+    {
+        {
+            const std::lock_guard z(m_zar);
+            m_vege = true;
+        }
+        m_jel.notify_one();
+        if (m_szal.joinable())
+            m_szal.join();
+    }
+
+    BiztosFajl &m_f;
+    std::mutex m_zar;
+    std::condition_variable m_jel, m_szabad;   // a buffer to write; the thread free again
+    QByteArray m_irando;                       // the thread's alone while m_van
+    qsizetype m_hossz = 0;
+    bool m_van = false, m_vege = false;
+    std::exception_ptr m_hiba;
+    std::thread m_szal;   // last: started once the rest is ready
+};
+
 // The byte path of HataroltIr: each value of a raw pass goes from its stored UTF-8 straight
 // into code page 1250 in a large output buffer, with the entries, qualifiers and separators
 // of jeloltHozzafuz; a value the table cannot encode (a character beyond 16 bits, one the
@@ -173,7 +260,7 @@ class BajtIro {
 public:
     // jelolo: null or an ASCII character
     BajtIro(BiztosFajl &f, const QString &elvalaszto, QChar jelolo)
-        : m_f(f), m_jelolo(jelolo.isNull() ? -1 : char(jelolo.unicode())), m_jeloloQ(jelolo)
+        : m_iras(f), m_jelolo(jelolo.isNull() ? -1 : char(jelolo.unicode())), m_jeloloQ(jelolo)
     {
         m_elvalaszto = m_kodolo.kodol(elvalaszto);
         m_puffer.resize(DARAB + (1 << 16));
@@ -250,7 +337,7 @@ public:
     void lezar()
     {
         kiir();
-        m_f.veglegesit();
+        m_iras.lezar();
     }
 
 private:
@@ -260,7 +347,7 @@ private:
     {
         if (m_hossz == 0)
             return;
-        m_f.irMind(QByteArray::fromRawData(m_puffer.constData(), m_hossz));
+        m_iras.atad(m_puffer, m_hossz);
         m_hossz = 0;
     }
     // room for n more bytes
@@ -323,7 +410,7 @@ private:
         ascii(b.constData(), b.size());
     }
 
-    BiztosFajl &m_f;
+    HatterIras m_iras;
     const int m_jelolo;   // -1: none
     const QChar m_jeloloQ;
     QByteArray m_elvalaszto;
@@ -384,7 +471,9 @@ QStringList HataroltFejlec(const Tabla &ds)
 ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalaszto, QChar jelolo,
                           const ExportHaladas &haladas)
 {
-    if (!ds.nyitva())
+    // a closed cursor without progress is read without its keys; progress needs their number
+    const bool kulcsNelkul = !ds.nyitva() && !haladas && jelolo.unicode() < 0x80;
+    if (!ds.nyitva() && !kulcsNelkul)
         ds.megnyit();
     const QStringList mezok = HataroltMezok(ds);
     QVector<int> oszlopok;
@@ -411,7 +500,7 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
         }
         iro.sorVege();
         const QSignalBlocker csend(&ds);
-        ds.bejarNyers([&](int i, const QVector<NyersErtek> &adat) {
+        const auto sorFv = [&](int i, const QVector<NyersErtek> &adat) {
             if (haladas && !haladas(i, n)) {
                 e.megallitva = true;
                 return false;
@@ -423,7 +512,11 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
             iro.sorVege();
             ++e.sorok;
             return true;
-        });
+        };
+        if (kulcsNelkul)
+            ds.bejarNyersKulcsNelkul(sorFv);
+        else
+            ds.bejarNyers(sorFv);
         iro.lezar();
         if (n > 0)
             ds.ugrik(e.megallitva ? e.sorok : n - 1);

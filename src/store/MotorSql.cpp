@@ -343,6 +343,52 @@ void copySor(const char *p, int n, QByteArray &dekodolt, QVector<QByteArray> &so
 
 } // namespace
 
+namespace {
+
+// The rows of the COPY ... TO STDOUT just started on c, each to f. After f's false, with
+// megszakit the server is asked to stop sending and the connection is left to be dropped;
+// without it the rest is read and not handed on (on a connection that goes on, a cancel
+// arriving late would meet its next statement). Otherwise every result is taken, so the
+// connection is free again; hibaFv throws for the COPY's failed result.
+template <typename HibaFv>
+void copyOlvas(PGconn *c, const std::function<bool(const QVector<QByteArray> &, const QVector<bool> &)> &f,
+               bool megszakit, HibaFv hibaFv)
+{
+    QByteArray dekodolt;
+    QVector<QByteArray> sor;
+    QVector<bool> nullak;
+    bool tovabb = true;
+    for (;;) {
+        char *adat = nullptr;
+        const int n = PQgetCopyData(c, &adat, 0);
+        if (n < 0)
+            break;
+        const std::unique_ptr<char, void (*)(void *)> felszabadit(adat, PQfreemem);
+        if (!tovabb)
+            continue;   // not wanted
+        copySor(adat, n, dekodolt, sor, nullak);
+        if (!f(sor, nullak)) {
+            tovabb = false;
+            if (!megszakit)
+                continue;
+            if (PGcancel *m = PQgetCancel(c)) {
+                char hiba[256];
+                PQcancel(m, hiba, sizeof hiba);
+                PQfreeCancel(m);
+            }
+            return;
+        }
+    }
+    // the COPY's own result says whether every row came; a lost connection is told even after a stop
+    Eredmeny elso(PQgetResult(c), PQclear);
+    while (PGresult *r = PQgetResult(c))
+        PQclear(r);
+    if (PQresultStatus(elso.get()) != PGRES_COMMAND_OK && (tovabb || PQstatus(c) == CONNECTION_BAD))
+        hibaFv(elso.get());
+}
+
+} // namespace
+
 void MotorSql::pgMasolBejar(const QString &sql, const QVariantList &ertekek,
                             const std::function<bool(const QVector<QByteArray> &, const QVector<bool> &)> &f)
 {
@@ -385,28 +431,23 @@ void MotorSql::pgMasolBejar(const QString &sql, const QVariantList &ertekek,
         if (PQresultStatus(r.get()) != PGRES_COPY_OUT)
             hibaEredmeny(r.get());
     }
-    QByteArray dekodolt;
-    QVector<QByteArray> sor;
-    QVector<bool> nullak;
-    for (;;) {
-        char *adat = nullptr;
-        const int n = PQgetCopyData(c, &adat, 0);
-        if (n < 0)
-            break;
-        const std::unique_ptr<char, void (*)(void *)> felszabadit(adat, PQfreemem);
-        copySor(adat, n, dekodolt, sor, nullak);
-        if (!f(sor, nullak)) {
-            // the rest is not wanted: the server stops sending, the connection goes
-            if (PGcancel *m = PQgetCancel(c)) {
-                char hiba[256];
-                PQcancel(m, hiba, sizeof hiba);
-                PQfreeCancel(m);
-            }
-            return;
+    copyOlvas(c, f, true, hibaEredmeny);
+}
+
+void MotorSql::pgMasolBejarItt(const QString &sql, const QVariantList &ertekek,
+                               const std::function<bool(const QVector<QByteArray> &, const QVector<bool> &)> &f)
+{
+    Adatbazis::db();   // reconnects after a lost connection
+    PGconn *c = Adatbazis::pgHandle();
+    const QByteArray utasitas = "COPY (" + literalokkal(c, sql, ertekek) + ") TO STDOUT";
+    {
+        Eredmeny r(PQexec(c, utasitas.constData()), PQclear);
+        if (PQresultStatus(r.get()) != PGRES_COPY_OUT) {
+            // a failed statement may leave further results; the connection is free after them
+            while (PGresult *tovabbi = PQgetResult(c))
+                PQclear(tovabbi);
+            hiba(c, r.get());
         }
     }
-    // the COPY's own result says whether every row came
-    const Eredmeny r(PQgetResult(c), PQclear);
-    if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
-        hibaEredmeny(r.get());
+    copyOlvas(c, f, false, [c](const PGresult *r) { hiba(c, r); });
 }

@@ -360,6 +360,7 @@ Tabla::Tabla(const QString &tabla, QObject *szulo)
     if (!m_leiras)
         throw StoreHiba(QString("Ismeretlen tábla: %1").arg(tabla));
     setIndex({});
+    oszlopokBeallit();
 }
 
 Tabla::~Tabla()
@@ -434,14 +435,13 @@ void Tabla::keresoMezo(const QString &nev, const QString &tabla, const QString &
     if (!Sema::tabla(tabla) || !m_leiras->mezo(sajatMezo))
         throw StoreHiba(QString("Hibás keresőmező: %1").arg(nev));
     m_keresok << Kereso{nev, Sema::tabla(tabla)->nev, sajatMezo, eredmenyMezo, meret};
+    // an open cursor's rows have the columns it was opened with until it opens again
+    if (!nyitva())
+        oszlopokBeallit();
 }
 
-void Tabla::megnyit()
+void Tabla::oszlopokBeallit()
 {
-    if (nyitva())
-        return;
-    Adatbazis::db();
-    m_azon = Sema::sorAzonosito(*m_leiras, Adatbazis::motor());
     m_oszlopok.clear();
     m_oszlopIndex.clear();
     for (const MezoLeiras &m : m_leiras->mezok)
@@ -450,6 +450,15 @@ void Tabla::megnyit()
         m_oszlopok << k.nev;
     for (int i = 0; i < m_oszlopok.size(); ++i)
         m_oszlopIndex.insert(m_oszlopok[i].toLower(), i);
+}
+
+void Tabla::megnyit()
+{
+    if (nyitva())
+        return;
+    Adatbazis::db();
+    m_azon = Sema::sorAzonosito(*m_leiras, Adatbazis::motor());
+    oszlopokBeallit();
     m_allapot = Allapot::Tallozas;
     try {
         kulcsokOlvas();
@@ -532,8 +541,11 @@ bool Tabla::keresoMemoriaba(int i) const
     const MezoLeiras *sajat = m_leiras->mezo(k.sajat);
     if (!t->autoinc() || (sajat->tipus != MezoTipus::Egesz && sajat->tipus != MezoTipus::Autoinc))
         return false;
-    // the highest key is found at once, and a table is never larger than it
-    return qint64(rekordSzam()) * 4
+    // the highest key is found at once, and a table is never larger than it; a closed cursor's
+    // view (a pass without keys) is taken to be its whole table
+    const qint64 sorok = nyitva() ? rekordSzam()
+                                  : Adatbazis::ertek("SELECT max(rowid) FROM " + m_leiras->nev).toLongLong();
+    return sorok * 4
         >= Adatbazis::ertek(QString("SELECT max(%1) FROM %2").arg(Sema::sorAzonosito(*t, Adatbazis::motor()), t->nev))
                .toLongLong();
 }
@@ -857,11 +869,18 @@ void Tabla::sqliteBejar(bool nyers, F sorFv) const
 {
     OlvasoTranzakcio tr;
     QList<bool> memoriaban(m_keresok.size(), false);
+    for (int i = 0; i < m_keresok.size(); ++i)
+        memoriaban[i] = keresoMemoriaba(i);
+    // With no lookup joined each page of a large table is read about once, in the order of its
+    // rows: a small page cache serves as well as the large one and needs no fresh memory.
+    // (Set before the read transaction, which the cache's owner takes for a changing one.)
+    std::optional<KisLapTar> lapTar;
+    if (!memoriaban.contains(false))
+        lapTar.emplace(m_leiras->nev);
     std::vector<std::optional<KeresoTar>> nevek(m_keresok.size());
     for (int i = 0; i < m_keresok.size(); ++i)
-        if (keresoMemoriaba(i)) {
+        if (memoriaban[i]) {
             tr.kezd();
-            memoriaban[i] = true;
             nevek[i].emplace(m_keresok[i].tabla, m_keresok[i].eredmeny, m_keresok[i].meret, nyers);
         }
     QList<int> sajatOszlop;   // the own field of each lookup, as a column of the statement
@@ -911,8 +930,35 @@ void Tabla::bejar(const std::function<bool(int, const QVector<QVariant> &)> &f) 
 void Tabla::bejarNyers(const std::function<bool(int, const QVector<NyersErtek> &)> &f) const
 {
     ellenoriz();
+    nyersMenet(f);
+}
+
+void Tabla::bejarNyersKulcsNelkul(const std::function<bool(int, const QVector<NyersErtek> &)> &f)
+{
+    if (nyitva()) {
+        bejarNyers(f);
+        return;
+    }
+    Adatbazis::db();   // reconnects after a lost connection, as megnyit does
+    m_azon = Sema::sorAzonosito(*m_leiras, Adatbazis::motor());
+    if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL && m_rendezes.first().szoveg) {
+        // the server's rows follow the cursor's Hungarian order through its keys
+        megnyit();
+        struct Zaro {
+            Tabla &t;
+            ~Zaro() { t.bezar(); }
+        } zaro{*this};
+        nyersMenet(f);
+        return;
+    }
+    // nothing else uses the store meanwhile: the server's rows come on its own connection
+    nyersMenet(f, true);
+}
+
+void Tabla::nyersMenet(const std::function<bool(int, const QVector<NyersErtek> &)> &f, bool ittIs) const
+{
     if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL) {
-        pgBejarNyers(f);
+        pgBejarNyers(f, ittIs);
         return;
     }
     QVector<NyersErtek> s(m_oszlopok.size());
