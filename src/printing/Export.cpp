@@ -364,6 +364,10 @@ private:
         std::memcpy(m_puffer.data() + m_hossz, p, size_t(n));
         m_hossz += n;
     }
+    static constexpr quint64 ALSO_BITEK = 0x0101010101010101ULL, FELSO_BITEK = 0x8080808080808080ULL;
+    // whether a byte of w is zero (w's bytes below 0x80)
+    static bool nullaBajt(quint64 w) { return ((w - ALSO_BITEK) & ~w & FELSO_BITEK) != 0; }
+
     // A UTF-8 text into 1250 with the qualifier doubled; false (nothing written) when a
     // character needs the encoder itself.
     bool utf8(const char *p, int n)
@@ -373,6 +377,17 @@ private:
         char *ki = m_puffer.data() + m_hossz;
         char *const eleje = ki;
         for (int i = 0; i < n;) {
+            // eight ASCII bytes without the qualifier go as they are
+            if (i + 8 <= n) {
+                quint64 w;
+                std::memcpy(&w, b + i, 8);
+                if (!(w & FELSO_BITEK) && !(m_jelolo >= 0 && nullaBajt(w ^ m_jeloloMinta))) {
+                    std::memcpy(ki, &w, 8);
+                    ki += 8;
+                    i += 8;
+                    continue;
+                }
+            }
             const uchar c = b[i];
             if (c < 0x80) {
                 if (int(c) == m_jelolo)
@@ -412,6 +427,7 @@ private:
 
     HatterIras m_iras;
     const int m_jelolo;   // -1: none
+    const quint64 m_jeloloMinta = m_jelolo >= 0 ? quint64(m_jelolo) * ALSO_BITEK : 0;   // in every byte
     const QChar m_jeloloQ;
     QByteArray m_elvalaszto;
     QByteArray m_puffer;   // detached once: data() is a plain pointer afterwards

@@ -181,22 +181,6 @@ void oszlopNyers(NyersErtek &e, sqlite3_stmt *st, int i, const MezoLeiras *m)
     e.mas = oszlopOlvasott(st, i, m);
 }
 
-// A value the cursor holds as a QVariant, as a raw one (bytes kept in utf8 when it is a text).
-void nyersbe(NyersErtek &e, const QVariant &v, QByteArray &utf8)
-{
-    if (v.isNull() || !v.isValid()) {
-        e.fajta = NyersErtek::Fajta::Ures;
-    } else if (v.typeId() == QMetaType::QString) {
-        utf8 = v.toString().toUtf8();
-        e.fajta = NyersErtek::Fajta::Szoveg;
-        e.utf8 = utf8.constData();
-        e.hossz = int(utf8.size());
-    } else {
-        e.fajta = NyersErtek::Fajta::Mas;
-        e.mas = v;
-    }
-}
-
 void lepesVege(int rc)
 {
     if ((rc & 0xff) == SQLITE_BUSY)
@@ -209,10 +193,14 @@ void lepesVege(int rc)
 // are dense (autoincrement keys mostly are), in a hash otherwise.
 class KeresoTar {
 public:
-    // nyers: the values also as raw ones (ertekNyers)
+    // nyers: the values as raw ones only (ertekNyers), their bytes straight from SQLite
     KeresoTar(const QString &tabla, const QString &mezo, int meret, bool nyers = false)
     {
         const Utasitas st = elokeszit(QString("SELECT rowid, substr(%1, 1, %2) FROM %3").arg(mezo).arg(meret).arg(tabla), {});
+        if (nyers) {
+            nyersOlvas(st.get());
+            return;
+        }
         QList<qint64> kulcsok;
         QList<QVariant> ertekek;
         qint64 max = 0;
@@ -234,16 +222,6 @@ public:
             for (qsizetype i = 0; i < kulcsok.size(); ++i)
                 m_hash.insert(kulcsok[i], std::move(ertekek[i]));
         }
-        if (!nyers)
-            return;
-        // the texts' bytes live in m_bajtok, which keeps its place as the tables fill
-        m_bajtok.resize(m_tomb.size() + m_hash.size());
-        qsizetype b = 0;
-        m_nyersTomb.resize(m_tomb.size());
-        for (qsizetype i = 0; i < m_tomb.size(); ++i, ++b)
-            nyersbe(m_nyersTomb[i], m_tomb[i], m_bajtok[b]);
-        for (auto it = m_hash.cbegin(); it != m_hash.cend(); ++it, ++b)
-            nyersbe(m_nyersHash[it.key()], it.value(), m_bajtok[b]);
     }
     const QVariant &ertek(qint64 kulcs) const
     {
@@ -261,10 +239,51 @@ public:
     }
 
 private:
+    // The raw values as ertek's would give them: a text's bytes as stored, any other stored
+    // value as the text the cursor shows for it. The bytes of all texts live in m_bajtok.
+    void nyersOlvas(sqlite3_stmt *st)
+    {
+        QList<qint64> kulcsok;
+        QList<NyersErtek> ertekek;
+        QList<qsizetype> helyek;   // where each text's bytes start in m_bajtok
+        qint64 max = 0;
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            kulcsok << sqlite3_column_int64(st, 0);
+            max = std::max(max, kulcsok.last());
+            NyersErtek &e = ertekek.emplaceBack();
+            helyek << m_bajtok.size();
+            const int tipus = sqlite3_column_type(st, 1);
+            if (tipus == SQLITE_NULL)
+                continue;
+            e.fajta = NyersErtek::Fajta::Szoveg;
+            if (tipus == SQLITE_TEXT) {
+                e.hossz = sqlite3_column_bytes(st, 1);
+                m_bajtok.append(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)), e.hossz);
+            } else {
+                const QByteArray b = oszlopOlvasott(st, 1, nullptr).toString().toUtf8();
+                e.hossz = int(b.size());
+                m_bajtok.append(b);
+            }
+        }
+        lepesVege(rc);
+        // m_bajtok is whole now: the texts point into it
+        for (qsizetype i = 0; i < ertekek.size(); ++i)
+            if (ertekek[i].fajta == NyersErtek::Fajta::Szoveg)
+                ertekek[i].utf8 = m_bajtok.constData() + helyek[i];
+        if (max < 2 * kulcsok.size() + 1024)
+            m_nyersTomb.resize(max + 1);
+        for (qsizetype i = 0; i < kulcsok.size(); ++i)
+            if (kulcsok[i] >= 0 && kulcsok[i] < m_nyersTomb.size())
+                m_nyersTomb[kulcsok[i]] = std::move(ertekek[i]);
+            else
+                m_nyersHash.insert(kulcsok[i], std::move(ertekek[i]));
+    }
+
     QList<QVariant> m_tomb;
     QHash<qint64, QVariant> m_hash;
     QVariant m_nincs;
-    QList<QByteArray> m_bajtok;
+    QByteArray m_bajtok;
     QList<NyersErtek> m_nyersTomb;
     QHash<qint64, NyersErtek> m_nyersHash;
     NyersErtek m_nincsNyers;
