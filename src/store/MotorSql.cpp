@@ -4,6 +4,7 @@
 #include "MasikProgramHiba.h"
 #include "StoreHiba.h"
 
+#include <algorithm>
 #include <libpq-fe.h>
 #include <memory>
 #include <poll.h>
@@ -278,8 +279,10 @@ QByteArray literalokkal(PGconn *c, const QString &sql, const QVariantList &ertek
     return ki;
 }
 
-// One row of COPY's text format into its fields: tab between them, \N for null, backslash
-// escapes undone into dekodolt (reserved beforehand, so the fields keep pointing into it).
+// One row of COPY's text format into its fields: tab between them, \N for null. A field
+// without a backslash points into the row itself; one with backslash escapes is undone into
+// dekodolt (reserved beforehand, so the fields keep pointing into it). The fields are valid
+// while p and dekodolt are.
 void copySor(const char *p, int n, QByteArray &dekodolt, QVector<QByteArray> &sor, QVector<bool> &nullak)
 {
     if (n > 0 && p[n - 1] == '\n')
@@ -287,58 +290,74 @@ void copySor(const char *p, int n, QByteArray &dekodolt, QVector<QByteArray> &so
     if (dekodolt.size() < n)
         dekodolt.resize(n);
     char *d = dekodolt.data();
-    sor.resize(0);
-    nullak.resize(0);
+    qsizetype k = 0;   // fields so far
     int i = 0;
     for (;;) {
         const int mezoEleje = i;
-        char *const kiEleje = d;
-        bool volt = false;   // a backslash escape: the field's bytes are the decoded ones
-        while (i < n && p[i] != '\t') {
-            if (p[i] != '\\' || i + 1 >= n) {
-                *d++ = p[i++];
-                continue;
-            }
-            volt = true;
-            const char e = p[i + 1];
-            i += 2;
-            switch (e) {
-            case 'b': *d++ = '\b'; break;
-            case 'f': *d++ = '\f'; break;
-            case 'n': *d++ = '\n'; break;
-            case 'r': *d++ = '\r'; break;
-            case 't': *d++ = '\t'; break;
-            case 'v': *d++ = '\v'; break;
-            case 'x': {
-                int v = 0, db = 0;
-                while (db < 2 && i < n && std::isxdigit(uchar(p[i]))) {
-                    v = v * 16 + (std::isdigit(uchar(p[i])) ? p[i] - '0' : (std::tolower(uchar(p[i])) - 'a' + 10));
-                    ++i;
-                    ++db;
+        while (i < n && p[i] != '\t' && p[i] != '\\')
+            ++i;
+        bool null = false;
+        QByteArray mezo;
+        if (i >= n || p[i] == '\t') {
+            mezo = QByteArray::fromRawData(p + mezoEleje, i - mezoEleje);
+        } else {
+            char *const kiEleje = d;
+            d = std::copy(p + mezoEleje, p + i, d);
+            while (i < n && p[i] != '\t') {
+                if (p[i] != '\\' || i + 1 >= n) {
+                    *d++ = p[i++];
+                    continue;
                 }
-                *d++ = db ? char(v) : 'x';
-                break;
-            }
-            default:
-                if (e >= '0' && e <= '7') {
-                    int v = e - '0', db = 1;
-                    while (db < 3 && i < n && p[i] >= '0' && p[i] <= '7') {
-                        v = v * 8 + (p[i++] - '0');
+                const char e = p[i + 1];
+                i += 2;
+                switch (e) {
+                case 'b': *d++ = '\b'; break;
+                case 'f': *d++ = '\f'; break;
+                case 'n': *d++ = '\n'; break;
+                case 'r': *d++ = '\r'; break;
+                case 't': *d++ = '\t'; break;
+                case 'v': *d++ = '\v'; break;
+                case 'x': {
+                    int v = 0, db = 0;
+                    while (db < 2 && i < n && std::isxdigit(uchar(p[i]))) {
+                        v = v * 16 + (std::isdigit(uchar(p[i])) ? p[i] - '0' : (std::tolower(uchar(p[i])) - 'a' + 10));
+                        ++i;
                         ++db;
                     }
-                    *d++ = char(v);
-                } else {
-                    *d++ = e;
+                    *d++ = db ? char(v) : 'x';
+                    break;
+                }
+                default:
+                    if (e >= '0' && e <= '7') {
+                        int v = e - '0', db = 1;
+                        while (db < 3 && i < n && p[i] >= '0' && p[i] <= '7') {
+                            v = v * 8 + (p[i++] - '0');
+                            ++db;
+                        }
+                        *d++ = char(v);
+                    } else {
+                        *d++ = e;
+                    }
                 }
             }
+            null = i - mezoEleje == 2 && p[mezoEleje] == '\\' && p[mezoEleje + 1] == 'N';
+            if (!null)
+                mezo = QByteArray::fromRawData(kiEleje, d - kiEleje);
         }
-        const bool null = !volt ? false : (i - mezoEleje == 2 && p[mezoEleje] == '\\' && p[mezoEleje + 1] == 'N');
-        nullak.append(null);
-        sor.append(null ? QByteArray() : QByteArray::fromRawData(kiEleje, d - kiEleje));
+        // the vectors keep their size from row to row: no element made or dropped per field
+        if (k == sor.size()) {
+            sor.resize(k + 1);
+            nullak.resize(k + 1);
+        }
+        sor[k] = std::move(mezo);
+        nullak[k] = null;
+        ++k;
         if (i >= n)
-            return;
+            break;
         ++i;   // the tab
     }
+    sor.resize(k);
+    nullak.resize(k);
 }
 
 } // namespace
