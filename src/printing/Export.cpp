@@ -14,11 +14,7 @@
 #include <QVector>
 #include <algorithm>
 #include <charconv>
-#include <condition_variable>
 #include <cstring>
-#include <exception>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -168,89 +164,6 @@ void jeloltHozzafuz(QString &ki, QChar jelolo, const QString &elvalaszto, Ir ir)
     ki += elvalaszto;
 }
 
-// Writes the byte path's buffers on a thread of its own while the caller fills the next one:
-// the kernel's copy of a buffer into the file runs beside the encoding of the rows after it.
-// Every write is checked as before: the first failure is thrown by the next atad() or by
-// lezar(), and nothing is written after it. lezar() syncs and renames through BiztosFajl
-// once the last buffer is written; without it the file is dropped as BiztosFajl drops it.
-class HatterIras {
-public:
-    explicit HatterIras(BiztosFajl &f) : m_f(f), m_szal([this] { fut(); }) {}
-    ~HatterIras() { leall(); }
-    HatterIras(const HatterIras &) = delete;
-    HatterIras &operator=(const HatterIras &) = delete;
-
-    // Hands over the first hossz bytes of b to be written; b becomes the buffer written before,
-    // at least as large as the one handed over. Waits while that one is still being written.
-    void atad(QByteArray &b, qsizetype hossz)
-    {
-        std::unique_lock z(m_zar);
-        m_szabad.wait(z, [this] { return !m_van; });
-        if (m_hiba)
-            std::rethrow_exception(m_hiba);
-        std::swap(b, m_irando);
-        m_hossz = hossz;
-        m_van = true;
-        z.unlock();
-        m_jel.notify_one();
-        if (b.size() < m_irando.size())
-            b.resize(m_irando.size());
-    }
-    void lezar()
-    {
-        leall();
-        if (m_hiba)
-            std::rethrow_exception(m_hiba);
-        m_f.veglegesit();
-    }
-
-private:
-    void fut()
-    {
-        std::unique_lock z(m_zar);
-        for (;;) {
-            m_jel.wait(z, [this] { return m_van || m_vege; });
-            if (!m_van)
-                return;
-            const bool irhato = !m_hiba;
-            z.unlock();
-            std::exception_ptr h;
-            if (irhato) {
-                try {
-                    m_f.irMind(QByteArray::fromRawData(m_irando.constData(), m_hossz));
-                } catch (...) {
-                    h = std::current_exception();
-                }
-            }
-            z.lock();
-            if (h)
-                m_hiba = h;
-            m_van = false;
-            m_szabad.notify_one();
-        }
-    }
-    // the last buffer handed over is written before the thread ends
-    void leall()
-    {
-        {
-            const std::lock_guard z(m_zar);
-            m_vege = true;
-        }
-        m_jel.notify_one();
-        if (m_szal.joinable())
-            m_szal.join();
-    }
-
-    BiztosFajl &m_f;
-    std::mutex m_zar;
-    std::condition_variable m_jel, m_szabad;   // a buffer to write; the thread free again
-    QByteArray m_irando;                       // the thread's alone while m_van
-    qsizetype m_hossz = 0;
-    bool m_van = false, m_vege = false;
-    std::exception_ptr m_hiba;
-    std::thread m_szal;   // last: started once the rest is ready
-};
-
 // The byte path of HataroltIr: each value of a raw pass goes from its stored UTF-8 straight
 // into code page 1250 in a large output buffer, with the entries, qualifiers and separators
 // of jeloltHozzafuz; a value the table cannot encode (a character beyond 16 bits, one the
@@ -260,7 +173,7 @@ class BajtIro {
 public:
     // jelolo: null or an ASCII character
     BajtIro(BiztosFajl &f, const QString &elvalaszto, QChar jelolo)
-        : m_iras(f), m_jelolo(jelolo.isNull() ? -1 : char(jelolo.unicode())), m_jeloloQ(jelolo)
+        : m_f(f), m_jelolo(jelolo.isNull() ? -1 : char(jelolo.unicode())), m_jeloloQ(jelolo)
     {
         m_elvalaszto = m_kodolo.kodol(elvalaszto);
         m_puffer.resize(DARAB + (1 << 16));
@@ -337,7 +250,7 @@ public:
     void lezar()
     {
         kiir();
-        m_iras.lezar();
+        m_f.veglegesit();
     }
 
 private:
@@ -347,7 +260,7 @@ private:
     {
         if (m_hossz == 0)
             return;
-        m_iras.atad(m_puffer, m_hossz);
+        m_f.irMind(QByteArray::fromRawData(m_puffer.constData(), m_hossz));
         m_hossz = 0;
     }
     // room for n more bytes
@@ -364,10 +277,6 @@ private:
         std::memcpy(m_puffer.data() + m_hossz, p, size_t(n));
         m_hossz += n;
     }
-    static constexpr quint64 ALSO_BITEK = 0x0101010101010101ULL, FELSO_BITEK = 0x8080808080808080ULL;
-    // whether a byte of w is zero (w's bytes below 0x80)
-    static bool nullaBajt(quint64 w) { return ((w - ALSO_BITEK) & ~w & FELSO_BITEK) != 0; }
-
     // A UTF-8 text into 1250 with the qualifier doubled; false (nothing written) when a
     // character needs the encoder itself.
     bool utf8(const char *p, int n)
@@ -377,17 +286,6 @@ private:
         char *ki = m_puffer.data() + m_hossz;
         char *const eleje = ki;
         for (int i = 0; i < n;) {
-            // eight ASCII bytes without the qualifier go as they are
-            if (i + 8 <= n) {
-                quint64 w;
-                std::memcpy(&w, b + i, 8);
-                if (!(w & FELSO_BITEK) && !(m_jelolo >= 0 && nullaBajt(w ^ m_jeloloMinta))) {
-                    std::memcpy(ki, &w, 8);
-                    ki += 8;
-                    i += 8;
-                    continue;
-                }
-            }
             const uchar c = b[i];
             if (c < 0x80) {
                 if (int(c) == m_jelolo)
@@ -425,9 +323,8 @@ private:
         ascii(b.constData(), b.size());
     }
 
-    HatterIras m_iras;
+    BiztosFajl &m_f;
     const int m_jelolo;   // -1: none
-    const quint64 m_jeloloMinta = m_jelolo >= 0 ? quint64(m_jelolo) * ALSO_BITEK : 0;   // in every byte
     const QChar m_jeloloQ;
     QByteArray m_elvalaszto;
     QByteArray m_puffer;   // detached once: data() is a plain pointer afterwards
