@@ -239,8 +239,8 @@ public:
     }
 
 private:
-    // The raw values as ertek's would give them: a text's bytes as stored, any other stored
-    // value as the text the cursor shows for it. The bytes of all texts live in m_bajtok.
+    // The values as raw ones, the same as ertek() gives: a text's bytes as stored, any other
+    // stored value as the text the cursor shows for it. The bytes of all texts live in m_bajtok.
     void nyersOlvas(sqlite3_stmt *st)
     {
         QList<qint64> kulcsok;
