@@ -360,10 +360,6 @@ void copySor(const char *p, int n, QByteArray &dekodolt, QVector<QByteArray> &so
     nullak.resize(k);
 }
 
-} // namespace
-
-namespace {
-
 // The rows of the COPY ... TO STDOUT just started on c, each to f. After f's false, with
 // megszakit the server is asked to stop sending and the connection is left to be dropped;
 // without it the rest is read and not handed on (on a connection that goes on, a cancel
@@ -460,13 +456,9 @@ void MotorSql::pgMasolBejarItt(const QString &sql, const QVariantList &ertekek,
     PGconn *c = Adatbazis::pgHandle();
     const QByteArray utasitas = "COPY (" + literalokkal(c, sql, ertekek) + ") TO STDOUT";
     {
-        Eredmeny r(PQexec(c, utasitas.constData()), PQclear);
-        if (PQresultStatus(r.get()) != PGRES_COPY_OUT) {
-            // a failed statement may leave further results; the connection is free after them
-            while (PGresult *tovabbi = PQgetResult(c))
-                PQclear(tovabbi);
+        const Eredmeny r(PQexec(c, utasitas.constData()), PQclear);
+        if (PQresultStatus(r.get()) != PGRES_COPY_OUT)
             hiba(c, r.get());
-        }
     }
     copyOlvas(c, f, false, [c](const PGresult *r) { hiba(c, r); });
 }
