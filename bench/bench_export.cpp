@@ -9,9 +9,12 @@
 // With a fifth argument, a libpq CONNECTION, the register is the one on that server (an empty
 // database there first gets the folder's register by `dorvprg --copy-to`), the program reads
 // it through a DorvPrg.ini naming the server, and the peer is psql writing the same rows with
-// `\copy` from the same joins.
+// `\copy` from the same joins. The program takes no password in its DorvPrg.ini: one in the
+// connection string is given to it through a password file of the benchmark's temporary
+// folder (PGPASSFILE), and psql gets the string as it is.
 #include "Adatbazis.h"
 #include "Generator.h"
+#include "KapcsolatLeiras.h"
 #include "Meres.h"
 #include "StoreHiba.h"
 
@@ -24,6 +27,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
+#include <libpq-fe.h>
 #include <sys/resource.h>
 
 namespace {
@@ -82,6 +86,41 @@ Futas futtat(const QString &program, const QStringList &argumentumok, const QStr
     return f;
 }
 
+// The connection string without its password, which goes into a password file in the
+// folder (mode 0600) named by PGPASSFILE for the processes started from here.
+QString jelszoFajlba(const QString &kapcsolat, const QString &mappa)
+{
+    char *hiba = nullptr;
+    PQconninfoOption *o = PQconninfoParse(kapcsolat.toUtf8().constData(), &hiba);
+    if (!o) {
+        const QString szoveg = QString::fromUtf8(hiba ? hiba : "").trimmed();
+        PQfreemem(hiba);
+        throw StoreHiba("Hibás kapcsolat: " + szoveg);
+    }
+    KapcsolatLeiras::Kulcsok kulcsok;
+    QString jelszo;
+    for (const PQconninfoOption *k = o; k->keyword; ++k) {
+        if (!k->val)
+            continue;
+        if (qstrcmp(k->keyword, "password") == 0)
+            jelszo = QString::fromUtf8(k->val);
+        else
+            kulcsok.append({QByteArray(k->keyword), QString::fromUtf8(k->val)});
+    }
+    PQconninfoFree(o);
+    if (jelszo.isEmpty())
+        return kapcsolat;
+    // any host, port, database and user: the string names them
+    QString sor = "*:*:*:*:" + QString(jelszo).replace("\\", "\\\\").replace(":", "\\:") + "\n";
+    const QString ut = QDir(mappa).filePath("pgpass");
+    QFile f(ut);
+    if (!f.open(QIODevice::WriteOnly) || !f.setPermissions(QFile::ReadOwner | QFile::WriteOwner)
+        || f.write(sor.toUtf8()) < 0 || !f.flush())
+        throw StoreHiba("A jelszófájl nem írható: " + ut);
+    qputenv("PGPASSFILE", QFile::encodeName(ut));
+    return KapcsolatLeiras::szoveg(kulcsok);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -115,14 +154,15 @@ int main(int argc, char *argv[])
             // the program reads the server named in the DorvPrg.ini of its own folder
             const QString pm = dir.filePath("program");
             program = QDir(pm).filePath("dorvprg");
+            const QString sajatKapcsolat = jelszoFajlba(kapcsolat, dir.path());
             QFile ini(QDir(pm).filePath("DorvPrg.ini"));
             if (!QDir().mkpath(pm) || !QFile::copy(dorvprg, program) || !ini.open(QIODevice::WriteOnly)
-                || ini.write(QString("[Adatbazis]\r\nUtvonal=%1\r\nKapcsolat=%2\r\n").arg(mappa, kapcsolat).toUtf8()) < 0
+                || ini.write(QString("[Adatbazis]\r\nUtvonal=%1\r\nKapcsolat=%2\r\n").arg(mappa, sajatKapcsolat).toUtf8()) < 0
                 || !ini.flush())
                 throw StoreHiba("A program mappája nem írható: " + pm);
             ini.close();
             QProcess m;
-            m.start(program, {"--data", mappa, "--copy-to", kapcsolat});
+            m.start(program, {"--data", mappa, "--copy-to", sajatKapcsolat});
             m.waitForFinished(-1);
             std::printf("--copy-to: kilépési kód %d%s\n", m.exitCode(),
                         m.exitCode() != 0 ? " (a kiszolgáló adatbázisa már tartalmazza a nyilvántartást)" : "");

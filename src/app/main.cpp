@@ -10,7 +10,7 @@ int main(int argc, char *argv[])
     if (parancssor)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = parancssor ? 1 : argc;
-    DorvAlkalmazas app(qtArgc, argv);
+    DorvAlkalmazas app(qtArgc, argv, !parancssor);
     ProgramMappa();
     int kod = 0;
     if (ParancssorFuttat(argc, argv, kod))

@@ -384,7 +384,9 @@ QStringList HataroltFejlec(const Tabla &ds)
 ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalaszto, QChar jelolo,
                           const ExportHaladas &haladas)
 {
-    if (!ds.nyitva())
+    // a closed cursor without progress is read without its keys; progress needs their number
+    const bool kulcsNelkul = !ds.nyitva() && !haladas && jelolo.unicode() < 0x80;
+    if (!ds.nyitva() && !kulcsNelkul)
         ds.megnyit();
     const QStringList mezok = HataroltMezok(ds);
     QVector<int> oszlopok;
@@ -411,7 +413,7 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
         }
         iro.sorVege();
         const QSignalBlocker csend(&ds);
-        ds.bejarNyers([&](int i, const QVector<NyersErtek> &adat) {
+        const auto sorFv = [&](int i, const QVector<NyersErtek> &adat) {
             if (haladas && !haladas(i, n)) {
                 e.megallitva = true;
                 return false;
@@ -423,7 +425,11 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
             iro.sorVege();
             ++e.sorok;
             return true;
-        });
+        };
+        if (kulcsNelkul)
+            ds.bejarNyersKulcsNelkul(sorFv);
+        else
+            ds.bejarNyers(sorFv);
         iro.lezar();
         if (n > 0)
             ds.ugrik(e.megallitva ? e.sorok : n - 1);

@@ -32,6 +32,8 @@ struct ExportEredmeny {
 // they are). Lines end in CR LF, code page 1250. The file is replaced only when the
 // export succeeds (also when stopped); on a failure the old file stays and StoreHiba is
 // thrown. The cursor is left on its last row, or after a stop on the row not yet written.
+// A closed cursor is opened, except when no haladas is given and the qualifier is ASCII: then
+// its view is read without its keys and the cursor stays closed (the command line's export).
 ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalaszto, QChar jelolo,
                           const ExportHaladas &haladas = {});
 // The fields the export writes, in order: each lookup field right after its own key field.

@@ -268,7 +268,7 @@ public:
 
 } // namespace
 
-void AlkalmazasKonvenciok(QApplication &app)
+void AlkalmazasKonvenciok(QApplication &app, bool ablakIkon)
 {
     auto *forditas = new QTranslator(&app);
     if (forditas->load("qtbase_hu", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
@@ -279,7 +279,8 @@ void AlkalmazasKonvenciok(QApplication &app)
     }
     QApplication::setFont(AblakBetu());
     // every window carries the program's icon, grouped with the menu entry by the task bar
-    QApplication::setWindowIcon(ProgramIkon());
+    if (ablakIkon)
+        QApplication::setWindowIcon(ProgramIkon());
     QGuiApplication::setDesktopFileName(ASZTALI_BEJEGYZES);
     QApplication::setStyle(new AlkalmazasStilus(QApplication::style()->name()));
     app.installEventFilter(new GombEnter(&app));

@@ -10,8 +10,9 @@ class QWidget;
 // button shows its focus frame, drop-down lists scroll instead of filling the screen,
 // Alt reaches the menu bar), Enter pressing the focused push button, and Ctrl+Tab /
 // Ctrl+PgDn turning the pages of a page control from any of its controls.
-// Called once, before the first window is made.
-void AlkalmazasKonvenciok(QApplication &app);
+// Called once, before the first window is made. Without ablakIkon the program's icon is not
+// read (the window-less forms: its pictures are a good part of their start).
+void AlkalmazasKonvenciok(QApplication &app, bool ablakIkon = true);
 
 // F10 opens the first menu of the window's menu bar, as in any desktop program.
 void MenuBillentyu(QWidget *ablak, QMenuBar *menu);

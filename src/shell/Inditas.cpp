@@ -1,15 +1,16 @@
 #include "Inditas.h"
 #include "Adatbazis.h"
 #include "Alkalmazas.h"
+#include "Ikonok.h"
 #include "Seged.h"
 #include "StoreHiba.h"
 #include "Tfrm_Main.h"
 
-DorvAlkalmazas::DorvAlkalmazas(int &argc, char **argv) : QApplication(argc, argv)
+DorvAlkalmazas::DorvAlkalmazas(int &argc, char **argv, bool ablakos) : QApplication(argc, argv)
 {
     setApplicationName("DorvPrg");
     setOrganizationName("Pelikor");
-    AlkalmazasKonvenciok(*this);   // before the first window: font, style, Qt's texts in Hungarian
+    AlkalmazasKonvenciok(*this, ablakos);   // before the first window: font, style, Qt's texts in Hungarian
 }
 
 bool DorvAlkalmazas::notify(QObject *cel, QEvent *e)
@@ -26,6 +27,9 @@ bool DorvAlkalmazas::notify(QObject *cel, QEvent *e)
 
 int Inditas()
 {
+    // arguments that named no window-less form: the windows still get the program's icon
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(ProgramIkon());
     ProgramMappa();
     Tfrm_Main foablak;
     if (!foablak.inditas()) {

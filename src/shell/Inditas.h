@@ -7,7 +7,8 @@
 class DorvAlkalmazas : public QApplication {
     Q_OBJECT
 public:
-    DorvAlkalmazas(int &argc, char **argv);
+    // ablakos false: the window-less forms, for which no window icon is read
+    DorvAlkalmazas(int &argc, char **argv, bool ablakos = true);
     bool notify(QObject *cel, QEvent *e) override;
 };
 

@@ -230,10 +230,9 @@ int exportForma(const QStringList &argumentumok, const QString &data)
     Adatbazis::megnyit(letezoAdatbazis(data), IniKapcsolat());
     Tabla t("doksi");
     LevelListaKurzor(t, nezetBetu(a[0]));
-    t.megnyit();
     const QString fajl = QFileInfo(a[1]).absoluteFilePath();
+    // the cursor stays closed: the whole view is read without its keys
     const ExportEredmeny e = HataroltIr(t, fajl, elvalaszto, jelolo);
-    t.bezar();
     ki() << "Exportálva: " << e.sorok << " levél (" << (nezetBetu(a[0]) == "S" ? "Szereléssel" : "Jótállás")
          << ") -> " << QDir::toNativeSeparators(fajl) << "\n";
     return 0;

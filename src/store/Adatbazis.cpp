@@ -21,6 +21,7 @@
 #include <libpq-fe.h>
 #include <memory>
 #include <sqlite3.h>
+#include <vector>
 
 const char *const Adatbazis::KAPCSOLAT = "DorvPrg";
 const char *const Adatbazis::FAJLNEV = "dorvprg.db";
@@ -120,16 +121,29 @@ PGconn *pgKezelo(const QSqlDatabase &d)
 // compiling, which costs a search over every letter more than it saves, and cursors planned for
 // reading all their rows (a whole-view pass and the free SQL window read every row; planned for
 // the first tenth, a view of the letters was joined by an index lookup per row, ten times slower).
+// All of it, with the history's values of the session, in one statement: each round trip waits
+// for the server's turn, which on a loaded machine is most of a short command's start.
 void munkamenet(QSqlDatabase &d, const QString &kapcsolat)
 {
-    QSqlQuery q(d);
-    if (!q.exec("SET lock_timeout = '5s'") || !q.exec("SET jit = off") || !q.exec("SET cursor_tuple_fraction = 1"))
-        kapcsolatHiba(kapcsolat, q.lastError().databaseText(), false, pgKezelo(d));
-    try {
-        Naplo::pgMunkamenet(d);
-    } catch (const StoreHiba &h) {
-        kapcsolatHiba(kapcsolat, h.uzenet(), false, pgKezelo(d));
+    QList<QPair<QString, QString>> beallitasok = {{"lock_timeout", "5s"}, {"jit", "off"}, {"cursor_tuple_fraction", "1"}};
+    beallitasok += Naplo::pgBeallitasok();
+    QByteArray sql = "SELECT ";
+    QList<QByteArray> szovegek;
+    for (qsizetype i = 0; i < beallitasok.size(); ++i) {
+        sql += (i ? ", " : "") + QByteArray("set_config($") + QByteArray::number(2 * i + 1) + ", $"
+            + QByteArray::number(2 * i + 2) + ", false)";
+        szovegek << beallitasok[i].first.toUtf8() << beallitasok[i].second.toUtf8();
     }
+    std::vector<const char *> ertekek;
+    for (const QByteArray &b : szovegek)
+        ertekek.push_back(b.constData());
+    PGconn *c = pgKezelo(d);
+    PGresult *r = PQexecParams(c, sql.constData(), int(ertekek.size()), nullptr, ertekek.data(), nullptr, nullptr, 0);
+    const bool rendben = PQresultStatus(r) == PGRES_TUPLES_OK;
+    const QString hiba = rendben ? QString() : QString::fromUtf8(r ? PQresultErrorMessage(r) : PQerrorMessage(c)).trimmed();
+    PQclear(r);
+    if (!rendben)
+        kapcsolatHiba(kapcsolat, hiba, false, c);
 }
 
 // The name and password of the server's login window, in place of the string's user and
@@ -254,11 +268,15 @@ void jelszavakHashelese()
 // search index anew before version 4, the record of posts before 5.
 void pgFrissit()
 {
-    const int v = Adatbazis::ertek("SELECT ertek FROM meta WHERE kulcs = 'verzio'").toInt();
+    // the version and the warranty's index in one round trip
+    QSqlQuery q = Adatbazis::lekerdez(QString("SELECT (SELECT ertek FROM meta WHERE kulcs = 'verzio'), (SELECT count(*) "
+                                              "FROM pg_indexes WHERE schemaname = current_schema() AND indexname = '%1')")
+                                          .arg(Sema::GARANCIA_INDEX));
+    q.next();
+    const int v = q.value(0).toInt();
     if (v > Sema::verzio())
         ujabbValtozat(v);
-    const bool garanciaIndex = Adatbazis::ertek("SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema() "
-                                                "AND indexname = ?", {QString(Sema::GARANCIA_INDEX)}).toInt() > 0;
+    const bool garanciaIndex = q.value(1).toInt() > 0;
     if (v == Sema::verzio() && garanciaIndex)
         return;
     // with a login role per user only the tables' owner changes the schema

@@ -4,6 +4,7 @@
 #include "MasikProgramHiba.h"
 #include "StoreHiba.h"
 
+#include <algorithm>
 #include <libpq-fe.h>
 #include <memory>
 #include <poll.h>
@@ -278,8 +279,10 @@ QByteArray literalokkal(PGconn *c, const QString &sql, const QVariantList &ertek
     return ki;
 }
 
-// One row of COPY's text format into its fields: tab between them, \N for null, backslash
-// escapes undone into dekodolt (reserved beforehand, so the fields keep pointing into it).
+// One row of COPY's text format into its fields: tab between them, \N for null. A field
+// without a backslash points into the row itself; one with backslash escapes is undone into
+// dekodolt (reserved beforehand, so the fields keep pointing into it). The fields are valid
+// while p and dekodolt are.
 void copySor(const char *p, int n, QByteArray &dekodolt, QVector<QByteArray> &sor, QVector<bool> &nullak)
 {
     if (n > 0 && p[n - 1] == '\n')
@@ -287,58 +290,116 @@ void copySor(const char *p, int n, QByteArray &dekodolt, QVector<QByteArray> &so
     if (dekodolt.size() < n)
         dekodolt.resize(n);
     char *d = dekodolt.data();
-    sor.resize(0);
-    nullak.resize(0);
+    qsizetype k = 0;   // fields so far
     int i = 0;
     for (;;) {
         const int mezoEleje = i;
-        char *const kiEleje = d;
-        bool volt = false;   // a backslash escape: the field's bytes are the decoded ones
-        while (i < n && p[i] != '\t') {
-            if (p[i] != '\\' || i + 1 >= n) {
-                *d++ = p[i++];
-                continue;
-            }
-            volt = true;
-            const char e = p[i + 1];
-            i += 2;
-            switch (e) {
-            case 'b': *d++ = '\b'; break;
-            case 'f': *d++ = '\f'; break;
-            case 'n': *d++ = '\n'; break;
-            case 'r': *d++ = '\r'; break;
-            case 't': *d++ = '\t'; break;
-            case 'v': *d++ = '\v'; break;
-            case 'x': {
-                int v = 0, db = 0;
-                while (db < 2 && i < n && std::isxdigit(uchar(p[i]))) {
-                    v = v * 16 + (std::isdigit(uchar(p[i])) ? p[i] - '0' : (std::tolower(uchar(p[i])) - 'a' + 10));
-                    ++i;
-                    ++db;
+        while (i < n && p[i] != '\t' && p[i] != '\\')
+            ++i;
+        bool null = false;
+        QByteArray mezo;
+        if (i >= n || p[i] == '\t') {
+            mezo = QByteArray::fromRawData(p + mezoEleje, i - mezoEleje);
+        } else {
+            char *const kiEleje = d;
+            d = std::copy(p + mezoEleje, p + i, d);
+            while (i < n && p[i] != '\t') {
+                if (p[i] != '\\' || i + 1 >= n) {
+                    *d++ = p[i++];
+                    continue;
                 }
-                *d++ = db ? char(v) : 'x';
-                break;
-            }
-            default:
-                if (e >= '0' && e <= '7') {
-                    int v = e - '0', db = 1;
-                    while (db < 3 && i < n && p[i] >= '0' && p[i] <= '7') {
-                        v = v * 8 + (p[i++] - '0');
+                const char e = p[i + 1];
+                i += 2;
+                switch (e) {
+                case 'b': *d++ = '\b'; break;
+                case 'f': *d++ = '\f'; break;
+                case 'n': *d++ = '\n'; break;
+                case 'r': *d++ = '\r'; break;
+                case 't': *d++ = '\t'; break;
+                case 'v': *d++ = '\v'; break;
+                case 'x': {
+                    int v = 0, db = 0;
+                    while (db < 2 && i < n && std::isxdigit(uchar(p[i]))) {
+                        v = v * 16 + (std::isdigit(uchar(p[i])) ? p[i] - '0' : (std::tolower(uchar(p[i])) - 'a' + 10));
+                        ++i;
                         ++db;
                     }
-                    *d++ = char(v);
-                } else {
-                    *d++ = e;
+                    *d++ = db ? char(v) : 'x';
+                    break;
+                }
+                default:
+                    if (e >= '0' && e <= '7') {
+                        int v = e - '0', db = 1;
+                        while (db < 3 && i < n && p[i] >= '0' && p[i] <= '7') {
+                            v = v * 8 + (p[i++] - '0');
+                            ++db;
+                        }
+                        *d++ = char(v);
+                    } else {
+                        *d++ = e;
+                    }
                 }
             }
+            null = i - mezoEleje == 2 && p[mezoEleje] == '\\' && p[mezoEleje + 1] == 'N';
+            if (!null)
+                mezo = QByteArray::fromRawData(kiEleje, d - kiEleje);
         }
-        const bool null = !volt ? false : (i - mezoEleje == 2 && p[mezoEleje] == '\\' && p[mezoEleje + 1] == 'N');
-        nullak.append(null);
-        sor.append(null ? QByteArray() : QByteArray::fromRawData(kiEleje, d - kiEleje));
+        // the vectors keep their size from row to row: no element made or dropped per field
+        if (k == sor.size()) {
+            sor.resize(k + 1);
+            nullak.resize(k + 1);
+        }
+        sor[k] = std::move(mezo);
+        nullak[k] = null;
+        ++k;
         if (i >= n)
-            return;
+            break;
         ++i;   // the tab
     }
+    sor.resize(k);
+    nullak.resize(k);
+}
+
+// The rows of the COPY ... TO STDOUT just started on c, each to f. After f's false, with
+// megszakit the server is asked to stop sending and the connection is left to be dropped;
+// without it the rest is read and not handed on (on a connection that goes on, a cancel
+// arriving late would meet its next statement). Otherwise every result is taken, so the
+// connection is free again; hibaFv throws for the COPY's failed result.
+template <typename HibaFv>
+void copyOlvas(PGconn *c, const std::function<bool(const QVector<QByteArray> &, const QVector<bool> &)> &f,
+               bool megszakit, HibaFv hibaFv)
+{
+    QByteArray dekodolt;
+    QVector<QByteArray> sor;
+    QVector<bool> nullak;
+    bool tovabb = true;
+    for (;;) {
+        char *adat = nullptr;
+        const int n = PQgetCopyData(c, &adat, 0);
+        if (n < 0)
+            break;
+        const std::unique_ptr<char, void (*)(void *)> felszabadit(adat, PQfreemem);
+        if (!tovabb)
+            continue;   // not wanted
+        copySor(adat, n, dekodolt, sor, nullak);
+        if (!f(sor, nullak)) {
+            tovabb = false;
+            if (!megszakit)
+                continue;
+            if (PGcancel *m = PQgetCancel(c)) {
+                char hiba[256];
+                PQcancel(m, hiba, sizeof hiba);
+                PQfreeCancel(m);
+            }
+            return;
+        }
+    }
+    // the COPY's own result says whether every row came; a lost connection is told even after a stop
+    Eredmeny elso(PQgetResult(c), PQclear);
+    while (PGresult *r = PQgetResult(c))
+        PQclear(r);
+    if (PQresultStatus(elso.get()) != PGRES_COMMAND_OK && (tovabb || PQstatus(c) == CONNECTION_BAD))
+        hibaFv(elso.get());
 }
 
 } // namespace
@@ -385,28 +446,19 @@ void MotorSql::pgMasolBejar(const QString &sql, const QVariantList &ertekek,
         if (PQresultStatus(r.get()) != PGRES_COPY_OUT)
             hibaEredmeny(r.get());
     }
-    QByteArray dekodolt;
-    QVector<QByteArray> sor;
-    QVector<bool> nullak;
-    for (;;) {
-        char *adat = nullptr;
-        const int n = PQgetCopyData(c, &adat, 0);
-        if (n < 0)
-            break;
-        const std::unique_ptr<char, void (*)(void *)> felszabadit(adat, PQfreemem);
-        copySor(adat, n, dekodolt, sor, nullak);
-        if (!f(sor, nullak)) {
-            // the rest is not wanted: the server stops sending, the connection goes
-            if (PGcancel *m = PQgetCancel(c)) {
-                char hiba[256];
-                PQcancel(m, hiba, sizeof hiba);
-                PQfreeCancel(m);
-            }
-            return;
-        }
+    copyOlvas(c, f, true, hibaEredmeny);
+}
+
+void MotorSql::pgMasolBejarItt(const QString &sql, const QVariantList &ertekek,
+                               const std::function<bool(const QVector<QByteArray> &, const QVector<bool> &)> &f)
+{
+    Adatbazis::db();   // reconnects after a lost connection
+    PGconn *c = Adatbazis::pgHandle();
+    const QByteArray utasitas = "COPY (" + literalokkal(c, sql, ertekek) + ") TO STDOUT";
+    {
+        const Eredmeny r(PQexec(c, utasitas.constData()), PQclear);
+        if (PQresultStatus(r.get()) != PGRES_COPY_OUT)
+            hiba(c, r.get());
     }
-    // the COPY's own result says whether every row came
-    const Eredmeny r(PQgetResult(c), PQclear);
-    if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
-        hibaEredmeny(r.get());
+    copyOlvas(c, f, false, [c](const PGresult *r) { hiba(c, r); });
 }

@@ -62,4 +62,8 @@ void pgBejar(const QString &sql, const QVariantList &ertekek,
 // when the second connection cannot be made or is lost.
 void pgMasolBejar(const QString &sql, const QVariantList &ertekek,
                   const std::function<bool(const QVector<QByteArray> &ertekek, const QVector<bool> &nullak)> &f);
+// The same COPY on the store's own connection, for a caller that has nothing else for it to do
+// meanwhile (f must not use the store): no second connection is made. Outside a transaction.
+void pgMasolBejarItt(const QString &sql, const QVariantList &ertekek,
+                     const std::function<bool(const QVector<QByteArray> &ertekek, const QVector<bool> &nullak)> &f);
 }

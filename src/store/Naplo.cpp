@@ -130,12 +130,10 @@ void Naplo::sqliteKapcsolodott()
         Adatbazis::vegrehajt(s);
 }
 
-void Naplo::pgMunkamenet(QSqlDatabase &d)
+QList<QPair<QString, QString>> Naplo::pgBeallitasok()
 {
-    QSqlQuery q(d);
-    pgBeallit(q, "dorvprg.felhasznalo", felhasznalo());
-    pgBeallit(q, "dorvprg.gep", gep());
-    pgBeallit(q, "dorvprg.naplozas", g_be ? QString() : QString("ki"));
+    return {{"dorvprg.felhasznalo", felhasznalo()}, {"dorvprg.gep", gep()},
+            {"dorvprg.naplozas", g_be ? QString() : QString("ki")}};
 }
 
 Naplo::Szunet::Szunet() : m_elozo(g_be)

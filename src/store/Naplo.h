@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QSqlDatabase>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 // The change history (table naplo): every insert, change and delete of the register's tables
@@ -19,10 +20,11 @@ void setFelhasznalo(const QString &bejelentkezett);
 QString felhasznalo();
 QString gep();                 // the desk's host name
 
-// Called by the store on the connection it opened: SQLite gets the functions and triggers,
-// a server session the desk's user and host name.
+// Called by the store on the connection it opened: SQLite gets the functions and triggers;
+// a server session gets these settings (name, value: the desk's user and host name, whether
+// the history is written), which the store sets with its own.
 void sqliteKapcsolodott();
-void pgMunkamenet(QSqlDatabase &d);
+QList<QPair<QString, QString>> pgBeallitasok();
 
 // While it lives no history is written through this connection (a bulk import, the bench's
 // comparison).

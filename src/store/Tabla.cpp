@@ -181,22 +181,6 @@ void oszlopNyers(NyersErtek &e, sqlite3_stmt *st, int i, const MezoLeiras *m)
     e.mas = oszlopOlvasott(st, i, m);
 }
 
-// A value the cursor holds as a QVariant, as a raw one (bytes kept in utf8 when it is a text).
-void nyersbe(NyersErtek &e, const QVariant &v, QByteArray &utf8)
-{
-    if (v.isNull() || !v.isValid()) {
-        e.fajta = NyersErtek::Fajta::Ures;
-    } else if (v.typeId() == QMetaType::QString) {
-        utf8 = v.toString().toUtf8();
-        e.fajta = NyersErtek::Fajta::Szoveg;
-        e.utf8 = utf8.constData();
-        e.hossz = int(utf8.size());
-    } else {
-        e.fajta = NyersErtek::Fajta::Mas;
-        e.mas = v;
-    }
-}
-
 void lepesVege(int rc)
 {
     if ((rc & 0xff) == SQLITE_BUSY)
@@ -209,10 +193,14 @@ void lepesVege(int rc)
 // are dense (autoincrement keys mostly are), in a hash otherwise.
 class KeresoTar {
 public:
-    // nyers: the values also as raw ones (ertekNyers)
+    // nyers: the values as raw ones only (ertekNyers), their bytes straight from SQLite
     KeresoTar(const QString &tabla, const QString &mezo, int meret, bool nyers = false)
     {
         const Utasitas st = elokeszit(QString("SELECT rowid, substr(%1, 1, %2) FROM %3").arg(mezo).arg(meret).arg(tabla), {});
+        if (nyers) {
+            nyersOlvas(st.get());
+            return;
+        }
         QList<qint64> kulcsok;
         QList<QVariant> ertekek;
         qint64 max = 0;
@@ -234,16 +222,6 @@ public:
             for (qsizetype i = 0; i < kulcsok.size(); ++i)
                 m_hash.insert(kulcsok[i], std::move(ertekek[i]));
         }
-        if (!nyers)
-            return;
-        // the texts' bytes live in m_bajtok, which keeps its place as the tables fill
-        m_bajtok.resize(m_tomb.size() + m_hash.size());
-        qsizetype b = 0;
-        m_nyersTomb.resize(m_tomb.size());
-        for (qsizetype i = 0; i < m_tomb.size(); ++i, ++b)
-            nyersbe(m_nyersTomb[i], m_tomb[i], m_bajtok[b]);
-        for (auto it = m_hash.cbegin(); it != m_hash.cend(); ++it, ++b)
-            nyersbe(m_nyersHash[it.key()], it.value(), m_bajtok[b]);
     }
     const QVariant &ertek(qint64 kulcs) const
     {
@@ -261,10 +239,51 @@ public:
     }
 
 private:
+    // The values as raw ones, the same as ertek() gives: a text's bytes as stored, any other
+    // stored value as the text the cursor shows for it. The bytes of all texts live in m_bajtok.
+    void nyersOlvas(sqlite3_stmt *st)
+    {
+        QList<qint64> kulcsok;
+        QList<NyersErtek> ertekek;
+        QList<qsizetype> helyek;   // where each text's bytes start in m_bajtok
+        qint64 max = 0;
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            kulcsok << sqlite3_column_int64(st, 0);
+            max = std::max(max, kulcsok.last());
+            NyersErtek &e = ertekek.emplaceBack();
+            helyek << m_bajtok.size();
+            const int tipus = sqlite3_column_type(st, 1);
+            if (tipus == SQLITE_NULL)
+                continue;
+            e.fajta = NyersErtek::Fajta::Szoveg;
+            if (tipus == SQLITE_TEXT) {
+                e.hossz = sqlite3_column_bytes(st, 1);
+                m_bajtok.append(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)), e.hossz);
+            } else {
+                const QByteArray b = oszlopOlvasott(st, 1, nullptr).toString().toUtf8();
+                e.hossz = int(b.size());
+                m_bajtok.append(b);
+            }
+        }
+        lepesVege(rc);
+        // m_bajtok is whole now: the texts point into it
+        for (qsizetype i = 0; i < ertekek.size(); ++i)
+            if (ertekek[i].fajta == NyersErtek::Fajta::Szoveg)
+                ertekek[i].utf8 = m_bajtok.constData() + helyek[i];
+        if (max < 2 * kulcsok.size() + 1024)
+            m_nyersTomb.resize(max + 1);
+        for (qsizetype i = 0; i < kulcsok.size(); ++i)
+            if (kulcsok[i] >= 0 && kulcsok[i] < m_nyersTomb.size())
+                m_nyersTomb[kulcsok[i]] = std::move(ertekek[i]);
+            else
+                m_nyersHash.insert(kulcsok[i], std::move(ertekek[i]));
+    }
+
     QList<QVariant> m_tomb;
     QHash<qint64, QVariant> m_hash;
     QVariant m_nincs;
-    QList<QByteArray> m_bajtok;
+    QByteArray m_bajtok;
     QList<NyersErtek> m_nyersTomb;
     QHash<qint64, NyersErtek> m_nyersHash;
     NyersErtek m_nincsNyers;
@@ -360,6 +379,7 @@ Tabla::Tabla(const QString &tabla, QObject *szulo)
     if (!m_leiras)
         throw StoreHiba(QString("Ismeretlen tábla: %1").arg(tabla));
     setIndex({});
+    oszlopokBeallit();
 }
 
 Tabla::~Tabla()
@@ -434,14 +454,13 @@ void Tabla::keresoMezo(const QString &nev, const QString &tabla, const QString &
     if (!Sema::tabla(tabla) || !m_leiras->mezo(sajatMezo))
         throw StoreHiba(QString("Hibás keresőmező: %1").arg(nev));
     m_keresok << Kereso{nev, Sema::tabla(tabla)->nev, sajatMezo, eredmenyMezo, meret};
+    // an open cursor's rows have the columns it was opened with until it opens again
+    if (!nyitva())
+        oszlopokBeallit();
 }
 
-void Tabla::megnyit()
+void Tabla::oszlopokBeallit()
 {
-    if (nyitva())
-        return;
-    Adatbazis::db();
-    m_azon = Sema::sorAzonosito(*m_leiras, Adatbazis::motor());
     m_oszlopok.clear();
     m_oszlopIndex.clear();
     for (const MezoLeiras &m : m_leiras->mezok)
@@ -450,6 +469,15 @@ void Tabla::megnyit()
         m_oszlopok << k.nev;
     for (int i = 0; i < m_oszlopok.size(); ++i)
         m_oszlopIndex.insert(m_oszlopok[i].toLower(), i);
+}
+
+void Tabla::megnyit()
+{
+    if (nyitva())
+        return;
+    Adatbazis::db();
+    m_azon = Sema::sorAzonosito(*m_leiras, Adatbazis::motor());
+    oszlopokBeallit();
     m_allapot = Allapot::Tallozas;
     try {
         kulcsokOlvas();
@@ -532,8 +560,11 @@ bool Tabla::keresoMemoriaba(int i) const
     const MezoLeiras *sajat = m_leiras->mezo(k.sajat);
     if (!t->autoinc() || (sajat->tipus != MezoTipus::Egesz && sajat->tipus != MezoTipus::Autoinc))
         return false;
-    // the highest key is found at once, and a table is never larger than it
-    return qint64(rekordSzam()) * 4
+    // the highest key is found at once, and a table is never larger than it; a closed cursor's
+    // view (a pass without keys) is taken to be its whole table
+    const qint64 sorok = nyitva() ? rekordSzam()
+                                  : Adatbazis::ertek("SELECT max(rowid) FROM " + m_leiras->nev).toLongLong();
+    return sorok * 4
         >= Adatbazis::ertek(QString("SELECT max(%1) FROM %2").arg(Sema::sorAzonosito(*t, Adatbazis::motor()), t->nev))
                .toLongLong();
 }
@@ -857,11 +888,18 @@ void Tabla::sqliteBejar(bool nyers, F sorFv) const
 {
     OlvasoTranzakcio tr;
     QList<bool> memoriaban(m_keresok.size(), false);
+    for (int i = 0; i < m_keresok.size(); ++i)
+        memoriaban[i] = keresoMemoriaba(i);
+    // With no lookup joined each page of a large table is read about once, in the order of its
+    // rows: a small page cache serves as well as the large one and needs no fresh memory.
+    // (Set before the read transaction, which the cache's owner takes for a changing one.)
+    std::optional<KisLapTar> lapTar;
+    if (!memoriaban.contains(false))
+        lapTar.emplace(m_leiras->nev);
     std::vector<std::optional<KeresoTar>> nevek(m_keresok.size());
     for (int i = 0; i < m_keresok.size(); ++i)
-        if (keresoMemoriaba(i)) {
+        if (memoriaban[i]) {
             tr.kezd();
-            memoriaban[i] = true;
             nevek[i].emplace(m_keresok[i].tabla, m_keresok[i].eredmeny, m_keresok[i].meret, nyers);
         }
     QList<int> sajatOszlop;   // the own field of each lookup, as a column of the statement
@@ -911,8 +949,35 @@ void Tabla::bejar(const std::function<bool(int, const QVector<QVariant> &)> &f) 
 void Tabla::bejarNyers(const std::function<bool(int, const QVector<NyersErtek> &)> &f) const
 {
     ellenoriz();
+    nyersMenet(f);
+}
+
+void Tabla::bejarNyersKulcsNelkul(const std::function<bool(int, const QVector<NyersErtek> &)> &f)
+{
+    if (nyitva()) {
+        bejarNyers(f);
+        return;
+    }
+    Adatbazis::db();   // reconnects after a lost connection, as megnyit does
+    m_azon = Sema::sorAzonosito(*m_leiras, Adatbazis::motor());
+    if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL && m_rendezes.first().szoveg) {
+        // the server's rows follow the cursor's Hungarian order through its keys
+        megnyit();
+        struct Zaro {
+            Tabla &t;
+            ~Zaro() { t.bezar(); }
+        } zaro{*this};
+        nyersMenet(f);
+        return;
+    }
+    // nothing else uses the store meanwhile: the server's rows come on its own connection
+    nyersMenet(f, true);
+}
+
+void Tabla::nyersMenet(const std::function<bool(int, const QVector<NyersErtek> &)> &f, bool ittIs) const
+{
     if (Adatbazis::motor() == Adatbazis::Motor::PostgreSQL) {
-        pgBejarNyers(f);
+        pgBejarNyers(f, ittIs);
         return;
     }
     QVector<NyersErtek> s(m_oszlopok.size());

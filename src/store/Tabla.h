@@ -95,6 +95,11 @@ public:
     // a view in its key order stream through a connection of the pass's own (COPY), so this
     // one stays free meanwhile.
     void bejarNyers(const std::function<bool(int sor, const QVector<NyersErtek> &ertekek)> &f) const;
+    // bejarNyers of a closed cursor without opening it: the keys of the view are not read (a
+    // pass over a whole view needs none, only the server's Hungarian order goes by them) and
+    // the cursor stays closed. On the server the rows stream through the store's own
+    // connection, so f must not use the store. An open cursor is passed as bejarNyers does.
+    void bejarNyersKulcsNelkul(const std::function<bool(int sor, const QVector<NyersErtek> &ertekek)> &f);
     int oszlop(const QString &mezo) const;
     void setErtek(const QString &mezo, const QVariant &ertek);
 
@@ -128,6 +133,9 @@ private:
     using Sor = QVector<QVariant>;
 
     void ellenoriz(bool nyitvaKell = true) const;
+    void oszlopokBeallit();
+    // ittIs: the server's COPY may take the store's own connection (f does not use the store)
+    void nyersMenet(const std::function<bool(int sor, const QVector<NyersErtek> &ertekek)> &f, bool ittIs = false) const;
     void kulcsokOlvas();
     void aktualisra(int sor, bool jelez = true);
     const Sor *sorAdat(int sor) const;
@@ -144,7 +152,7 @@ private:
     // the server's key read and whole-view pass (TablaSzerver.cpp)
     void pgKulcsokOlvas(const QString &sql, const QVariantList &ertekek);
     void pgBejar(const std::function<bool(int sor, const QVector<QVariant> &ertekek)> &f) const;
-    void pgBejarNyers(const std::function<bool(int sor, const QVector<NyersErtek> &ertekek)> &f) const;
+    void pgBejarNyers(const std::function<bool(int sor, const QVector<NyersErtek> &ertekek)> &f, bool ittIs) const;
     // the SQLite pass both forms share: the statement, the lookups read into memory
     template <typename F> void sqliteBejar(bool nyers, F sorFv) const;
     qint64 beszuras();

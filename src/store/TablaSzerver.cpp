@@ -119,7 +119,7 @@ void Tabla::pgBejar(const std::function<bool(int, const QVector<QVariant> &)> &f
         tr->commit();
 }
 
-void Tabla::pgBejarNyers(const std::function<bool(int, const QVector<NyersErtek> &)> &f) const
+void Tabla::pgBejarNyers(const std::function<bool(int, const QVector<NyersErtek> &)> &f, bool ittIs) const
 {
     if (m_rendezes.first().szoveg) {
         // the cursor's own order goes by its keys: the values of that pass
@@ -157,6 +157,8 @@ void Tabla::pgBejarNyers(const std::function<bool(int, const QVector<NyersErtek>
     // inside the caller's transaction only its own connection sees what it wrote
     if (Adatbazis::tranzakcioban())
         MotorSql::pgBejar(sql, ertekek, sorFv);
+    else if (ittIs)
+        MotorSql::pgMasolBejarItt(sql, ertekek, sorFv);
     else
         MotorSql::pgMasolBejar(sql, ertekek, sorFv);
 }

@@ -333,6 +333,17 @@ private slots:
         QCOMPARE(HataroltIr(t, ut, elv, j).sorok, kulcsok.size());
         QCOMPARE(HataroltLevelekIr(kulcsok, {}, [](int) { return QStringList(); }, ut2, elv, j).sorok, kulcsok.size());
         QCOMPARE(olvas(ut), olvas(ut2));
+        // a closed cursor (the command line's): no keys read, on the server the store's own
+        // connection streams the rows, and it is free again afterwards
+        {
+            Tabla zart("doksi");
+            LevelListaKurzor(zart, "J");
+            const QString ut3 = QDir(k.programMappa()).filePath("zart.csv");
+            QCOMPARE(HataroltIr(zart, ut3, elv, j).sorok, kulcsok.size());
+            QVERIFY(!zart.nyitva());
+            QCOMPARE(olvas(ut3), olvas(ut));
+            QCOMPARE(Adatbazis::ertek("SELECT count(*) FROM doksi").toInt(), kulcsok.size());
+        }
         // and the cursor's own values, as the grid shows them
         QString vart;
         for (const QString &c : HataroltFejlec(t))
