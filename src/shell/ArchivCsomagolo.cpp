@@ -5,8 +5,52 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace ArchivBelso {
+
+void Csomagolo::tomorit(Darab &d)
+{
+    const Bejegyzes &b = m_fajlok[d.fajl];
+    const int fd = fajl(d, d.hiba);
+    // each worker's buffer is kept: a fresh one would cost page faults for every piece
+    thread_local QByteArray be;
+    be.resize(d.hossz + 1);
+    // the last piece asks one byte more: a file that grew while packed must be noticed
+    const qint64 kell = d.utolso ? d.hossz + 1 : d.hossz;
+    // a piece of a file still being copied waits for its bytes
+    if (elerheto && fd >= 0 && d.hiba.isEmpty())
+        elerheto(d.fajl, d.kezdet + kell, d.hiba);
+    while (fd >= 0 && d.hiba.isEmpty() && d.olvasott < kell) {
+        const ssize_t n = ::pread(fd, be.data() + d.olvasott, size_t(kell - d.olvasott), d.kezdet + d.olvasott);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            d.hiba = QString("A fájl nem olvasható: %1\r\n%2").arg(b.nev, rendszerHiba(errno));
+        if (n <= 0)
+            break;
+        d.olvasott += n;
+    }
+    if (d.hiba.isEmpty()) {
+        const qint64 n = std::min(d.olvasott, d.hossz);
+        d.crc = crcSzamol(0, be.constData(), n);
+        if (darabTomorit(be.constData(), n, d.utolso, d.adat))
+            d.tomoritett = d.adat.size();
+        else
+            d.hiba = "zlib";
+    }
+    if (fd >= 0)
+        fajlKesz(d);
+    kesz(d);
+}
+
+void Csomagolo::kicsomagol(Darab &d)
+{
+    if (!darabEgyezik(d.adat, d.utolso, std::min(d.olvasott, d.hossz), d.crc))
+        d.hiba = QString("A bejegyzés tartalma nem egyezik a fájllal: %1").arg(m_fajlok[d.fajl].nev);
+    d.adat.clear();
+    kesz(d);
+}
 
 // The pieces of a file, in order.
 std::pair<int, int> darabjai(const Csomagolo &cs, int fajl)

@@ -65,6 +65,7 @@ void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejeg
         int atvett = tol;
         for (int j = tol; j < ig; ++j) {
             Darab &d = cs.darabok[size_t(j)];
+            d.adat.reserve(qsizetype(d.tomoritett) + 2);   // the check adds two bytes
             d.adat.resize(qsizetype(d.tomoritett));
             for (qint64 n = 0; n < d.tomoritett;) {
                 const zip_int64_t r = zip_fread(zaro.zf, d.adat.data() + n, zip_uint64_t(d.tomoritett - n));
