@@ -222,12 +222,17 @@ std::pair<int, int> darabjai(const Csomagolo &cs, int fajl);
 // CRC, size read and packed size of a file from its pieces.
 void bejegyzesOsszegez(const Csomagolo &cs, int fajl, Bejegyzes &b);
 
-// Writes the files into a new archive at ideiglenes, their pieces packed by the workers.
-void iras(const QString &ideiglenes, const QString &cel, QList<Bejegyzes> &fajlok, Csomagolo &cs, Allapot &a);
+// Writes the files into a new archive at ideiglenes, their pieces packed by the workers, and
+// after them the program's description (ArchivLeiras.h), which leiras makes once every file is
+// packed; a StoreHiba it throws fails the archive with its text.
+void iras(const QString &ideiglenes, const QString &cel, QList<Bejegyzes> &fajlok, Csomagolo &cs, Allapot &a,
+          const std::function<QByteArray()> &leiras);
 
 // Reads the written archive back through libzip: every entry in order, its name, size, CRC and
 // packed size against what was packed, and its data inflated again piece by piece on the
-// workers and compared with the CRC of the bytes read from the file.
-void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejegyzes> &fajlok, Csomagolo &cs, Allapot &a);
+// workers and compared with the CRC of the bytes read from the file; the description last,
+// holding exactly leiras.
+void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejegyzes> &fajlok, Csomagolo &cs, Allapot &a,
+                const QByteArray &leiras);
 
 } // namespace ArchivBelso
