@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ArchivBelso.h"
+#include "ArchivDarab.h"
 
 #include <QFile>
 
@@ -13,17 +14,16 @@
 #include <thread>
 #include <vector>
 #include <zip.h>
-#include <zlib.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace ArchivBelso {
 
 // The files are packed in pieces of their own, each a raw deflate stream that starts afresh
-// and, but for a file's last, ends on a byte boundary with an empty stored block: laid one
-// after the other they are the file's one deflate stream, as any reader inflates it. The
-// workers pack the pieces on every core ahead of libzip, which writes them as they are; for
-// the check the workers inflate the pieces read back from the archive, side by side again.
+// and, but for a file's last, ends on a byte boundary without ending the stream (ArchivDarab):
+// laid one after the other they are the file's one deflate stream, as any reader inflates it.
+// The workers pack the pieces on every core ahead of libzip, which writes them as they are;
+// for the check the workers inflate the pieces read back from the archive, side by side again.
 constexpr qint64 DARAB_MERET = 1 << 20;
 
 // Worker threads running what they are given, in order; stopping drops what has not started.
@@ -203,78 +203,9 @@ private:
         }
     }
 
-    void tomorit(Darab &d)
-    {
-        const Bejegyzes &b = m_fajlok[d.fajl];
-        const int fd = fajl(d, d.hiba);
-        // each worker's buffers are kept: fresh ones would cost page faults for every piece
-        thread_local QByteArray be;
-        be.resize(d.hossz + 1);
-        // the last piece asks one byte more: a file that grew while packed must be noticed
-        const qint64 kell = d.utolso ? d.hossz + 1 : d.hossz;
-        // a piece of a file still being copied waits for its bytes
-        if (elerheto && fd >= 0 && d.hiba.isEmpty())
-            elerheto(d.fajl, d.kezdet + kell, d.hiba);
-        while (fd >= 0 && d.hiba.isEmpty() && d.olvasott < kell) {
-            const ssize_t n = ::pread(fd, be.data() + d.olvasott, size_t(kell - d.olvasott), d.kezdet + d.olvasott);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                d.hiba = QString("A fájl nem olvasható: %1\r\n%2").arg(b.nev, rendszerHiba(errno));
-            if (n <= 0)
-                break;
-            d.olvasott += n;
-        }
-        if (d.hiba.isEmpty()) {
-            const qint64 n = std::min(d.olvasott, d.hossz);
-            d.crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(be.constData()), uInt(n)));
-            z_stream z{};
-            // level 1; the larger hash of memLevel 9 is both faster and tighter on database pages
-            if (deflateInit2(&z, 1, Z_DEFLATED, -MAX_WBITS, MAX_MEM_LEVEL, Z_DEFAULT_STRATEGY) != Z_OK) {
-                d.hiba = "zlib";
-            } else {
-                d.adat.resize(qsizetype(deflateBound(&z, uLong(n)) + 16));
-                z.next_in = reinterpret_cast<Bytef *>(be.data());
-                z.avail_in = uInt(n);
-                z.next_out = reinterpret_cast<Bytef *>(d.adat.data());
-                z.avail_out = uInt(d.adat.size());
-                const int r = deflate(&z, d.utolso ? Z_FINISH : Z_SYNC_FLUSH);
-                if (r != (d.utolso ? Z_STREAM_END : Z_OK) || z.avail_in != 0)
-                    d.hiba = "zlib";
-                d.adat.resize(qsizetype(z.total_out));
-                d.tomoritett = qint64(z.total_out);
-                deflateEnd(&z);
-            }
-        }
-        if (fd >= 0)
-            fajlKesz(d);
-        kesz(d);
-    }
-
-    void kicsomagol(Darab &d)
-    {
-        const qint64 vart = std::min(d.olvasott, d.hossz);
-        thread_local QByteArray ki;
-        ki.resize(vart + 1);   // one byte more shows a piece that inflates longer
-        z_stream z{};
-        bool jo = inflateInit2(&z, -MAX_WBITS) == Z_OK;
-        if (jo) {
-            z.next_in = reinterpret_cast<Bytef *>(d.adat.data());
-            z.avail_in = uInt(d.adat.size());
-            z.next_out = reinterpret_cast<Bytef *>(ki.data());
-            z.avail_out = uInt(ki.size());
-            const int r = inflate(&z, d.utolso ? Z_FINISH : Z_SYNC_FLUSH);
-            // a piece but the last ends without ending the stream, and nothing is left over
-            jo = (d.utolso ? r == Z_STREAM_END : r == Z_OK || r == Z_BUF_ERROR) && z.avail_in == 0
-                 && qint64(z.total_out) == vart
-                 && quint32(crc32(0, reinterpret_cast<const Bytef *>(ki.constData()), uInt(vart))) == d.crc;
-            inflateEnd(&z);
-        }
-        if (!jo)
-            d.hiba = QString("A bejegyzés tartalma nem egyezik a fájllal: %1").arg(m_fajlok[d.fajl].nev);
-        d.adat.clear();
-        kesz(d);
-    }
+    // reads and packs a piece; inflates a piece read back and compares it (ArchivCsomagolo.cpp)
+    void tomorit(Darab &d);
+    void kicsomagol(Darab &d);
 
     QList<Bejegyzes> &m_fajlok;
     std::mutex m_zar;
@@ -291,12 +222,17 @@ std::pair<int, int> darabjai(const Csomagolo &cs, int fajl);
 // CRC, size read and packed size of a file from its pieces.
 void bejegyzesOsszegez(const Csomagolo &cs, int fajl, Bejegyzes &b);
 
-// Writes the files into a new archive at ideiglenes, their pieces packed by the workers.
-void iras(const QString &ideiglenes, const QString &cel, QList<Bejegyzes> &fajlok, Csomagolo &cs, Allapot &a);
+// Writes the files into a new archive at ideiglenes, their pieces packed by the workers, and
+// after them the program's description (ArchivLeiras.h), which leiras makes once every file is
+// packed; a StoreHiba it throws fails the archive with its text.
+void iras(const QString &ideiglenes, const QString &cel, QList<Bejegyzes> &fajlok, Csomagolo &cs, Allapot &a,
+          const std::function<QByteArray()> &leiras);
 
 // Reads the written archive back through libzip: every entry in order, its name, size, CRC and
 // packed size against what was packed, and its data inflated again piece by piece on the
-// workers and compared with the CRC of the bytes read from the file.
-void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejegyzes> &fajlok, Csomagolo &cs, Allapot &a);
+// workers and compared with the CRC of the bytes read from the file; the description last,
+// holding exactly leiras.
+void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejegyzes> &fajlok, Csomagolo &cs, Allapot &a,
+                const QByteArray &leiras);
 
 } // namespace ArchivBelso

@@ -1,4 +1,5 @@
 #include "ArchivCsomagolo.h"
+#include "ArchivLeiras.h"
 
 #include <QFile>
 
@@ -8,7 +9,8 @@
 
 namespace ArchivBelso {
 
-void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejegyzes> &fajlok, Csomagolo &cs, Allapot &a)
+void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejegyzes> &fajlok, Csomagolo &cs, Allapot &a,
+                const QByteArray &leiras)
 {
     auto hiba = [&](const QString &s) {
         throw StoreHiba(QString("Az elkészült archívum ellenőrzése nem sikerült: %1\r\n%2").arg(cel, s));
@@ -32,8 +34,8 @@ void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejeg
             zip_discard(za);
         }
     } zaro{za};
-    if (zip_get_num_entries(za, 0) != fajlok.size())
-        hiba(QString("%1 bejegyzés helyett %2.").arg(fajlok.size()).arg(zip_get_num_entries(za, 0)));
+    if (zip_get_num_entries(za, 0) != fajlok.size() + 1)
+        hiba(QString("%1 bejegyzés helyett %2.").arg(fajlok.size() + 1).arg(zip_get_num_entries(za, 0)));
     int jelHossz = 0;
     const char *jel = zip_get_archive_comment(za, &jelHossz, ZIP_FL_ENC_RAW);
     if (!jel || QByteArray(jel, jelHossz) != ARCHIV_JEL)
@@ -65,6 +67,7 @@ void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejeg
         int atvett = tol;
         for (int j = tol; j < ig; ++j) {
             Darab &d = cs.darabok[size_t(j)];
+            d.adat.reserve(qsizetype(d.tomoritett) + 2);   // the check adds two bytes
             d.adat.resize(qsizetype(d.tomoritett));
             for (qint64 n = 0; n < d.tomoritett;) {
                 const zip_int64_t r = zip_fread(zaro.zf, d.adat.data() + n, zip_uint64_t(d.tomoritett - n));
@@ -86,6 +89,18 @@ void ellenorzes(const QString &ideiglenes, const QString &cel, const QList<Bejeg
         for (; atvett < ig; ++atvett)
             atvesz(atvett);
     }
+    // the description, last: exactly what was meant
+    const zip_uint64_t utolso = zip_uint64_t(fajlok.size());
+    zip_stat_t st;
+    QByteArray vissza;
+    if (zip_stat_index(za, utolso, 0, &st) == 0 && QByteArray(st.name) == ARCHIV_LEIRAS
+        && (zaro.zf = zip_fopen_index(za, utolso, 0))) {
+        vissza.resize(leiras.size() + 1);
+        const zip_int64_t n = zip_fread(zaro.zf, vissza.data(), zip_uint64_t(vissza.size()));
+        vissza.resize(n < 0 ? 0 : qsizetype(n));
+    }
+    if (vissza != leiras)
+        throw StoreHiba(QString("Az archív állomány leírásának visszaolvasása nem sikerült: %1").arg(cel));
 }
 
 } // namespace ArchivBelso

@@ -253,11 +253,10 @@ QJsonObject sorokSzama(const QString &db)
     return o;
 }
 
-// The description of the archive added as its last entry, in the place the register never
-// holds a file: what made it, when, from where, the rows of every table and every entry's
-// size and CRC. The archive is checked before, and the description read back after.
-void leirasHozzaad(const QString &zip, const QList<Bejegyzes> &fajlok, const QString &forras, const QString &dbMasolat,
-                   bool szerver, const QJsonObject &szerverSorok, const Dokumentumok &dok, bool dokumentumokKihagyva)
+// The description of the archive, its last entry, in the place the register never holds a
+// file: what made it, when, from where, the rows of every table and every entry's size and CRC.
+QByteArray leirasAdat(const QList<Bejegyzes> &fajlok, const QString &forras, const QString &dbMasolat, bool szerver,
+                      const QJsonObject &szerverSorok, const Dokumentumok &dok, bool dokumentumokKihagyva)
 {
     QJsonObject o;
     o.insert("program", QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion());
@@ -276,40 +275,7 @@ void leirasHozzaad(const QString &zip, const QList<Bejegyzes> &fajlok, const QSt
     o.insert("dokumentumok", dok.leiras);
     o.insert("hianyzo_dokumentumok", dok.hianyzoLeiras);
     o.insert("dokumentumok_kihagyva", dokumentumokKihagyva);
-    const QByteArray adat = QJsonDocument(o).toJson();
-    int hibakod = 0;
-    zip_t *za = zip_open(QFile::encodeName(zip).constData(), 0, &hibakod);
-    if (!za)
-        throw StoreHiba(QString("Az archív állomány leírása nem írható: %1").arg(zip));
-    zip_source_t *src = zip_source_buffer(za, adat.constData(), zip_uint64_t(adat.size()), 0);
-    zip_int64_t index = -1;
-    if (!src || (index = zip_file_add(za, ARCHIV_LEIRAS, src, ZIP_FL_ENC_UTF_8)) < 0
-        || zip_set_file_compression(za, zip_uint64_t(index), ZIP_CM_DEFLATE, 1) != 0) {
-        const QString t = QString::fromUtf8(zip_strerror(za));
-        if (src && index < 0)
-            zip_source_free(src);
-        zip_discard(za);
-        throw StoreHiba(QString("Az archív állomány leírása nem írható: %1\r\n%2").arg(zip, t));
-    }
-    if (zip_close(za) != 0) {
-        const QString t = QString::fromUtf8(zip_strerror(za));
-        zip_discard(za);
-        throw StoreHiba(QString("Az archív állomány leírása nem írható: %1\r\n%2").arg(zip, t));
-    }
-    // read back: the entry holds exactly what was meant
-    za = zip_open(QFile::encodeName(zip).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &hibakod);
-    QByteArray vissza;
-    if (za) {
-        if (zip_file_t *f = zip_fopen(za, ARCHIV_LEIRAS, 0)) {
-            vissza.resize(adat.size() + 1);
-            const zip_int64_t n = zip_fread(f, vissza.data(), zip_uint64_t(vissza.size()));
-            vissza.resize(n < 0 ? 0 : int(n));
-            zip_fclose(f);
-        }
-        zip_discard(za);
-    }
-    if (vissza != adat)
-        throw StoreHiba(QString("Az archív állomány leírásának visszaolvasása nem sikerült: %1").arg(zip));
+    return QJsonDocument(o).toJson();
 }
 
 } // namespace
@@ -463,7 +429,29 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
         cs.elerheto = [&folyo, dbFajl](int fajl, qint64 ig, QString &hiba) {
             return fajl != dbFajl || folyo->var(ig, hiba);
         };
-    iras(zip, cel, fajlok, cs, a);
+    const QString masolat = dbFajl >= 0 ? munka.fajl("adatbazis.db") : QString();
+    auto serult = [&](const QString &serules) {
+        return StoreHiba(Epseg::uzenet(QDir(forras).filePath(Adatbazis::FAJLNEV), serules)
+                         + "\r\nAz archív állomány nem készült el: sérült adatbázisról nem lenne jó mentés.");
+    };
+    // the description goes in with the files, once they are packed: the check reads back the
+    // very file that is put in place
+    QByteArray leiras;
+    bool leirasKell = false;
+    try {
+        iras(zip, cel, fajlok, cs, a, [&] {
+            leirasKell = true;
+            dokumentumCrc(dok, fajlok);
+            leiras = leirasAdat(fajlok, forras, masolat, kihagyas.pgMentes, szerverSorok, dok, !dokumentumokKell);
+            return leiras;
+        });
+    } catch (const StoreHiba &) {
+        // a damaged copy may fail the description's count of rows: the damage is told
+        if (leirasKell && leiras.isEmpty() && !masolat.isEmpty())
+            if (const QString serules = Epseg::fajlEllenoriz(masolat); !serules.isEmpty())
+                throw serult(serules);
+        throw;
+    }
     if (QFileInfo(zip).size() > ZIP_MAX_MERET)
         throw StoreHiba(QString("Az archív állomány nagyobb lenne 4 GB-nál: %1").arg(cel));
     kiirasIndit(zip);
@@ -479,26 +467,20 @@ ArchivOsszegzes ArchivIr(const QString &mappa, const QString &cel, const ArchivF
         }
     } ellenor;
     if (dbFajl >= 0)
-        ellenor.t = std::thread([&serules, &ellenorHiba, masolat = munka.fajl("adatbazis.db")] {
+        ellenor.t = std::thread([&serules, &ellenorHiba, &masolat] {
             try {
                 serules = Epseg::fajlEllenoriz(masolat);
             } catch (const StoreHiba &h) {
                 ellenorHiba = h.uzenet();
             }
         });
-    ellenorzes(zip, cel, fajlok, cs, a);
+    ellenorzes(zip, cel, fajlok, cs, a, leiras);
     if (ellenor.t.joinable())
         ellenor.t.join();
     if (!serules.isEmpty())
-        throw StoreHiba(Epseg::uzenet(QDir(forras).filePath(Adatbazis::FAJLNEV), serules)
-                        + "\r\nAz archív állomány nem készült el: sérült adatbázisról nem lenne jó mentés.");
+        throw serult(serules);
     if (!ellenorHiba.isEmpty())
         throw StoreHiba(ellenorHiba);
-    dokumentumCrc(dok, fajlok);
-    leirasHozzaad(zip, fajlok, forras, dbFajl >= 0 ? munka.fajl("adatbazis.db") : QString(), kihagyas.pgMentes,
-                  szerverSorok, dok, !dokumentumokKell);
-    if (QFileInfo(zip).size() > ZIP_MAX_MERET)
-        throw StoreHiba(QString("Az archív állomány nagyobb lenne 4 GB-nál: %1").arg(cel));
     lemezre(zip, jog);
     if (::rename(QFile::encodeName(zip).constData(), QFile::encodeName(ci.absoluteFilePath()).constData()) != 0)
         throw StoreHiba(QString("Az archív állomány nem írható: %1\r\n%2").arg(cel, rendszerHiba(errno)));

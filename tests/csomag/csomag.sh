@@ -57,7 +57,7 @@ grep -q '^-rwxr-xr-x .* \./usr/bin/dorvprg$' "$T/lista" || hiba "a program nem f
 lepes "vezérlő adatok"
 dpkg-deb -f "$deb" Package Version Architecture Depends > "$T/control"
 grep -qx "Version: $verzio" "$T/control" || hiba "verzió: $(cat "$T/control")"
-for d in 'libqt6core6' 'libqt6widgets6' 'libqt6sql6-sqlite' 'libzip4' 'libqrencode4' 'fonts-wine' 'fonts-liberation2'; do
+for d in 'libqt6core6' 'libqt6widgets6' 'libqt6sql6-sqlite' 'libzip4' 'libdeflate0' 'libqrencode4' 'fonts-wine' 'fonts-liberation2'; do
   grep -q "^Depends:.*\b$d\b" "$T/control" || hiba "hiányzó függőség $d: $(grep ^Depends "$T/control")"
 done
 

@@ -1,4 +1,5 @@
 #include "Adatbazis.h"
+#include "ArchivDarab.h"
 #include "ArchivIro.h"
 #include "ArchivLeiras.h"
 #include "Archival.h"
@@ -30,6 +31,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
+#include <zlib.h>
 
 namespace {
 
@@ -53,6 +55,35 @@ QByteArray veletlen(int n)
     for (int i = 0; i < n; ++i)
         b[i] = char(QRandomGenerator::global()->bounded(256));
     return b;
+}
+
+// Words drawn with a fixed seed: text that deflates, its blocks ending anywhere in a byte.
+QByteArray szavak(int n)
+{
+    static const char *const SZAVAK[] = {"garancia", "levél", "alkatrész", "Bosch", "szervíz", "12", "javítás",
+                                         "ügyfél", "Kovács", "2026.03.10", "önindító", "generátor", "\n"};
+    QRandomGenerator r(n);
+    QByteArray b;
+    while (b.size() < n)
+        b += QByteArray(SZAVAK[r.bounded(int(std::size(SZAVAK)))]) + ' ';
+    return b.left(n);
+}
+
+// A raw deflate stream inflated by zlib, which must end exactly at its last byte.
+QByteArray zlibKibont(const QByteArray &z)
+{
+    QByteArray ki(8 << 20, Qt::Uninitialized);
+    z_stream s{};
+    if (inflateInit2(&s, -MAX_WBITS) != Z_OK)
+        return "inflateInit2";
+    s.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(z.constData()));
+    s.avail_in = uInt(z.size());
+    s.next_out = reinterpret_cast<Bytef *>(ki.data());
+    s.avail_out = uInt(ki.size());
+    const bool jo = inflate(&s, Z_FINISH) == Z_STREAM_END && s.avail_in == 0;
+    ki.resize(qsizetype(s.total_out));
+    inflateEnd(&s);
+    return jo ? ki : QByteArray("a folyam nem itt ér véget");
 }
 
 // Runs f once, at the first look at events after the window gets a new child widget
@@ -830,6 +861,44 @@ private slots:
             ++db;
         }
         QCOMPARE(db, meretek.size() + 1);   // and the program's description
+    }
+
+    void darabReszei_data()
+    {
+        QTest::addColumn<QByteArray>("adat");
+        QTest::addColumn<qint64>("resz");
+        constexpr qint64 R = ArchivBelso::RESZ_MERET;
+        QTest::newRow("text: dynamic blocks") << szavak(1 << 20) << R;
+        QTest::newRow("random: stored blocks") << veletlen(3 * R + 7) << R;
+        QTest::newRow("zeros") << QByteArray(5 * R + 1, 0) << R;
+        QTest::newRow("small parts: fixed blocks") << szavak(40000) << qint64(200);
+        QTest::newRow("parts of several blocks: zlib") << szavak(1 << 20) << qint64(1 << 20);
+        QTest::newRow("empty") << QByteArray() << R;
+    }
+    // A piece is packed in parts joined on byte boundaries: one deflate stream that zlib
+    // reads back byte for byte, ending only when the piece is a file's last. The check takes
+    // the piece only whole, in its place, and with its size and CRC.
+    void darabReszei()
+    {
+        QFETCH(QByteArray, adat);
+        QFETCH(qint64, resz);
+        const quint32 crc = ArchivBelso::crcSzamol(0, adat.constData(), adat.size());
+        QCOMPARE(crc, quint32(crc32(0, reinterpret_cast<const Bytef *>(adat.constData()), uInt(adat.size()))));
+        for (const bool utolso : {false, true}) {
+            QByteArray ki;
+            QVERIFY(ArchivBelso::darabTomorit(adat.constData(), adat.size(), utolso, ki, resz));
+            // a final empty block after a piece but the last ends the stream
+            QCOMPARE(zlibKibont(utolso ? ki : ki + QByteArray("\x03\x00", 2)), adat);
+            auto egyezik = [&](const QByteArray &darab, bool vege, qint64 meret, quint32 c) {
+                QByteArray b = darab;
+                return ArchivBelso::darabEgyezik(b, vege, meret, c);
+            };
+            QVERIFY(egyezik(ki, utolso, adat.size(), crc));
+            QVERIFY(!egyezik(ki, !utolso, adat.size(), crc));
+            QVERIFY(!egyezik(ki, utolso, adat.size(), crc ^ 1));
+            QVERIFY(!egyezik(ki, utolso, adat.size() + 1, crc));
+            QVERIFY(!egyezik(ki.chopped(1), utolso, adat.size(), crc));
+        }
     }
 
     // The database file is copied beside the packing; one in WAL mode keeps committed rows in
