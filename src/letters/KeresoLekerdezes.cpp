@@ -46,7 +46,7 @@ QString utasitas(int modszer, bool darab)
 // their own texts and, per master table, the letters of the master keys found by name, so
 // no branch joins a million rows and no union is sorted to drop duplicates. A pattern anchored
 // at its start is found by the trigram index however short it is.
-QString egyMenet(int modszer, bool darab)
+QString egyMenet(int modszer, bool darab, const QString &utana = {})
 {
     QStringList r{feltetel("doksi", "n", {"rendszam", "sorozatszam"}, modszer, darab)};
     const struct { const char *tabla, *nev; } torzsek[] = {
@@ -56,8 +56,20 @@ QString egyMenet(int modszer, bool darab)
                                    QString("SELECT t.%1 FROM %1_nagybetu t WHERE %2")
                                        .arg(t.tabla, feltetel(t.tabla, "t", {t.nev}, modszer, darab)),
                                    darab || modszer != KeresoLekerdezes::Barhol);
-    return QString(OSZLOPOK) + " FROM doksi_nagybetu n" + UGYFEL_NEV + " WHERE " + r.join(" OR ")
+    return QString(OSZLOPOK) + " FROM doksi_nagybetu n" + UGYFEL_NEV + " WHERE " + utana + '(' + r.join(" OR ") + ')'
            + " ORDER BY n.doksi_id, n.doksi";
+}
+
+// The first page of the result grid by itself: in number order through the order index, the
+// pass stops at its last row when the text is common, instead of sorting the whole result
+// first. The rest follows that row in the same order (a number of null sorts last, past any
+// INTEGER).
+void egyMenetben(Lekerdezes &q, int modszer, bool darab)
+{
+    const char *const UTANA = "(COALESCE(n.doksi_id::bigint, 2147483648), n.doksi) > "
+                              "(COALESCE(CAST(:utolso_doksi_id AS bigint), 2147483648), CAST(:utolso_doksi AS bigint)) AND ";
+    q.setSql(egyMenet(modszer, darab) + QString(" LIMIT %1").arg(KeresoLekerdezes::ELSO_LAP));
+    q.setFolytatas(KeresoLekerdezes::ELSO_LAP, egyMenet(modszer, darab, UTANA));
 }
 
 } // namespace
@@ -93,7 +105,10 @@ void KeresoLekerdezes::epit(Lekerdezes &q, const QString &szoveg, int modszer)
 {
     const QString m = minta(szoveg, modszer);
     const QString darab = indexResz(m, modszer);
-    q.setSql(MotorSql::egyMenetbenKeres() ? egyMenet(modszer, !darab.isEmpty()) : utasitas(modszer, !darab.isEmpty()));
+    if (MotorSql::egyMenetbenKeres())
+        egyMenetben(q, modszer, !darab.isEmpty());
+    else
+        q.setSql(utasitas(modszer, !darab.isEmpty()));
     q.setParam("pminta", m);
     if (const QVariant d = MotorSql::darabErtek(darab); d.isValid())
         q.setParam("pdarab", d);
