@@ -60,16 +60,21 @@ QString egyMenet(int modszer, bool darab, const QString &utana = {})
            + " ORDER BY n.doksi_id, n.doksi";
 }
 
-// The first page of the result grid by itself: in number order through the order index, the
-// pass stops at its last row when the text is common, instead of sorting the whole result
-// first. The rest follows that row in the same order (a number of null sorts last, past any
-// INTEGER).
+// A short text anywhere in the texts is compared with every letter, so its result comes
+// sorted only after the whole pass. The result grid's first page has a statement of its own:
+// the planner walks the letters in number order and stops at the page's last match. The rest
+// follows that row in the same order (a letter without a number sorts last, past any INTEGER).
 void egyMenetben(Lekerdezes &q, int modszer, bool darab)
 {
-    const char *const UTANA = "(COALESCE(n.doksi_id::bigint, 2147483648), n.doksi) > "
-                              "(COALESCE(CAST(:utolso_doksi_id AS bigint), 2147483648), CAST(:utolso_doksi AS bigint)) AND ";
-    q.setSql(egyMenet(modszer, darab) + QString(" LIMIT %1").arg(KeresoLekerdezes::ELSO_LAP));
-    q.setFolytatas(KeresoLekerdezes::ELSO_LAP, egyMenet(modszer, darab, UTANA));
+    if (darab || modszer != KeresoLekerdezes::Barhol) {
+        q.setSql(egyMenet(modszer, darab));
+        return;
+    }
+    q.setSql(egyMenet(modszer, false) + QString(" LIMIT %1").arg(KeresoLekerdezes::ELSO_LAP));
+    q.setFolytatas(KeresoLekerdezes::ELSO_LAP,
+                   egyMenet(modszer, false,
+                            "(COALESCE(CAST(n.doksi_id AS bigint), 2147483648), n.doksi) > (COALESCE(CAST(:utolso_doksi_id AS "
+                            "bigint), 2147483648), CAST(:utolso_doksi AS bigint)) AND "));
 }
 
 } // namespace
