@@ -56,8 +56,9 @@ QString egyMenet(int modszer, bool darab, const QString &utana = {})
                                    QString("SELECT t.%1 FROM %1_nagybetu t WHERE %2")
                                        .arg(t.tabla, feltetel(t.tabla, "t", {t.nev}, modszer, darab)),
                                    darab || modszer != KeresoLekerdezes::Barhol);
-    return QString(OSZLOPOK) + " FROM doksi_nagybetu n" + UGYFEL_NEV + " WHERE " + utana + '(' + r.join(" OR ") + ')'
-           + " ORDER BY n.doksi_id, n.doksi";
+    const QString kozul = r.join(" OR ");
+    return QString(OSZLOPOK) + " FROM doksi_nagybetu n" + UGYFEL_NEV + " WHERE "
+           + (utana.isEmpty() ? kozul : utana + '(' + kozul + ')') + " ORDER BY n.doksi_id, n.doksi";
 }
 
 // A short text anywhere in the texts is compared with every letter, so its result comes
