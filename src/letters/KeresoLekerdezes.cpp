@@ -71,11 +71,11 @@ void egyMenetben(Lekerdezes &q, int modszer, bool darab)
         q.setSql(egyMenet(modszer, darab));
         return;
     }
+    const char *const UTANA = "(COALESCE(CAST(n.doksi_id AS bigint), 2147483648), n.doksi) > "
+                              "(COALESCE(CAST(:utolso_doksi_id AS bigint), 2147483648), "
+                              "CAST(:utolso_doksi AS bigint)) AND ";
     q.setSql(egyMenet(modszer, false) + QString(" LIMIT %1").arg(KeresoLekerdezes::ELSO_LAP));
-    q.setFolytatas(KeresoLekerdezes::ELSO_LAP,
-                   egyMenet(modszer, false,
-                            "(COALESCE(CAST(n.doksi_id AS bigint), 2147483648), n.doksi) > (COALESCE(CAST(:utolso_doksi_id AS "
-                            "bigint), 2147483648), CAST(:utolso_doksi AS bigint)) AND "));
+    q.setFolytatas(KeresoLekerdezes::ELSO_LAP, egyMenet(modszer, false, UTANA));
 }
 
 } // namespace
