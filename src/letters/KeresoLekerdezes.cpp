@@ -64,16 +64,19 @@ QString egyMenet(int modszer, bool darab, const QString &utana = {})
 // A short text anywhere in the texts is compared with every letter, so its result comes
 // sorted only after the whole pass. The result grid's first page has a statement of its own:
 // the planner walks the letters in number order and stops at the page's last match. The rest
-// follows that row in the same order (a letter without a number sorts last, past any INTEGER).
+// follows that row in the same order (letters without a number last).
 void egyMenetben(Lekerdezes &q, int modszer, bool darab)
 {
     if (darab || modszer != KeresoLekerdezes::Barhol) {
         q.setSql(egyMenet(modszer, darab));
         return;
     }
-    const char *const UTANA = "(COALESCE(CAST(n.doksi_id AS bigint), 2147483648), n.doksi) > "
-                              "(COALESCE(CAST(:utolso_doksi_id AS bigint), 2147483648), "
-                              "CAST(:utolso_doksi AS bigint)) AND ";
+    // plain comparisons of the columns, which the planner estimates as it does the statement's
+    // own conditions, so that it plans the rest as the whole statement
+    const char *const UTANA = "(n.doksi_id > CAST(:utolso_doksi_id AS integer) OR n.doksi_id = CAST(:utolso_doksi_id "
+                              "AS integer) AND n.doksi > CAST(:utolso_doksi AS bigint) OR n.doksi_id IS NULL AND "
+                              "(CAST(:utolso_doksi_id AS integer) IS NOT NULL OR n.doksi > CAST(:utolso_doksi AS "
+                              "bigint))) AND ";
     q.setSql(egyMenet(modszer, false) + QString(" LIMIT %1").arg(KeresoLekerdezes::ELSO_LAP));
     q.setFolytatas(KeresoLekerdezes::ELSO_LAP, egyMenet(modszer, false, UTANA));
 }
