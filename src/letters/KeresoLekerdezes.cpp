@@ -46,7 +46,7 @@ QString utasitas(int modszer, bool darab)
 // their own texts and, per master table, the letters of the master keys found by name, so
 // no branch joins a million rows and no union is sorted to drop duplicates. A pattern anchored
 // at its start is found by the trigram index however short it is.
-QString egyMenet(int modszer, bool darab)
+QString egyMenet(int modszer, bool darab, const QString &utana = {})
 {
     QStringList r{feltetel("doksi", "n", {"rendszam", "sorozatszam"}, modszer, darab)};
     const struct { const char *tabla, *nev; } torzsek[] = {
@@ -56,8 +56,29 @@ QString egyMenet(int modszer, bool darab)
                                    QString("SELECT t.%1 FROM %1_nagybetu t WHERE %2")
                                        .arg(t.tabla, feltetel(t.tabla, "t", {t.nev}, modszer, darab)),
                                    darab || modszer != KeresoLekerdezes::Barhol);
-    return QString(OSZLOPOK) + " FROM doksi_nagybetu n" + UGYFEL_NEV + " WHERE " + r.join(" OR ")
-           + " ORDER BY n.doksi_id, n.doksi";
+    const QString kozul = r.join(" OR ");
+    return QString(OSZLOPOK) + " FROM doksi_nagybetu n" + UGYFEL_NEV + " WHERE "
+           + (utana.isEmpty() ? kozul : utana + '(' + kozul + ')') + " ORDER BY n.doksi_id, n.doksi";
+}
+
+// A short text anywhere in the texts is compared with every letter, so its result comes
+// sorted only after the whole pass. The result grid's first page has a statement of its own:
+// the planner walks the letters in number order and stops at the page's last match. The rest
+// follows that row in the same order (letters without a number last).
+void egyMenetben(Lekerdezes &q, int modszer, bool darab)
+{
+    if (darab || modszer != KeresoLekerdezes::Barhol) {
+        q.setSql(egyMenet(modszer, darab));
+        return;
+    }
+    // plain comparisons of the columns, which the planner estimates as it does the statement's
+    // own conditions, so that it plans the rest as the whole statement
+    const char *const UTANA = "(n.doksi_id > CAST(:utolso_doksi_id AS integer) OR n.doksi_id = CAST(:utolso_doksi_id "
+                              "AS integer) AND n.doksi > CAST(:utolso_doksi AS bigint) OR n.doksi_id IS NULL AND "
+                              "(CAST(:utolso_doksi_id AS integer) IS NOT NULL OR n.doksi > CAST(:utolso_doksi AS "
+                              "bigint))) AND ";
+    q.setSql(egyMenet(modszer, false) + QString(" LIMIT %1").arg(KeresoLekerdezes::ELSO_LAP));
+    q.setFolytatas(KeresoLekerdezes::ELSO_LAP, egyMenet(modszer, false, UTANA));
 }
 
 } // namespace
@@ -93,7 +114,10 @@ void KeresoLekerdezes::epit(Lekerdezes &q, const QString &szoveg, int modszer)
 {
     const QString m = minta(szoveg, modszer);
     const QString darab = indexResz(m, modszer);
-    q.setSql(MotorSql::egyMenetbenKeres() ? egyMenet(modszer, !darab.isEmpty()) : utasitas(modszer, !darab.isEmpty()));
+    if (MotorSql::egyMenetbenKeres())
+        egyMenetben(q, modszer, !darab.isEmpty());
+    else
+        q.setSql(utasitas(modszer, !darab.isEmpty()));
     q.setParam("pminta", m);
     if (const QVariant d = MotorSql::darabErtek(darab); d.isValid())
         q.setParam("pdarab", d);

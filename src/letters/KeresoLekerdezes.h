@@ -8,6 +8,8 @@ class Lekerdezes;
 // registration, customer and serial number. The text always travels as a bound value.
 namespace KeresoLekerdezes {
 enum Modszer { Barhol = 0, Elejen = 1, Egyezo = 2 };
+// The rows the result grid shows first.
+constexpr int ELSO_LAP = 64;
 
 // The pattern of a method from the typed text: "%T%", "T%" or "T", T upper-cased.
 QString minta(const QString &szoveg, int modszer);

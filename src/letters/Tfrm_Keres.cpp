@@ -33,7 +33,7 @@ public:
         beginResetModel();
         m_fajtak.clear();
         if (m_q.nyitva())
-            fajtakOlvas(m_q.betolt(64));
+            fajtakOlvas(m_q.betolt(KeresoLekerdezes::ELSO_LAP));
         endResetModel();
     }
     int rowCount(const QModelIndex &p = {}) const override { return p.isValid() || !m_q.nyitva() ? 0 : m_q.betoltott(); }

@@ -25,6 +25,14 @@ void Lekerdezes::setSql(const QString &sql)
 {
     bezar();
     m_sql = sql;
+    m_folytatas.clear();
+}
+
+void Lekerdezes::setFolytatas(int elsoSorok, const QString &folytatas)
+{
+    bezar();
+    m_elsoSorok = elsoSorok;
+    m_folytatas = folytatas;
 }
 
 void Lekerdezes::setParam(const QString &nev, const QVariant &ertek)
@@ -40,12 +48,12 @@ void Lekerdezes::bezar()
     m_sorok.clear();
     m_nyitva = false;
     m_vege = true;
+    m_folytatva = false;
     m_sor = 0;
 }
 
-void Lekerdezes::megnyit()
+void Lekerdezes::futtat(const QString &sql)
 {
-    bezar();
     m_q = QSqlQuery(Adatbazis::db());
     // Qt's server driver reads a forward-only result row by row and drops the rest when the
     // connection runs another statement; there the whole result is read at once
@@ -53,20 +61,26 @@ void Lekerdezes::megnyit()
     m_q.setForwardOnly(!szerveren);
     bool ertekes = false;
     for (auto it = m_parameterek.cbegin(); it != m_parameterek.cend(); ++it)
-        ertekes = ertekes || m_sql.contains(it.key(), Qt::CaseInsensitive);
+        ertekes = ertekes || sql.contains(it.key(), Qt::CaseInsensitive);
     if (szerveren && !ertekes) {
         // the server prepares only queries and DML; the free SQL window runs anything
-        if (!m_q.exec(m_sql))
+        if (!m_q.exec(sql))
             Adatbazis::hiba(m_q.lastError());
     } else {
-        if (!m_q.prepare(m_sql))
+        if (!m_q.prepare(sql))
             Adatbazis::hiba(m_q.lastError());
         for (auto it = m_parameterek.cbegin(); it != m_parameterek.cend(); ++it)
-            if (m_sql.contains(it.key(), Qt::CaseInsensitive))
+            if (sql.contains(it.key(), Qt::CaseInsensitive))
                 m_q.bindValue(it.key(), it.value());
         if (!m_q.exec())
             Adatbazis::hiba(m_q.lastError());
     }
+}
+
+void Lekerdezes::megnyit()
+{
+    bezar();
+    futtat(m_sql);
     const QSqlRecord r = m_q.record();
     for (int i = 0; i < r.count(); ++i) {
         m_nevek << r.fieldName(i);
@@ -113,6 +127,15 @@ int Lekerdezes::betolt(int meddig)
             if (m_q.lastError().isValid())
                 Adatbazis::hiba(m_q.lastError());
             m_q.finish();
+            // the first statement gave all it may: the rest comes after its last row
+            if (!m_folytatas.isEmpty() && !m_folytatva && m_elsoSorok > 0 && m_sorok.size() == m_elsoSorok) {
+                m_folytatva = true;
+                for (int c = 0; c < n; ++c)
+                    m_parameterek.insert(":utolso_" + m_nevek[c], m_sorok.last()[c]);
+                futtat(m_folytatas);
+                m_vege = false;
+                continue;
+            }
             break;
         }
         QVector<QVariant> s(n);

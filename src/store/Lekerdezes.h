@@ -15,6 +15,11 @@ public:
     void setSql(const QString &sql);
     QString sql() const { return m_sql; }
     void setParam(const QString &nev, const QVariant &ertek);   // name with or without ':'
+    // A result read in two statements: the first elsoSorok rows by the statement (which
+    // limits itself to them), the rest, once a row past them is asked for, by folytatas, whose
+    // values :utolso_<column> are the columns of the last row read. The order must be total,
+    // so that folytatas goes on right after that row.
+    void setFolytatas(int elsoSorok, const QString &folytatas);
 
     void megnyit();            // runs the query; throws StoreHiba
     void vegrehajt();          // a statement without result; throws StoreHiba
@@ -41,9 +46,13 @@ public:
     int rekordSzam();                     // fetches everything
 
 private:
+    void futtat(const QString &sql);
     QVariant atalakit(int oszlop, const QVariant &v) const;
 
     QString m_sql;
+    QString m_folytatas;
+    int m_elsoSorok = 0;
+    bool m_folytatva = false;
     QHash<QString, QVariant> m_parameterek;
     QSqlQuery m_q;
     QStringList m_nevek;

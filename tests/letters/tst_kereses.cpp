@@ -37,7 +37,7 @@ int ugyfel(const QString &nev)
 {
     return Adatbazis::ertek("INSERT INTO ugyfel (ugyfel_nev) VALUES (?) RETURNING ugyfel", {nev}).toInt();
 }
-int level(int id, const QString &tip, const QVariant &m, const QVariant &a, const QVariant &u,
+int level(const QVariant &id, const QString &tip, const QVariant &m, const QVariant &a, const QVariant &u,
           const QVariant &rendszam, const QVariant &sorozat)
 {
     return Adatbazis::ertek("INSERT INTO doksi (doksi_id, prntip, datum, marka, alkatresz, ugyfel, rendszam, sorozatszam)"
@@ -287,6 +287,49 @@ private slots:
         QCOMPARE(kapott, vart);
         Lekerdezes sima(simaUtasitas(szoveg, modszer));
         QCOMPARE(sorok(q), sorok(sima));
+    }
+
+    // A result longer than the grid's first page comes whole and in order, whether the page
+    // ends inside a run of equal numbers or among the letters without a number (which each
+    // engine sorts where it puts nulls).
+    void elsoLapUtan_data()
+    {
+        QTest::addColumn<int>("szamos");       // letters with a number, three to a number
+        QTest::addColumn<int>("szamNelkul");   // letters without one
+        QTest::newRow("page ends inside equal numbers") << 2 * KeresoLekerdezes::ELSO_LAP << 6;
+        QTest::newRow("page ends among letters without a number") << 10 << 2 * KeresoLekerdezes::ELSO_LAP;
+        QTest::newRow("exactly one page") << KeresoLekerdezes::ELSO_LAP << 0;
+    }
+    void elsoLapUtan()
+    {
+        QFETCH(int, szamos);
+        QFETCH(int, szamNelkul);
+        TesztKornyezet k;
+        const qint64 nullHelye = TesztKornyezet::szerveren() ? LLONG_MAX : LLONG_MIN;
+        QList<QPair<qint64, int>> vart;
+        Adatbazis::Tranzakcio t;
+        // keys out of number order, and letters the text is not in among them
+        auto uj = [&](const QVariant &id) {
+            vart << qMakePair(id.isNull() ? nullHelye : id.toLongLong(), level(id, "J", {}, {}, {}, "ZZ-1", {}));
+            level(id, "S", {}, {}, {}, "QQ-1", {});
+        };
+        for (int i = 0; i < szamNelkul / 2; ++i)
+            uj(QVariant());
+        for (int i = szamos - 1; i >= 0; --i)
+            uj(i / 3);
+        for (int i = szamNelkul / 2; i < szamNelkul; ++i)
+            uj(QVariant());
+        t.commit();
+        std::sort(vart.begin(), vart.end());
+        QStringList vartSorok;
+        for (const auto &[id, kulcs] : std::as_const(vart))
+            vartSorok << (id == nullHelye ? QString("NULL") : QString::number(id)) + '|' + QString::number(kulcs);
+        Lekerdezes q;
+        KeresoLekerdezes::epit(q, "zz", KeresoLekerdezes::Barhol);
+        QStringList kapott;
+        for (const QString &s : sorok(q))
+            kapott << s.section('|', 0, 1);
+        QCOMPARE(kapott, vartSorok);
     }
 
     void indexResz_data()
