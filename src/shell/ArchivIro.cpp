@@ -1,6 +1,7 @@
 #include "ArchivIro.h"
 #include "Adatbazis.h"
 #include "Beall.h"
+#include "BiztosFajl.h"
 #include "Epseg.h"
 #include "PgMentes.h"
 #include "RegiszterFajl.h"
@@ -95,17 +96,8 @@ void lemezre(const QString &ut, mode_t jog)
 
 void mappaLemezre(const QString &ut)
 {
-    const int fd = ::open(QFile::encodeName(ut).constData(), O_DIRECTORY | O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fsync(fd) != 0) {
-        const int e = errno;
-        if (fd >= 0)
-            ::close(fd);
-        // some file systems cannot sync a folder
-        if (e == EINVAL || e == EBADF)
-            return;
+    if (const int e = LemezreKod(ut))
         throw StoreHiba(QString("Az archív állomány nem írható ki a lemezre: %1\r\n%2").arg(ut, rendszerHiba(e)));
-    }
-    ::close(fd);
 }
 
 // Whether the file is an archive this program wrote (its comment says so).

@@ -1,5 +1,6 @@
 #include "ArchivMegorzes.h"
 #include "ArchivBelso.h"
+#include "BiztosFajl.h"
 
 #include <QDate>
 #include <QDir>
@@ -142,12 +143,7 @@ QString masol(const QString &archiv, const QString &mappa, QString &kesz)
         ::unlink(ideiglenes.constData());
         return hiba;
     }
-    const int dfd = ::open(fajlNev(mi.absoluteFilePath()).constData(), O_DIRECTORY | O_RDONLY | O_CLOEXEC);
-    const bool szinkron = dfd >= 0 && (::fsync(dfd) == 0 || errno == EINVAL || errno == EBADF);
-    const int e = errno;
-    if (dfd >= 0)
-        ::close(dfd);
-    if (!szinkron)
+    if (const int e = LemezreKod(mi.absoluteFilePath()))
         return QString("A másolat nem írható ki a lemezre: %1\r\n%2").arg(hol, rendszerHiba(e));
     kesz = cel;
     return {};

@@ -42,6 +42,19 @@ bool ugyanaz(int fd, const QByteArray &ut)
 
 } // namespace
 
+int LemezreKod(const QString &ut)
+{
+    const int fd = ::open(QFile::encodeName(ut).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int r;
+    do r = ::fsync(fd);
+    while (folytatva(r));
+    const int kod = r < 0 && errno != EINVAL && errno != EBADF ? errno : 0;
+    ::close(fd);
+    return kod;
+}
+
 void BiztosFajlMaradekTorol(const QString &mappa, const QString &celNev)
 {
     // mkstemp's six letters or digits

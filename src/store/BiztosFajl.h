@@ -49,3 +49,7 @@ void BiztosFajlMaradekTorol(const QString &mappa, const QString &celNev = {});
 
 // The system's message for errno, with a Hungarian sentence in front for the common cases.
 QString RendszerHibaSzoveg(int kod);
+
+// fsync of a file or a folder (a folder's entries: what was moved into it): 0 when done or
+// refused as unsupported (some file systems cannot sync a folder), otherwise the error number.
+int LemezreKod(const QString &ut);

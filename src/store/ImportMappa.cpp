@@ -126,17 +126,6 @@ bool Athelyez(const QString &honnan, const QString &hova)
 
 void Lemezre(const QString &ut)
 {
-    const int fd = ::open(QFile::encodeName(ut).constData(), O_RDONLY | O_CLOEXEC);
-    int kod = fd < 0 ? errno : 0;
-    if (fd >= 0) {
-        int r;
-        do r = ::fsync(fd);
-        while (r < 0 && errno == EINTR);
-        // a folder's fsync may be refused as unsupported; that loses nothing
-        if (r < 0 && errno != EINVAL)
-            kod = errno;
-        ::close(fd);
-    }
-    if (kod)
+    if (const int kod = LemezreKod(ut))
         throw StoreHiba(QString("A fájl nem írható lemezre: %1\r\n%2").arg(nativ(ut), RendszerHibaSzoveg(kod)));
 }

@@ -155,17 +155,8 @@ bool ugyanaz(int fd, const QByteArray &ut)
 
 void RegiszterZar::lemezre(const QString &ut)
 {
-    const int fd = ::open(enc(ut).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fsync(fd) != 0) {
-        const int e = errno;
-        if (fd >= 0)
-            ::close(fd);
-        // some file systems cannot sync a folder
-        if (e == EINVAL || e == EBADF)
-            return;
+    if (const int e = LemezreKod(ut))
         rendszerHiba("A fájl nem írható ki a lemezre", ut, e);
-    }
-    ::close(fd);
 }
 
 void RegiszterZar::maradekRendez(const QString &mappa)
