@@ -94,10 +94,8 @@ int paradoxImportForma(const QStringList &a, const QString &data)
     }
 }
 
-// The database folder of a form that only reads: --data or DorvPrg.ini, and it must hold a
-// database (opening would create an empty one); a register on a server needs only the folder
-// of its texts and documents.
-QString letezoAdatbazis(const QString &data, bool szerverrel = !Beall.AdatbazisKapcsolat.isEmpty())
+// The database folder: --data or DorvPrg.ini, a folder that exists.
+QString adatMappa(const QString &data)
 {
     if (data.isEmpty() && g_iniMappaHianyzik)
         throw StoreHiba(QString("Nem létező adatbázis mappa a beállításokban (%1); adja meg a mappát a --data "
@@ -105,6 +103,15 @@ QString letezoAdatbazis(const QString &data, bool szerverrel = !Beall.AdatbazisK
     const QString mappa = data.isEmpty() ? Beall.AdatbazisUtvonal : data;
     if (mappa.isEmpty() || !QFileInfo(mappa).isDir())
         throw StoreHiba(QString("Nem létező adatbázis mappa: %1").arg(mappa));
+    return mappa;
+}
+
+// The database folder of a form that only reads; it must hold a database (opening would
+// create an empty one); a register on a server needs only the folder of its texts and
+// documents.
+QString letezoAdatbazis(const QString &data, bool szerverrel = !Beall.AdatbazisKapcsolat.isEmpty())
+{
+    const QString mappa = adatMappa(data);
     if (!szerverrel && !Adatbazis::vanAdatbazis(mappa))
         throw StoreHiba(QString("A mappában nincs adatbázis: %1").arg(mappa));
     Beall.AdatbazisUtvonal = QDir(mappa).absolutePath();
@@ -436,13 +443,7 @@ int visszaallitForma(const QStringList &a, const QString &data)
         hiba() << "Használat: dorvprg --restore ZIP [--data MAPPA]\n";
         return 2;
     }
-    if (data.isEmpty() && g_iniMappaHianyzik)
-        throw StoreHiba(QString("Nem létező adatbázis mappa a beállításokban (%1); adja meg a mappát a --data "
-                                "kapcsolóval.").arg(QDir::toNativeSeparators(OlvasottIniFajlUt())));
-    const QString mappa = data.isEmpty() ? Beall.AdatbazisUtvonal : data;
-    if (mappa.isEmpty() || !QFileInfo(mappa).isDir())
-        throw StoreHiba(QString("Nem létező adatbázis mappa: %1").arg(mappa));
-    Beall.AdatbazisUtvonal = QDir(mappa).absolutePath();
+    Beall.AdatbazisUtvonal = QDir(adatMappa(data)).absolutePath();
     const QString kapcsolat = IniKapcsolat();
     if (!kapcsolat.isEmpty())
         Adatbazis::megnyit(Beall.AdatbazisUtvonal, kapcsolat);
