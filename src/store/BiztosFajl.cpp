@@ -33,6 +33,7 @@ mode_t alapJog()
 }
 
 constexpr char UTOTAG[] = ".dorvprg-";
+constexpr qint64 KIIRAS_LEPES = 1 << 20;
 
 bool ugyanaz(int fd, const QByteArray &ut)
 {
@@ -165,6 +166,13 @@ qint64 BiztosFajl::writeData(const char *adat, qint64 hossz)
             return -1;
         }
         kesz += r;
+    }
+    // what is written goes on to the disk while the caller makes the rest: the sync at the
+    // end waits only for the last part (a hint; the sync still decides)
+    m_irva += kesz;
+    if (!m_ideiglenes.isEmpty() && m_irva - m_kiirasIndult >= KIIRAS_LEPES) {
+        ::sync_file_range(m_fd, m_kiirasIndult, m_irva - m_kiirasIndult, SYNC_FILE_RANGE_WRITE);
+        m_kiirasIndult = m_irva;
     }
     return kesz;
 }

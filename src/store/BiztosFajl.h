@@ -39,6 +39,8 @@ private:
     QString m_ideiglenes; // empty when written in place
     int m_fd = -1;
     int m_hibaKod = 0;    // errno of the first failure
+    qint64 m_irva = 0;          // bytes written
+    qint64 m_kiirasIndult = 0;  // bytes whose write-out to the disk was started
 };
 
 // Removes the temporary files that writers killed or cut off by a power loss left in the
