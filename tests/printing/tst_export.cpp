@@ -333,6 +333,22 @@ private slots:
         QCOMPARE(HataroltIr(t, ut, elv, j).sorok, kulcsok.size());
         QCOMPARE(HataroltLevelekIr(kulcsok, {}, [](int) { return QStringList(); }, ut2, elv, j).sorok, kulcsok.size());
         QCOMPARE(olvas(ut), olvas(ut2));
+        // by key, in the order asked: an unknown key is left out, no key gives the header alone
+        {
+            const auto kulcsokkal = [&](const QList<qint64> &d, const QString &nev) {
+                const QString u = QDir(k.programMappa()).filePath(nev);
+                HataroltLevelekIr(d, {}, [](int) { return QStringList(); }, u, elv, j);
+                return olvas(u);
+            };
+            const QByteArray fejlec = kulcsokkal({}, "ures.csv");
+            QVERIFY(olvas(ut).startsWith(fejlec));
+            QList<qint64> forditva(kulcsok.rbegin(), kulcsok.rend());
+            QByteArray vart = fejlec;
+            for (const qint64 d : forditva)
+                vart += kulcsokkal({d}, "egy.csv").mid(fejlec.size());
+            forditva.insert(1, kulcsok.last() + 1000);
+            QCOMPARE(kulcsokkal(forditva, "forditva.csv"), vart);
+        }
         // a closed cursor (the command line's): no keys read, on the server the store's own
         // connection streams the rows, and it is free again afterwards
         {
