@@ -553,12 +553,23 @@ ExportEredmeny HataroltLevelekIr(const QList<qint64> &doksik, const QStringList 
     QHash<qint64, int> hely;
     for (int i = 0; i < doksik.size(); ++i)
         hely.insert(doksik[i], i);
-    // the wanted rows, found in one pass, kept until they are written in the order asked
-    QVector<QVector<QVariant>> sorok(doksik.size());
+    // the wanted rows, found in one pass, kept as their text until they are written in the
+    // order asked; a row's text is never empty, every column ends in the separator
+    QVector<QString> sorok(doksik.size());
     const int kulcs = ds.oszlop("doksi");
     ds.bejar([&](int, const QVector<QVariant> &adat) {
-        if (const auto h = hely.constFind(adat[kulcs].toLongLong()); h != hely.constEnd())
-            sorok[*h] = adat;
+        const auto h = hely.constFind(adat[kulcs].toLongLong());
+        if (h == hely.constEnd())
+            return true;
+        QString &szoveg = sorok[*h];
+        szoveg.clear();
+        for (int c = 0; c < oszlopok.size(); ++c)
+            jeloltHozzafuz(szoveg, jelolo, elvalaszto, [&](QString &ki) {
+                if (blob[c])
+                    ki += QLatin1StringView("BLOB");
+                else
+                    szovegHozzafuz(ki, adat[oszlopok[c]]);
+            });
         return true;
     });
     ds.bezar();
@@ -577,16 +588,10 @@ ExportEredmeny HataroltLevelekIr(const QList<qint64> &doksik, const QStringList 
             e.megallitva = true;
             break;
         }
-        const QVector<QVariant> &adat = sorok[i];
-        if (adat.isEmpty())
+        if (sorok[i].isEmpty())
             continue;
-        for (int c = 0; c < oszlopok.size(); ++c)
-            jeloltHozzafuz(sor, jelolo, elvalaszto, [&](QString &ki) {
-                if (blob[c])
-                    ki += QLatin1StringView("BLOB");
-                else
-                    szovegHozzafuz(ki, adat[oszlopok[c]]);
-            });
+        sor += sorok[i];
+        sorok[i] = QString();
         for (const QString &p : plusz(i))
             jeloltHozzafuz(sor, jelolo, elvalaszto, [&p](QString &ki) { ki += p; });
         iro.sorVege();
