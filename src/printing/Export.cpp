@@ -164,6 +164,39 @@ void jeloltHozzafuz(QString &ki, QChar jelolo, const QString &elvalaszto, Ir ir)
     ki += elvalaszto;
 }
 
+// Texts as they are, each an entry of its own (a header, the columns after a letter's own).
+void szovegekHozzafuz(QString &ki, const QStringList &szovegek, QChar jelolo, const QString &elvalaszto)
+{
+    for (const QString &sz : szovegek)
+        jeloltHozzafuz(ki, jelolo, elvalaszto, [&sz](QString &k) { k += sz; });
+}
+
+// The columns of the delimited file (HataroltMezok): their places in the cursor's rows and
+// which are memos, written as "BLOB".
+struct HataroltOszlopok {
+    QVector<int> hely;
+    QVector<bool> blob;
+    explicit HataroltOszlopok(const Tabla &ds)
+    {
+        for (const QString &n : HataroltMezok(ds)) {
+            hely << ds.oszlop(n);
+            const MezoLeiras *m = ds.leiras().mezo(n);
+            blob << (m && m->tipus == MezoTipus::Memo);
+        }
+    }
+    // a row of the cursor as the text path writes it
+    void hozzafuz(QString &ki, const QVector<QVariant> &adat, QChar jelolo, const QString &elvalaszto) const
+    {
+        for (qsizetype c = 0; c < hely.size(); ++c)
+            jeloltHozzafuz(ki, jelolo, elvalaszto, [&](QString &k) {
+                if (blob[c])
+                    k += QLatin1StringView("BLOB");
+                else
+                    szovegHozzafuz(k, adat[hely[c]]);
+            });
+    }
+};
+
 // The byte path of HataroltIr: each value of a raw pass goes from its stored UTF-8 straight
 // into code page 1250 in a large output buffer, with the entries, qualifiers and separators
 // of jeloltHozzafuz; a value the table cannot encode (a character beyond 16 bits, one the
@@ -388,14 +421,7 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
     const bool kulcsNelkul = !ds.nyitva() && !haladas && jelolo.unicode() < 0x80;
     if (!ds.nyitva() && !kulcsNelkul)
         ds.megnyit();
-    const QStringList mezok = HataroltMezok(ds);
-    QVector<int> oszlopok;
-    QVector<bool> blob;
-    for (const QString &n : mezok) {
-        oszlopok << ds.oszlop(n);
-        const MezoLeiras *m = ds.leiras().mezo(n);
-        blob << (m && m->tipus == MezoTipus::Memo);
-    }
+    const HataroltOszlopok oszlopok(ds);
 
     RegiszterFajlVed(fajl);
     BiztosFajl f(fajl);
@@ -407,8 +433,7 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
         {
             Kodolo1250 k;
             QString fejlec;
-            for (const QString &c : HataroltFejlec(ds))
-                jeloltHozzafuz(fejlec, jelolo, elvalaszto, [&c](QString &ki) { ki += c; });
+            szovegekHozzafuz(fejlec, HataroltFejlec(ds), jelolo, elvalaszto);
             iro.bajtok(k.kodol(fejlec));
         }
         iro.sorVege();
@@ -418,9 +443,9 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
                 e.megallitva = true;
                 return false;
             }
-            const int *o = oszlopok.constData();
-            const bool *b = blob.constData();
-            for (qsizetype c = 0; c < oszlopok.size(); ++c)
+            const int *o = oszlopok.hely.constData();
+            const bool *b = oszlopok.blob.constData();
+            for (qsizetype c = 0; c < oszlopok.hely.size(); ++c)
                 iro.ertek(adat[o[c]], b[c]);
             iro.sorVege();
             ++e.sorok;
@@ -438,8 +463,7 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
     // a qualifier beyond ASCII: the text path
     SorIro iro(f);
     QString &sor = iro.puffer();
-    for (const QString &c : HataroltFejlec(ds))
-        jeloltHozzafuz(sor, jelolo, elvalaszto, [&c](QString &ki) { ki += c; });
+    szovegekHozzafuz(sor, HataroltFejlec(ds), jelolo, elvalaszto);
     iro.sorVege();
     {
         // the grids on the cursor do not follow the rows while they are read
@@ -450,15 +474,7 @@ ExportEredmeny HataroltIr(Tabla &ds, const QString &fajl, const QString &elvalas
                 e.megallitva = true;
                 return false;
             }
-            for (int c = 0; c < oszlopok.size(); ++c) {
-                const QVariant &v = adat[oszlopok[c]];
-                jeloltHozzafuz(sor, jelolo, elvalaszto, [&](QString &ki) {
-                    if (blob[c])
-                        ki += QLatin1StringView("BLOB");
-                    else
-                        szovegHozzafuz(ki, v);
-                });
-            }
+            oszlopok.hozzafuz(sor, adat, jelolo, elvalaszto);
             iro.sorVege();
             ++e.sorok;
             return true;
@@ -542,14 +558,7 @@ ExportEredmeny HataroltLevelekIr(const QList<qint64> &doksik, const QStringList 
         ds.setFeltetel("t.doksi IN (" + kulcsSzoveg.join(',') + ')');
     }
     ds.megnyit();
-    const QStringList mezok = HataroltMezok(ds);
-    QVector<int> oszlopok;
-    QVector<bool> blob;
-    for (const QString &n : mezok) {
-        oszlopok << ds.oszlop(n);
-        const MezoLeiras *m = ds.leiras().mezo(n);
-        blob << (m && m->tipus == MezoTipus::Memo);
-    }
+    const HataroltOszlopok oszlopok(ds);
     QHash<qint64, int> hely;
     for (int i = 0; i < doksik.size(); ++i)
         hely.insert(doksik[i], i);
@@ -561,15 +570,8 @@ ExportEredmeny HataroltLevelekIr(const QList<qint64> &doksik, const QStringList 
         const auto h = hely.constFind(adat[kulcs].toLongLong());
         if (h == hely.constEnd())
             return true;
-        QString &szoveg = sorok[*h];
-        szoveg.clear();
-        for (int c = 0; c < oszlopok.size(); ++c)
-            jeloltHozzafuz(szoveg, jelolo, elvalaszto, [&](QString &ki) {
-                if (blob[c])
-                    ki += QLatin1StringView("BLOB");
-                else
-                    szovegHozzafuz(ki, adat[oszlopok[c]]);
-            });
+        sorok[*h].clear();
+        oszlopok.hozzafuz(sorok[*h], adat, jelolo, elvalaszto);
         return true;
     });
     ds.bezar();
@@ -579,8 +581,7 @@ ExportEredmeny HataroltLevelekIr(const QList<qint64> &doksik, const QStringList 
     f.megnyit();
     SorIro iro(f);
     QString &sor = iro.puffer();
-    for (const QString &c : HataroltFejlec(ds) + pluszFejlec)
-        jeloltHozzafuz(sor, jelolo, elvalaszto, [&c](QString &ki) { ki += c; });
+    szovegekHozzafuz(sor, HataroltFejlec(ds) + pluszFejlec, jelolo, elvalaszto);
     iro.sorVege();
     ExportEredmeny e;
     for (int i = 0; i < sorok.size(); ++i) {
@@ -592,8 +593,7 @@ ExportEredmeny HataroltLevelekIr(const QList<qint64> &doksik, const QStringList 
             continue;
         sor += sorok[i];
         sorok[i] = QString();
-        for (const QString &p : plusz(i))
-            jeloltHozzafuz(sor, jelolo, elvalaszto, [&p](QString &ki) { ki += p; });
+        szovegekHozzafuz(sor, plusz(i), jelolo, elvalaszto);
         iro.sorVege();
         ++e.sorok;
     }

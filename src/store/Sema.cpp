@@ -142,16 +142,17 @@ const QList<Kereso> &keresok()
 // a master row, covering what a name search returns. Locally the number order also covers
 // the searched texts and what the result grid shows: a text too short for the trigram table
 // is compared in one pass over that index alone, not in a lookup of the row for every letter.
-const struct { const char *nev, *oszlopok, *helyi; } INDEXEK[] = {
+struct NagybetuIndex { const char *nev, *oszlopok, *helyi; };
+const NagybetuIndex INDEXEK[] = {
     {"doksi_nagybetu_sorrend", "doksi_id", "doksi_id, doksi, rendszam, sorozatszam, datum, ugyfel"},
     {"doksi_nagybetu_marka", "marka, doksi_id, datum, ugyfel", nullptr},
     {"doksi_nagybetu_alkatresz", "alkatresz, doksi_id, datum, ugyfel", nullptr},
     {"doksi_nagybetu_ugyfel", "ugyfel, doksi_id, datum", nullptr},
 };
 
-QString helyiIndex(const char *nev, const char *oszlopok)
+QString indexUtasitas(const NagybetuIndex &i, bool helyi)
 {
-    return QString("CREATE INDEX %1 ON doksi_nagybetu (%2)").arg(nev, oszlopok);
+    return QString("CREATE INDEX %1 ON doksi_nagybetu (%2)").arg(i.nev, helyi && i.helyi ? i.helyi : i.oszlopok);
 }
 
 // Indexes of version 3 on the letters themselves, replaced by the ones above.
@@ -233,7 +234,7 @@ KeresoReszek keresoReszek()
                                .arg(k.tabla, nagy, k.kisero.join(", "), elotaggal(k.kisero, "new."), k.kulcs);
     }
     for (const auto &i : INDEXEK)
-        r.indexek << helyiIndex(i.nev, i.helyi ? i.helyi : i.oszlopok);
+        r.indexek << indexUtasitas(i, true);
     return r;
 }
 
@@ -307,7 +308,7 @@ QStringList Sema::keresoIndexCsere(const QHash<QString, QString> &meglevok)
 {
     QStringList s;
     for (const auto &i : INDEXEK) {
-        const QString kell = helyiIndex(i.nev, i.helyi ? i.helyi : i.oszlopok);
+        const QString kell = indexUtasitas(i, true);
         const auto m = meglevok.constFind(i.nev);
         if (m != meglevok.cend() && m.value() != kell)
             s << QString("DROP INDEX %1").arg(i.nev) << kell;
@@ -376,7 +377,7 @@ QStringList pgKeresoIndexek()
         s << QString("CREATE INDEX %1_trgm ON %1 USING gin (%2)").arg(Sema::nagybetusTabla(k.tabla), t.join(", "));
     }
     for (const auto &i : INDEXEK)
-        s << QString("CREATE INDEX %1 ON doksi_nagybetu (%2)").arg(i.nev, i.oszlopok);
+        s << indexUtasitas(i, false);
     return s;
 }
 

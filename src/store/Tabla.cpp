@@ -189,8 +189,37 @@ void lepesVege(int rc)
         throw StoreHiba(QString::fromUtf8(sqlite3_errmsg(Adatbazis::handle())));
 }
 
-// The looked-up field of a lookup table by key, read in one pass: by place when the keys
-// are dense (autoincrement keys mostly are), in a hash otherwise.
+// Values by key: by place when the keys are dense (autoincrement keys mostly are), in a hash
+// otherwise.
+template <typename T>
+class KulcsTar {
+public:
+    // max: the largest key (0 when none is larger)
+    void tolt(const QList<qint64> &kulcsok, qint64 max, QList<T> &ertekek)
+    {
+        if (max < 2 * kulcsok.size() + 1024)
+            m_tomb.resize(max + 1);
+        for (qsizetype i = 0; i < kulcsok.size(); ++i)
+            if (kulcsok[i] >= 0 && kulcsok[i] < m_tomb.size())
+                m_tomb[kulcsok[i]] = std::move(ertekek[i]);
+            else
+                m_hash.insert(kulcsok[i], std::move(ertekek[i]));
+    }
+    const T &ertek(qint64 kulcs) const
+    {
+        if (kulcs >= 0 && kulcs < m_tomb.size())
+            return m_tomb[kulcs];
+        const auto it = m_hash.constFind(kulcs);
+        return it == m_hash.cend() ? m_nincs : *it;
+    }
+
+private:
+    QList<T> m_tomb;
+    QHash<qint64, T> m_hash;
+    T m_nincs;
+};
+
+// The looked-up field of a lookup table by key, read in one pass.
 class KeresoTar {
 public:
     // nyers: the values as raw ones only (ertekNyers), their bytes straight from SQLite
@@ -211,32 +240,10 @@ public:
             max = std::max(max, kulcsok.last());
         }
         lepesVege(rc);
-        if (max < 2 * kulcsok.size() + 1024) {
-            m_tomb.resize(max + 1);
-            for (qsizetype i = 0; i < kulcsok.size(); ++i)
-                if (kulcsok[i] >= 0)
-                    m_tomb[kulcsok[i]] = std::move(ertekek[i]);
-                else
-                    m_hash.insert(kulcsok[i], std::move(ertekek[i]));
-        } else {
-            for (qsizetype i = 0; i < kulcsok.size(); ++i)
-                m_hash.insert(kulcsok[i], std::move(ertekek[i]));
-        }
+        m_ertekek.tolt(kulcsok, max, ertekek);
     }
-    const QVariant &ertek(qint64 kulcs) const
-    {
-        if (kulcs >= 0 && kulcs < m_tomb.size())
-            return m_tomb[kulcs];
-        const auto it = m_hash.constFind(kulcs);
-        return it == m_hash.cend() ? m_nincs : *it;
-    }
-    const NyersErtek &ertekNyers(qint64 kulcs) const
-    {
-        if (kulcs >= 0 && kulcs < m_nyersTomb.size())
-            return m_nyersTomb[kulcs];
-        const auto it = m_nyersHash.constFind(kulcs);
-        return it == m_nyersHash.cend() ? m_nincsNyers : *it;
-    }
+    const QVariant &ertek(qint64 kulcs) const { return m_ertekek.ertek(kulcs); }
+    const NyersErtek &ertekNyers(qint64 kulcs) const { return m_nyers.ertek(kulcs); }
 
 private:
     // The values as raw ones, the same as ertek() gives: a text's bytes as stored, any other
@@ -271,22 +278,12 @@ private:
         for (qsizetype i = 0; i < ertekek.size(); ++i)
             if (ertekek[i].fajta == NyersErtek::Fajta::Szoveg)
                 ertekek[i].utf8 = m_bajtok.constData() + helyek[i];
-        if (max < 2 * kulcsok.size() + 1024)
-            m_nyersTomb.resize(max + 1);
-        for (qsizetype i = 0; i < kulcsok.size(); ++i)
-            if (kulcsok[i] >= 0 && kulcsok[i] < m_nyersTomb.size())
-                m_nyersTomb[kulcsok[i]] = std::move(ertekek[i]);
-            else
-                m_nyersHash.insert(kulcsok[i], std::move(ertekek[i]));
+        m_nyers.tolt(kulcsok, max, ertekek);
     }
 
-    QList<QVariant> m_tomb;
-    QHash<qint64, QVariant> m_hash;
-    QVariant m_nincs;
+    KulcsTar<QVariant> m_ertekek;
     QByteArray m_bajtok;
-    QList<NyersErtek> m_nyersTomb;
-    QHash<qint64, NyersErtek> m_nyersHash;
-    NyersErtek m_nincsNyers;
+    KulcsTar<NyersErtek> m_nyers;
 };
 
 // The lookup tables read first and the rows after them see one state of the register.
